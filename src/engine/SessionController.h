@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/PasteEventTap.h"
+#include "engine/Settings.h"
+#include "engine/ports/EnginePorts.h"
+#include "model/PasteSession.h"
+#include "model/Signal.h"
+
+namespace pastiq {
+
+// Owns the running paste session: starts it from copied text (or from a copy of the selection),
+// feeds one item per Ctrl+V to the clipboard, steps with Ctrl+[ and Ctrl+], applies the finish
+// behaviour, reloads the queue on Ctrl+C and ends the session. Main thread only. Every delayed
+// step holds the controller and the session weakly.
+class SessionController : public std::enable_shared_from_this<SessionController> {
+public:
+    static std::shared_ptr<SessionController> create(const EnginePorts& ports, Settings& settings);
+    ~SessionController();
+    SessionController(const SessionController&) = delete;
+    SessionController& operator=(const SessionController&) = delete;
+
+    void startSession(bool captureSelection);
+    void startFromText(const std::string& text);
+    void endSession(bool clearPasteboard);
+    void pasteNext();
+    void stepBackward();
+    void stepForward();
+    void copyDuringSession();
+
+    [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
+    [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    [[nodiscard]] bool isStarting() const { return isStarting_; }
+    [[nodiscard]] PasteEventTap& eventTap() { return *eventTap_; }
+
+    // Published values: willChange before the store, didChange after it.
+    Signal<>& sessionWillChange() { return sessionWillChange_; }
+    Signal<>& sessionDidChange() { return sessionDidChange_; }
+    Signal<>& statusMessageWillChange() { return statusMessageWillChange_; }
+    Signal<>& statusMessageDidChange() { return statusMessageDidChange_; }
+
+private:
+    struct PrivateTag {};
+
+public:
+    SessionController(PrivateTag, const EnginePorts& ports, Settings& settings);
+
+private:
+    // Implementation details are added by the engine; see SessionController.cpp.
+    EnginePorts ports_;
+    Settings& settings_;
+    std::unique_ptr<PasteEventTap> eventTap_;
+    std::shared_ptr<PasteSession> session_;
+    std::optional<std::string> statusMessage_;
+    bool isStarting_ = false;
+
+    Signal<> sessionWillChange_;
+    Signal<> sessionDidChange_;
+    Signal<> statusMessageWillChange_;
+    Signal<> statusMessageDidChange_;
+};
+
+}  // namespace pastiq

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+
+namespace pastiq {
+
+// Physical key positions Pastiq listens for, independent of the keyboard layout.
+enum class KeyPosition { c, v, leftBracket, rightBracket, other };
+
+// Modifiers held during a key press. Lock states (Caps Lock, Num Lock, ...) are not reported.
+struct Modifiers {
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+    bool super = false;
+    friend bool operator==(const Modifiers&, const Modifiers&) = default;
+};
+
+struct KeyEvent {
+    KeyPosition key = KeyPosition::other;
+    Modifiers modifiers;
+    bool isRepeat = false;
+};
+
+enum class KeyVerdict { passOn, consume };
+
+// System-wide interception of key presses while a session runs. The backend calls the handlers
+// on the main thread; the key press waits for onKeyDown's verdict.
+class KeyTapBackend {
+public:
+    struct Handlers {
+        std::function<KeyVerdict(const KeyEvent&)> onKeyDown;
+        // The system switched interception off (for example after a slow verdict).
+        std::function<void()> onDisabled;
+    };
+
+    virtual ~KeyTapBackend() = default;
+    // True when interception is active. Handlers are kept until remove().
+    virtual bool install(Handlers handlers) = 0;
+    virtual void remove() = 0;
+    // Switches interception back on after onDisabled.
+    virtual void enable() = 0;
+};
+
+}  // namespace pastiq
