@@ -12,7 +12,7 @@ namespace pastiq {
 // tab-separated with equal cell counts on every line, otherwise a list with one leading bullet
 // or number stripped from each line.
 class ClipboardParser {
-public:
+  public:
     // Nothing when the text has no non-empty line.
     [[nodiscard]] static std::optional<ParsedClipboard> parse(std::string_view text);
 

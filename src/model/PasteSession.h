@@ -29,7 +29,7 @@ struct SessionChange {
 // (even when it is equal to the old one) and by didChange right after. nextItemChangedByUser
 // fires after user actions that change what the next paste writes. Main thread only.
 class PasteSession {
-public:
+  public:
     explicit PasteSession(ParsedClipboard parsed);
     PasteSession(const PasteSession&) = delete;
     PasteSession& operator=(const PasteSession&) = delete;
@@ -64,7 +64,7 @@ public:
     Signal<const SessionChange&>& didChange() { return didChange_; }
     Signal<>& nextItemChangedByUser() { return nextItemChangedByUser_; }
 
-private:
+  private:
     template <typename Store>
     void store(const SessionChange& change, Store&& doStore);
     void removeFromGrid(const Uuid& id);

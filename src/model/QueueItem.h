@@ -12,7 +12,7 @@ namespace pastiq {
 // creation. Row and column are stored without std::optional's padding so that an item costs
 // 64 bytes beyond its text's heap buffer.
 class QueueItem {
-public:
+  public:
     QueueItem(Uuid id, std::string text, std::optional<std::int64_t> row = std::nullopt,
               std::optional<std::int64_t> col = std::nullopt);
     // An item with a fresh random id.
@@ -30,7 +30,7 @@ public:
 
     friend bool operator==(const QueueItem&, const QueueItem&) = default;
 
-private:
+  private:
     Uuid id_;
     std::string text_;
     std::int64_t row_;

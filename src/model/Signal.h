@@ -11,7 +11,7 @@ namespace pastiq {
 // A subscription to a Signal. Destroying (or cancelling) it detaches the handler, so an
 // observer that goes away can never be called again.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(const Subscription&) = delete;
@@ -33,7 +33,7 @@ public:
     }
     [[nodiscard]] bool isActive() const { return static_cast<bool>(cancel_); }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
@@ -42,7 +42,7 @@ private:
 // handler added during an emission is first called by the next one.
 template <typename... Args>
 class Signal {
-public:
+  public:
     Signal() = default;
     Signal(const Signal&) = delete;
     Signal& operator=(const Signal&) = delete;
@@ -54,12 +54,12 @@ public:
         std::weak_ptr<Slot> weakSlot = slot;
         return Subscription([weakState, weakSlot] {
             auto state = weakState.lock();
-            auto slot = weakSlot.lock();
-            if (!state || !slot) {
+            auto subscribed = weakSlot.lock();
+            if (!state || !subscribed) {
                 return;
             }
-            slot->active = false;
-            std::erase(state->slots, slot);
+            subscribed->active = false;
+            std::erase(state->slots, subscribed);
         });
     }
 
@@ -77,7 +77,7 @@ public:
 
     [[nodiscard]] std::size_t subscriberCount() const { return state_->slots.size(); }
 
-private:
+  private:
     struct Slot {
         std::function<void(Args...)> handler;
         bool active;

@@ -7,7 +7,7 @@ namespace pastiq {
 
 // What a copied text was read as: a rectangular grid of tab-separated cells, or a list.
 class SourceKind {
-public:
+  public:
     static SourceKind list() { return SourceKind(); }
     static SourceKind grid(std::int64_t rows, std::int64_t cols) { return {rows, cols}; }
 
@@ -21,7 +21,7 @@ public:
 
     friend bool operator==(const SourceKind&, const SourceKind&) = default;
 
-private:
+  private:
     SourceKind() = default;
     SourceKind(std::int64_t rows, std::int64_t cols) : isGrid_(true), rows_(rows), cols_(cols) {}
 

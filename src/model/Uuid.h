@@ -11,7 +11,7 @@ namespace pastiq {
 // A random version-4 UUID. Values are drawn from a per-thread generator seeded once from the
 // operating system, so parsing a million lines costs no system call per item.
 class Uuid {
-public:
+  public:
     Uuid() = default;  // the nil UUID
     static Uuid random();
     static Uuid fromWords(std::uint64_t high, std::uint64_t low);
@@ -24,7 +24,7 @@ public:
     friend bool operator==(const Uuid&, const Uuid&) = default;
     friend auto operator<=>(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     std::uint64_t high_ = 0;
     std::uint64_t low_ = 0;
 };
