@@ -8,7 +8,7 @@ namespace pastiq {
 
 // The start hot key Ctrl+Alt+C. Registering again replaces the earlier registration.
 class HotkeyMonitor {
-public:
+  public:
     explicit HotkeyMonitor(HotkeyBackend& backend);
     ~HotkeyMonitor();
     HotkeyMonitor(const HotkeyMonitor&) = delete;
@@ -20,7 +20,7 @@ public:
     void unregisterHotkey();
     [[nodiscard]] bool isRegistered() const { return isRegistered_; }
 
-private:
+  private:
     HotkeyBackend& backend_;
     bool isRegistered_ = false;
 };

@@ -11,7 +11,7 @@ namespace pastiq {
 // the key is passed on, so the clipboard holds the next item when the application pastes;
 // the other callbacks are queued on the main loop. Ctrl+[ and Ctrl+] are consumed.
 class PasteEventTap {
-public:
+  public:
     PasteEventTap(KeyTapBackend& backend, Scheduler& scheduler);
     ~PasteEventTap();
     PasteEventTap(const PasteEventTap&) = delete;
@@ -32,7 +32,9 @@ public:
     KeyVerdict handleEvent(const KeyEvent& event);
     void handleDisabled();
 
-private:
+  private:
+    void queue(const std::function<void()>& callback);
+
     KeyTapBackend& backend_;
     Scheduler& scheduler_;
     bool isInstalled_ = false;

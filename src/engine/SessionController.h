@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/ListFinishBehavior.h"
 #include "engine/PasteEventTap.h"
 #include "engine/Settings.h"
 #include "engine/ports/EnginePorts.h"
@@ -12,12 +13,17 @@
 
 namespace pastiq {
 
+class PasteboardWriter;
+class PasteboardWatcher;
+class ModifierReleaseWaiter;
+class SelectionCapture;
+
 // Owns the running paste session: starts it from copied text (or from a copy of the selection),
 // feeds one item per Ctrl+V to the clipboard, steps with Ctrl+[ and Ctrl+], applies the finish
 // behaviour, reloads the queue on Ctrl+C and ends the session. Main thread only. Every delayed
 // step holds the controller and the session weakly.
 class SessionController : public std::enable_shared_from_this<SessionController> {
-public:
+  public:
     static std::shared_ptr<SessionController> create(const EnginePorts& ports, Settings& settings);
     ~SessionController();
     SessionController(const SessionController&) = delete;
@@ -42,20 +48,44 @@ public:
     Signal<>& statusMessageWillChange() { return statusMessageWillChange_; }
     Signal<>& statusMessageDidChange() { return statusMessageDidChange_; }
 
-private:
+  private:
     struct PrivateTag {};
 
-public:
+  public:
     SessionController(PrivateTag, const EnginePorts& ports, Settings& settings);
 
-private:
-    // Implementation details are added by the engine; see SessionController.cpp.
+  private:
+    static constexpr Delay kFinishStepDelay{400};
+    static constexpr Delay kStatusMessageDuration{3000};
+
+    void wireCallbacks();
+    void activateSession(const std::shared_ptr<PasteSession>& session);
+    void failStart();
+    void finishList(const std::shared_ptr<PasteSession>& session);
+    void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
+    void writeCurrentItem(const PasteSession& session);
+    void writeItemChangedByUser(const PasteSession& session);
+    void reloadFromCopy(bool changed, const std::weak_ptr<PasteSession>& weakSession);
+    void finishHotkeyStart(bool copied);
+    void showStatus(const std::string& message);
+    void clearStatus();
+    void setSession(std::shared_ptr<PasteSession> session);
+    void setStatusMessage(std::optional<std::string> message);
+    [[nodiscard]] bool isCurrent(const std::shared_ptr<PasteSession>& session) const;
+
     EnginePorts ports_;
     Settings& settings_;
     std::unique_ptr<PasteEventTap> eventTap_;
     std::shared_ptr<PasteSession> session_;
     std::optional<std::string> statusMessage_;
+    std::optional<WorkItem> statusMessageReset_;
+    std::optional<WorkItem> pendingFinishStep_;
+    Subscription nextItemSubscription_;
     bool isStarting_ = false;
+
+    std::shared_ptr<PasteboardWriter> pasteboard_;
+    std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;
+    std::shared_ptr<SelectionCapture> selectionCapture_;
 
     Signal<> sessionWillChange_;
     Signal<> sessionDidChange_;

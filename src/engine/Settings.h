@@ -7,7 +7,7 @@ namespace pastiq {
 
 // Pastiq's two preferences, read from the store on every use and never cached.
 class Settings {
-public:
+  public:
     static constexpr const char* kListFinishBehaviorKey = "listFinishBehavior";
     static constexpr const char* kShowsCountInMenuBarKey = "showsCountInMenuBar";
 
@@ -19,7 +19,7 @@ public:
     [[nodiscard]] bool showsCountInMenuBar() const;
     void setShowsCountInMenuBar(bool shows);
 
-private:
+  private:
     PreferenceStore& store_;
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "engine/ports/ModifierState.h"
+#include "engine/ports/Scheduler.h"
+
+namespace pastiq {
+
+// Waits, without blocking the main loop, until the start hot key's Ctrl and Alt are released,
+// so that the copy keystroke Pastiq sends is not read as Ctrl+Alt+C. Polls hold the waiter
+// weakly.
+class ModifierReleaseWaiter : public std::enable_shared_from_this<ModifierReleaseWaiter> {
+  public:
+    using Completion = std::function<void(bool stillHeld)>;
+
+    static constexpr Delay kPollInterval{30};
+    static constexpr int kFirstWaitAttempts = 50;  // about 1.5 s
+    static constexpr int kRetryWaitAttempts = 66;  // about 2 s
+
+    ModifierReleaseWaiter(ModifierState& modifiers, Scheduler& scheduler);
+
+    [[nodiscard]] bool isHeld() { return modifiers_.isCtrlOrAltHeld(); }
+    // Polls every 30 ms, the first poll 30 ms from now; `stillHeld` is true when the modifiers
+    // were still down at the last of `attempts` polls.
+    void waitForRelease(int attempts, Completion completion);
+
+  private:
+    void poll(int attemptsLeft, Completion completion);
+
+    ModifierState& modifiers_;
+    Scheduler& scheduler_;
+};
+
+}  // namespace pastiq

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "engine/ModifierReleaseWaiter.h"
+#include "engine/PasteboardWatcher.h"
+#include "engine/PasteboardWriter.h"
+#include "engine/ports/EventPoster.h"
+#include "engine/ports/Log.h"
+#include "engine/ports/SelectionProbe.h"
+
+namespace pastiq {
+
+// The hot-key start's copy of the current selection: wait for the hot key's modifiers to be
+// released, skip the copy when the focused input reports an empty selection, send Ctrl+C and
+// wait for the clipboard, and retry once when the first copy raced the still-held hot key.
+// Every delayed step holds the capture weakly.
+class SelectionCapture : public std::enable_shared_from_this<SelectionCapture> {
+  public:
+    using Completion = std::function<void(bool copied)>;
+
+    struct Dependencies {
+        std::shared_ptr<PasteboardWriter> pasteboard;
+        std::shared_ptr<PasteboardWatcher> watcher;
+        std::shared_ptr<ModifierReleaseWaiter> modifiers;
+        EventPoster& eventPoster;
+        SelectionProbe& selection;
+        Log& log;
+    };
+
+    explicit SelectionCapture(Dependencies dependencies);
+
+    // `completion` receives whether a fresh selection reached the clipboard.
+    void capture(Completion completion);
+
+  private:
+    void copyIfSelected(bool retryOnRace, Completion completion);
+    void copySelection(bool retryOnRace, Completion completion);
+    void retryIfRaced(bool copied, bool retryOnRace, Completion completion);
+    void synthesizeCopy(Completion completion);
+    void postCopyAndWait(Completion afterWait);
+
+    // Runs `step` on this capture if it still exists when called.
+    template <typename Step>
+    auto weakly(Step step);
+
+    Dependencies deps_;
+};
+
+}  // namespace pastiq

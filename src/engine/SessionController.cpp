@@ -1,0 +1,306 @@
+#include "engine/SessionController.h"
+
+#include <utility>
+
+#include "engine/ModifierReleaseWaiter.h"
+#include "engine/PasteboardWatcher.h"
+#include "engine/PasteboardWriter.h"
+#include "engine/SelectionCapture.h"
+#include "model/ClipboardParser.h"
+
+namespace pastiq {
+
+namespace {
+
+ParsedClipboard parseOrEmpty(const std::string& text) {
+    return ClipboardParser::parse(text).value_or(ParsedClipboard::empty());
+}
+
+}  // namespace
+
+std::shared_ptr<SessionController> SessionController::create(const EnginePorts& ports,
+                                                             Settings& settings) {
+    auto controller = std::make_shared<SessionController>(PrivateTag{}, ports, settings);
+    controller->wireCallbacks();
+    return controller;
+}
+
+SessionController::SessionController(PrivateTag, const EnginePorts& ports, Settings& settings)
+    : ports_(ports),
+      settings_(settings),
+      eventTap_(std::make_unique<PasteEventTap>(ports.keyTap, ports.scheduler)),
+      pasteboard_(std::make_shared<PasteboardWriter>(ports.pasteboard)),
+      pasteboardWatcher_(std::make_shared<PasteboardWatcher>(pasteboard_, ports.scheduler)) {
+    selectionCapture_ = std::make_shared<SelectionCapture>(SelectionCapture::Dependencies{
+        pasteboard_, pasteboardWatcher_,
+        std::make_shared<ModifierReleaseWaiter>(ports.modifiers, ports.scheduler),
+        ports.eventPoster, ports.selection, ports.log});
+}
+
+// The application ends the session at termination; a destroyed controller leaves the
+// clipboard alone. Its tap removes itself, and pending steps find the controller gone.
+SessionController::~SessionController() {
+    ports_.overlay.setOnClose(nullptr);
+}
+
+void SessionController::wireCallbacks() {
+    // Weak: the callbacks live in the tap, the overlay and the main queue, which may call
+    // them after the controller is gone.
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    auto call = [weakSelf](void (SessionController::*operation)()) {
+        return [weakSelf, operation] {
+            if (auto self = weakSelf.lock()) {
+                ((*self).*operation)();
+            }
+        };
+    };
+    ports_.overlay.setOnClose([weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->endSession(true);
+        }
+    });
+    eventTap_->onCommandV = call(&SessionController::pasteNext);
+    eventTap_->onCommandC = call(&SessionController::copyDuringSession);
+    eventTap_->onStepBackward = call(&SessionController::stepBackward);
+    eventTap_->onStepForward = call(&SessionController::stepForward);
+}
+
+void SessionController::startSession(bool captureSelection) {
+    if (!ports_.inputAccess.isTrusted(false)) {
+        ports_.onboarding.show();
+        return;
+    }
+    if (isStarting_) {
+        return;
+    }
+    if (!captureSelection) {
+        startFromText(pasteboard_->readTextOrEmpty());
+        return;
+    }
+    isStarting_ = true;
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    selectionCapture_->capture([weakSelf](bool copied) {
+        if (auto self = weakSelf.lock()) {
+            self->finishHotkeyStart(copied);
+        }
+    });
+}
+
+void SessionController::finishHotkeyStart(bool copied) {
+    isStarting_ = false;
+    ports_.log.info(LogCategory::session, std::string("Hotkey start — copied a fresh selection: ") +
+                                              (copied ? "1" : "0"));
+    startFromText(copied ? pasteboard_->readTextOrEmpty() : std::string());
+}
+
+void SessionController::startFromText(const std::string& text) {
+    setSession(std::make_shared<PasteSession>(parseOrEmpty(text)));
+    if (eventTap_->install()) {
+        activateSession(session_);
+    } else {
+        failStart();
+    }
+}
+
+void SessionController::activateSession(const std::shared_ptr<PasteSession>& session) {
+    writeCurrentItem(*session);
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    const std::weak_ptr<PasteSession> weakSession = session;
+    nextItemSubscription_ = session->nextItemChangedByUser().subscribe([weakSelf, weakSession] {
+        auto self = weakSelf.lock();
+        auto changed = weakSession.lock();
+        if (self && changed) {
+            self->writeItemChangedByUser(*changed);
+        }
+    });
+    clearStatus();
+    ports_.log.info(LogCategory::session,
+                    "Session started with " + std::to_string(session->items().size()) + " items");
+    ports_.overlay.show(session);
+}
+
+void SessionController::failStart() {
+    setSession(nullptr);
+    // A session that was running before this start lost its tap when the install removed it;
+    // its overlay and subscription must not live on without it.
+    nextItemSubscription_.cancel();
+    ports_.overlay.close();
+    ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
+    showStatus("Paste monitor blocked");
+    ports_.onboarding.show();
+}
+
+void SessionController::endSession(bool clearPasteboard) {
+    const bool hadSession = session_ != nullptr;
+    nextItemSubscription_.cancel();
+    eventTap_->remove();
+    ports_.overlay.close();
+    setSession(nullptr);
+    if (clearPasteboard && hadSession) {
+        pasteboard_->clear();
+        ports_.log.info(LogCategory::session, "Session ended, pasteboard cleared");
+    }
+}
+
+void SessionController::pasteNext() {
+    if (!session_ || session_->isFinished()) {
+        return;
+    }
+    // Keep the session alive through finishList even if an observer replaces it.
+    const auto session = session_;
+    const bool wasOnLastItem = session->isOnLastItem();
+    writeCurrentItem(*session);
+    session->advance();
+    if (wasOnLastItem) {
+        finishList(session);
+    }
+}
+
+void SessionController::stepBackward() {
+    if (session_) {
+        session_->jump(session_->cursorIndex() - 1);
+    }
+}
+
+void SessionController::stepForward() {
+    if (session_) {
+        session_->jump(session_->cursorIndex() + 1);
+    }
+}
+
+void SessionController::finishList(const std::shared_ptr<PasteSession>& session) {
+    const ListFinishBehavior behavior = settings_.listFinishBehavior();
+    ports_.log.info(LogCategory::session,
+                    "List finished — applying " + std::string(rawValue(behavior)));
+    if (behavior == ListFinishBehavior::returnToFirstItem) {
+        session->setCursorIndex(0);
+    } else if (behavior == ListFinishBehavior::clearClipboard) {
+        session->setFinished(true);
+    }
+    // The application that received the key is still reading the clipboard; touch it only
+    // after a pause. A newer finish supersedes a step still pending from an earlier one.
+    if (pendingFinishStep_) {
+        pendingFinishStep_->cancel();
+    }
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    const std::weak_ptr<PasteSession> weakSession = session;
+    pendingFinishStep_ =
+        ports_.scheduler.runAfter(kFinishStepDelay, [weakSelf, weakSession, behavior] {
+            auto self = weakSelf.lock();
+            auto finished = weakSession.lock();
+            if (self && finished && self->isCurrent(finished)) {
+                self->applyFinishStep(finished, behavior);
+            }
+        });
+}
+
+void SessionController::applyFinishStep(const std::shared_ptr<PasteSession>& session,
+                                        ListFinishBehavior behavior) {
+    pendingFinishStep_.reset();
+    // Something the user copied in the last 0.4 s stays on the clipboard; a copy during the
+    // session reloads the queue from it.
+    const bool clipboardIsOurs = pasteboard_->holdsOwnContent();
+    if (behavior != ListFinishBehavior::clearClipboard) {
+        if (clipboardIsOurs) {
+            writeCurrentItem(*session);
+        }
+        return;
+    }
+    // A list reloaded (or a step taken) since the finish made the session run again; clearing
+    // now would throw away the new queue.
+    if (!session->isFinished()) {
+        return;
+    }
+    if (clipboardIsOurs) {
+        pasteboard_->clear();
+    }
+    session->clear();
+    ports_.log.info(LogCategory::session, "List finished — clipboard and list cleared");
+}
+
+void SessionController::writeCurrentItem(const PasteSession& session) {
+    if (const QueueItem* item = session.currentItem()) {
+        pasteboard_->write(item->text());
+    }
+}
+
+void SessionController::writeItemChangedByUser(const PasteSession& session) {
+    if (session.currentItem() == nullptr && pasteboard_->holdsOwnContent()) {
+        // The user deleted the last remaining item: the clipboard still holds Pastiq's copy of
+        // an item that is gone, and a paste must not bring it back.
+        pasteboard_->clear();
+        return;
+    }
+    writeCurrentItem(session);
+}
+
+void SessionController::copyDuringSession() {
+    if (!session_ || ports_.focus.isOwnApplicationActive()) {
+        return;
+    }
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    const std::weak_ptr<PasteSession> weakSession = session_;
+    pasteboardWatcher_->waitForChange(pasteboard_->changeCount(),
+                                      [weakSelf, weakSession](bool changed) {
+                                          if (auto self = weakSelf.lock()) {
+                                              self->reloadFromCopy(changed, weakSession);
+                                          }
+                                      });
+}
+
+void SessionController::reloadFromCopy(bool changed,
+                                       const std::weak_ptr<PasteSession>& weakSession) {
+    const auto session = weakSession.lock();
+    if (!changed || !session || !isCurrent(session)) {
+        return;
+    }
+    auto parsed = ClipboardParser::parse(pasteboard_->readTextOrEmpty());
+    if (!parsed || parsed->items.empty()) {
+        return;
+    }
+    const auto count = parsed->items.size();
+    session->load(std::move(*parsed));
+    ports_.log.info(LogCategory::session,
+                    "Queue reloaded from copy with " + std::to_string(count) + " items");
+}
+
+void SessionController::showStatus(const std::string& message) {
+    setStatusMessage(message);
+    ports_.alertSound.beep();
+    if (statusMessageReset_) {
+        statusMessageReset_->cancel();
+    }
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    statusMessageReset_ = ports_.scheduler.runAfter(kStatusMessageDuration, [weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->statusMessageReset_.reset();
+            self->setStatusMessage(std::nullopt);
+        }
+    });
+}
+
+void SessionController::clearStatus() {
+    if (statusMessageReset_) {
+        statusMessageReset_->cancel();
+        statusMessageReset_.reset();
+    }
+    setStatusMessage(std::nullopt);
+}
+
+void SessionController::setSession(std::shared_ptr<PasteSession> session) {
+    sessionWillChange_.emit();
+    session_ = std::move(session);
+    sessionDidChange_.emit();
+}
+
+void SessionController::setStatusMessage(std::optional<std::string> message) {
+    statusMessageWillChange_.emit();
+    statusMessage_ = std::move(message);
+    statusMessageDidChange_.emit();
+}
+
+bool SessionController::isCurrent(const std::shared_ptr<PasteSession>& session) const {
+    return session_ == session;
+}
+
+}  // namespace pastiq
