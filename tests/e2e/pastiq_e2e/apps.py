@@ -1,0 +1,136 @@
+"""The applications Pastiq pastes into, with ways to read back what they received."""
+
+import itertools
+import json
+import os
+import signal
+import sys
+
+from .waiting import wait_until
+
+APPS_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "apps")
+_tokens = itertools.count(1)
+MODIFIER_KEYSYMS = {
+    "Control_L", "Control_R", "Shift_L", "Shift_R", "Alt_L", "Alt_R", "Meta_L", "Meta_R",
+    "Super_L", "Super_R", "ISO_Level3_Shift",
+}
+
+
+class TkText:
+    """The Tk text widget of apps/tk_text.py; its state file is re-read on every query."""
+
+    TITLE = "Pastiq e2e Tk text"
+
+    def __init__(self, desktop, keyboard, name="tk"):
+        self.desktop = desktop
+        self.keyboard = keyboard
+        self.dir = desktop.path(name)
+        os.makedirs(self.dir, exist_ok=True)
+        self.process = desktop.spawn(
+            [sys.executable, os.path.join(APPS_DIR, "tk_text.py"), self.dir], log_name=f"{name}.log"
+        )
+        wait_until(self.state, timeout=10, what="the Tk application to start")
+        self.window = wait_until(
+            lambda: keyboard.find_window(self.TITLE), timeout=10, what="the Tk window to map"
+        )
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(timeout=5)
+        self.desktop.forget(self.process)
+
+    # -------------------------------------------------------------------------------- reading
+    def state(self):
+        try:
+            with open(os.path.join(self.dir, "state.json"), encoding="utf-8") as source:
+                return json.load(source)
+        except (FileNotFoundError, json.JSONDecodeError):
+            return None
+
+    def text(self):
+        return self.state()["text"]
+
+    def keys(self):
+        """Every key press the widget received, as "keysym:Modifier+Modifier"."""
+        return self.state()["keys"]
+
+    def shortcut_keys(self):
+        """The key presses that were not bare modifier keys."""
+        return [key for key in self.keys() if key.split(":")[0] not in MODIFIER_KEYSYMS]
+
+    def paste_times_ns(self):
+        """CLOCK_MONOTONIC times of the text changes, with the text length after each."""
+        return [(int(t), int(n)) for t, n in self._log_lines("pastes.log")]
+
+    def key_times_ns(self):
+        """CLOCK_MONOTONIC times of the key presses, with the key as in keys()."""
+        return [(int(t), key) for t, key in self._log_lines("keys.log")]
+
+    def _log_lines(self, name):
+        with open(os.path.join(self.dir, name), encoding="utf-8") as log:
+            return [line.split(" ", 1) for line in log.read().splitlines() if line.strip()]
+
+    # -------------------------------------------------------------------------------- driving
+    def set_text(self, text, select=None):
+        """Replaces the content, optionally selects [first, last) characters, forgets old keys."""
+        self._request({"op": "set", "text": text, "select": select})
+
+    def focus(self):
+        self.keyboard.activate(self.window)
+
+    def _request(self, request):
+        token = f"t{next(_tokens)}"
+        request["token"] = token
+        with open(os.path.join(self.dir, "control"), "w", encoding="utf-8") as control:
+            control.write(json.dumps(request) + "\n")
+        wait_until(
+            lambda: (self.state() or {}).get("token") == token,
+            timeout=5,
+            what=f"the Tk application to serve {request['op']}",
+        )
+
+
+class YadDialog:
+    """A GTK dialog run by yad; the text it prints when closed with OK is its content."""
+
+    def __init__(self, desktop, keyboard, title, args):
+        self.desktop = desktop
+        self.keyboard = keyboard
+        self.output_path = desktop.path(f"{title.replace(' ', '_')}.out")
+        with open(self.output_path, "wb") as output:
+            self.process = desktop.spawn(
+                ["yad", "--title", title, "--width", "500", "--height", "300", *args],
+                log_name="yad.log",
+                stdout=output,
+            )
+        self.window = wait_until(
+            lambda: keyboard.find_window(title), timeout=10, what=f"the yad window {title!r}"
+        )
+
+    def focus(self):
+        self.keyboard.activate(self.window)
+
+    def finish(self):
+        """Closes the dialog as OK would (SIGUSR1) and returns the text it printed."""
+        self.process.send_signal(signal.SIGUSR1)
+        self.process.wait(timeout=5)
+        self.desktop.forget(self.process)
+        with open(self.output_path, encoding="utf-8") as output:
+            return output.read()
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=5)
+        self.desktop.forget(self.process)
+
+
+def yad_entry(desktop, keyboard, text=""):
+    """A one-line GTK entry (GtkEntry) pre-filled with text."""
+    return YadDialog(desktop, keyboard, "Pastiq e2e GTK entry", ["--entry", "--entry-text", text])
+
+
+def yad_text_view(desktop, keyboard):
+    """An editable GTK text view (GtkTextView)."""
+    return YadDialog(desktop, keyboard, "Pastiq e2e GTK text", ["--text-info", "--editable"])

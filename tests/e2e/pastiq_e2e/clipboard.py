@@ -1,0 +1,44 @@
+"""The CLIPBOARD selection as the tests see it, through xclip."""
+
+import subprocess
+
+from .waiting import wait_for_value
+
+
+class Clipboard:
+    def __init__(self, desktop):
+        self.desktop = desktop
+        self._owner = None
+
+    def set(self, text):
+        """Makes an xclip process own CLIPBOARD with text; it serves requests until replaced."""
+        self._drop_owner()
+        owner = self.desktop.spawn(
+            ["xclip", "-selection", "clipboard", "-target", "UTF8_STRING", "-quiet", "-in"],
+            log_name="xclip.log",
+            stdin=subprocess.PIPE,
+        )
+        owner.stdin.write(text.encode("utf-8"))
+        owner.stdin.close()
+        self._owner = owner
+        wait_for_value(self.text, text, timeout=5, what="the clipboard to hold the new text")
+
+    def text(self):
+        """The clipboard's text, or None when nobody owns it or the owner offers no text."""
+        result = subprocess.run(
+            ["xclip", "-selection", "clipboard", "-target", "UTF8_STRING", "-out"],
+            env=self.desktop.env,
+            capture_output=True,
+            timeout=5,
+        )
+        if result.returncode != 0:
+            return None
+        return result.stdout.decode("utf-8")
+
+    def _drop_owner(self):
+        if self._owner is not None:
+            if self._owner.poll() is None:
+                self._owner.kill()
+                self._owner.wait()
+            self.desktop.forget(self._owner)
+            self._owner = None
