@@ -136,7 +136,8 @@ void PasteSession::setTransposed(bool transposed) {
     store(fieldChange(SessionField::cursorIndex), [&] { cursorIndex_ = newCursor; });
 }
 
-void PasteSession::updateText(const Uuid& id, std::string text) {
+void PasteSession::updateText(const Uuid& itemId, std::string text) {
+    const Uuid id = itemId;  // the caller's reference may point into items_
     const std::optional<std::size_t> index = indexOf(id);
     // The grid is updated before anyone hears of the edit, so that a subscriber that switches
     // the paste order while handling the signal rebuilds the queue with the new text.
@@ -155,7 +156,9 @@ void PasteSession::updateText(const Uuid& id, std::string text) {
     }
 }
 
-void PasteSession::deleteItem(const Uuid& id) {
+void PasteSession::deleteItem(const Uuid& itemId) {
+    // A copy: callers naturally pass items()[i].id(), which the erase below would overwrite.
+    const Uuid id = itemId;
     const std::optional<std::size_t> index = indexOf(id);
     if (!index) {
         return;
