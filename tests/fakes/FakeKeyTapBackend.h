@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/ports/KeyTapBackend.h"
+
+namespace pastiq::testing {
+
+// Key interception without a display. press() delivers a key-down as the system would: to the
+// installed, enabled handler, which gives the verdict; otherwise the key simply reaches the
+// application.
+class FakeKeyTapBackend : public KeyTapBackend {
+  public:
+    bool install(Handlers handlers) override;
+    void remove() override;
+    void enable() override;
+
+    KeyVerdict press(const KeyEvent& event);
+    // Ctrl plus `key`, with further modifiers as given.
+    KeyVerdict pressCtrl(KeyPosition key, Modifiers extra = {}, bool isRepeat = false);
+    // The system switches interception off and tells the handler.
+    void reportDisabled();
+
+    bool refusesInstall = false;
+
+    [[nodiscard]] bool isInstalled() const { return isInstalled_; }
+    [[nodiscard]] bool isEnabled() const { return isInstalled_ && isEnabled_; }
+    [[nodiscard]] int installCount() const { return installCount_; }
+    [[nodiscard]] int removeCount() const { return removeCount_; }
+    [[nodiscard]] int enableCount() const { return enableCount_; }
+
+  private:
+    Handlers handlers_;
+    bool isInstalled_ = false;
+    bool isEnabled_ = false;
+    int installCount_ = 0;
+    int removeCount_ = 0;
+    int enableCount_ = 0;
+};
+
+}  // namespace pastiq::testing

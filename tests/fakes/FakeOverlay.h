@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/ports/OverlayPresenter.h"
+
+namespace pastiq::testing {
+
+// Records what the overlay was asked to show and lets the test click its close button.
+class FakeOverlay : public OverlayPresenter {
+  public:
+    void show(std::shared_ptr<PasteSession> session) override;
+    void close() override;
+    void setOnClose(std::function<void()> onClose) override;
+
+    // The user clicks the panel's close button.
+    void clickClose();
+
+    [[nodiscard]] bool isShowing() const { return shownSession_ != nullptr; }
+    [[nodiscard]] const std::shared_ptr<PasteSession>& shownSession() const {
+        return shownSession_;
+    }
+    [[nodiscard]] int showCount() const { return showCount_; }
+    [[nodiscard]] int closeCount() const { return closeCount_; }
+
+  private:
+    std::shared_ptr<PasteSession> shownSession_;
+    std::function<void()> onClose_;
+    int showCount_ = 0;
+    int closeCount_ = 0;
+};
+
+}  // namespace pastiq::testing
