@@ -78,8 +78,13 @@ void forEachField(std::string_view text, char separator, Visit visit) {
     }
 }
 
+struct GridShape {
+    std::size_t rows;
+    std::size_t cols;
+};
+
 // Every line must have as many cells as the first; then the row and column counts.
-std::optional<std::pair<std::size_t, std::size_t>> gridShape(std::string_view lines) {
+std::optional<GridShape> gridShape(std::string_view lines) {
     const std::size_t tabsPerLine = countByte(lines.substr(0, lines.find(kLineFeed)), kTab);
     bool rectangular = true;
     std::size_t rows = 0;
@@ -90,7 +95,7 @@ std::optional<std::pair<std::size_t, std::size_t>> gridShape(std::string_view li
     if (!rectangular) {
         return std::nullopt;
     }
-    return std::pair{rows, tabsPerLine + 1};
+    return GridShape{rows, tabsPerLine + 1};
 }
 
 std::optional<ParsedClipboard> readGrid(std::string_view lines) {
@@ -98,7 +103,8 @@ std::optional<ParsedClipboard> readGrid(std::string_view lines) {
     if (!shape) {
         return std::nullopt;
     }
-    const auto [rows, cols] = *shape;
+    const std::size_t rows = shape->rows;
+    const std::size_t cols = shape->cols;
     Grid grid;
     grid.reserve(rows);
     forEachField(lines, kLineFeed, [&](std::string_view line, std::size_t row) {
