@@ -1,0 +1,50 @@
+#include "platform/x11/ClipboardHistory.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/x11/XConnection.h"
+
+namespace pastiq::x11 {
+namespace {
+
+std::size_t sizeOf(const ClipboardEntry& entry) {
+    return entry.text ? entry.text->size() : 0;
+}
+
+}  // namespace
+
+void ClipboardHistory::add(ClipboardEntry entry) {
+    const auto after = std::find_if(entries_.rbegin(), entries_.rend(), [&](const auto& kept) {
+        return !isLaterTime(kept.time, entry.time);
+    });
+    entries_.insert(after.base(), std::move(entry));
+    trim();
+}
+
+const ClipboardEntry* ClipboardHistory::newest() const {
+    return entries_.empty() ? nullptr : &entries_.back();
+}
+
+const ClipboardEntry* ClipboardHistory::at(xcb_timestamp_t time) const {
+    if (time == XCB_CURRENT_TIME) {
+        return newest();
+    }
+    const auto found = std::find_if(entries_.rbegin(), entries_.rend(), [&](const auto& kept) {
+        return !isLaterTime(kept.time, time);
+    });
+    return found == entries_.rend() ? nullptr : &*found;
+}
+
+void ClipboardHistory::trim() {
+    std::size_t bytes = std::accumulate(
+        entries_.begin(), entries_.end(), std::size_t{0},
+        [](std::size_t sum, const ClipboardEntry& entry) { return sum + sizeOf(entry); });
+    // The newest entry always stays: it is what the clipboard holds now.
+    while (entries_.size() > 1 && (entries_.size() > kMaxEntries || bytes > kMaxBytes)) {
+        bytes -= sizeOf(entries_.front());
+        entries_.pop_front();
+    }
+}
+
+}  // namespace pastiq::x11

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace pastiq::x11 {
+
+// One state of the clipboard while Pastiq owns it; no text means Pastiq owns it empty.
+struct ClipboardEntry {
+    xcb_timestamp_t time = XCB_CURRENT_TIME;
+    std::shared_ptr<const std::string> text;
+};
+
+// What Pastiq put on the clipboard, by server time. An application that pastes slowly asks for
+// the clipboard as it was at its key press; during a fast burst of Ctrl+V the clipboard has
+// moved on by then, so each request is answered from the entry current at its time.
+class ClipboardHistory {
+  public:
+    static constexpr std::size_t kMaxEntries = 64;
+    static constexpr std::size_t kMaxBytes = 32U << 20U;
+
+    // Entries are ordered by time; an entry as old as another comes after it.
+    void add(ClipboardEntry entry);
+    void clear() { entries_.clear(); }
+    [[nodiscard]] bool empty() const { return entries_.empty(); }
+    [[nodiscard]] const ClipboardEntry* newest() const;
+    // The entry current at `time`: the newest one for CurrentTime, nothing for a time before
+    // every entry kept.
+    [[nodiscard]] const ClipboardEntry* at(xcb_timestamp_t time) const;
+
+  private:
+    void trim();
+
+    std::deque<ClipboardEntry> entries_;
+};
+
+}  // namespace pastiq::x11

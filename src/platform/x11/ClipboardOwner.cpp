@@ -1,0 +1,152 @@
+#include "platform/x11/ClipboardOwner.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/x11/Latin1.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XReply.h"
+
+namespace pastiq::x11 {
+
+ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers)
+    : connection_(connection), incr_(connection, timers) {}
+
+void ClipboardOwner::take(std::shared_ptr<const std::string> text,
+                          std::optional<xcb_timestamp_t> keyTime) {
+    const xcb_timestamp_t time = setOwner(keyTime.value_or(connection_.lastServerTime()));
+    if (!owns_) {
+        history_.clear();  // Earlier entries belong to an ownership another owner ended.
+    }
+    owns_ = true;
+    history_.add(ClipboardEntry{time, std::move(text)});
+}
+
+xcb_timestamp_t ClipboardOwner::setOwner(xcb_timestamp_t time) {
+    xcb_connection_t* c = connection_.get();
+    const auto ownerIsUs = [&] {
+        const auto reply = fetchReply<xcb_get_selection_owner_reply_t>(
+            c, xcb_get_selection_owner(c, connection_.atoms().clipboard),
+            xcb_get_selection_owner_reply);
+        return reply && reply->owner == connection_.window();
+    };
+    xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard, time);
+    if (ownerIsUs()) {
+        // While Pastiq owns the clipboard an older time is refused by the server, yet Pastiq
+        // stays the owner and the text is what the clipboard held at that key press.
+        return time;
+    }
+    // The key press is older than another owner's change: take it as of now instead.
+    xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard,
+                            XCB_CURRENT_TIME);
+    return connection_.lastServerTime();
+}
+
+std::shared_ptr<const std::string> ClipboardOwner::currentText() const {
+    const auto* newest = history_.newest();
+    return owns_ && newest != nullptr ? newest->text : nullptr;
+}
+
+void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
+    connection_.noteServerTime(event.time);
+    if (event.selection == connection_.atoms().clipboard) {
+        owns_ = false;
+        history_.clear();
+    }
+}
+
+bool ClipboardOwner::handlePropertyNotify(const xcb_property_notify_event_t& event) {
+    return incr_.handlePropertyNotify(event);
+}
+
+void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request) {
+    // Obsolete requestors name no property; the target then serves as one.
+    const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+    const ClipboardEntry* entry = owns_ && request.selection == connection_.atoms().clipboard
+                                      ? history_.at(request.time)
+                                      : nullptr;
+    const bool converted = entry != nullptr && convert(request, property, *entry);
+    notify(request, converted ? property : XCB_NONE);
+}
+
+bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                             const ClipboardEntry& entry) {
+    const Atoms& atoms = connection_.atoms();
+    if (request.target == atoms.targets) {
+        writeTargets(request, property, entry);
+        return true;
+    }
+    if (request.target == atoms.timestamp) {
+        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
+                            XCB_ATOM_INTEGER, 32, 1, &entry.time);
+        return true;
+    }
+    return entry.text && writeText(request, property, *entry.text);
+}
+
+void ClipboardOwner::writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                                  const ClipboardEntry& entry) {
+    const Atoms& atoms = connection_.atoms();
+    std::vector<xcb_atom_t> targets{atoms.targets, atoms.timestamp};
+    if (entry.text) {
+        targets.insert(targets.end(), {atoms.utf8String, atoms.textPlainUtf8, atoms.text});
+        if (latin1FromUtf8(*entry.text)) {
+            targets.push_back(XCB_ATOM_STRING);
+        }
+    }
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
+                        XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(targets.size()),
+                        targets.data());
+}
+
+bool ClipboardOwner::writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                               const std::string& text) {
+    const Atoms& atoms = connection_.atoms();
+    const auto requestor = request.requestor;
+    if (request.target == atoms.utf8String || request.target == atoms.textPlainUtf8) {
+        writeBytes(requestor, property, request.target, std::make_shared<std::string>(text));
+        return true;
+    }
+    if (request.target != XCB_ATOM_STRING && request.target != atoms.text) {
+        return false;
+    }
+    // TEXT leaves the encoding to the owner: Latin-1 when it fits, as for STRING, else UTF-8.
+    auto latin1 = latin1FromUtf8(text);
+    if (latin1) {
+        writeBytes(requestor, property, XCB_ATOM_STRING,
+                   std::make_shared<std::string>(std::move(*latin1)));
+        return true;
+    }
+    if (request.target == atoms.text) {
+        writeBytes(requestor, property, atoms.utf8String, std::make_shared<std::string>(text));
+        return true;
+    }
+    return false;
+}
+
+void ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                                std::shared_ptr<const std::string> bytes) {
+    if (bytes->size() > incr_.chunkBytes()) {
+        incr_.start(requestor, property, type, std::move(bytes));
+        return;
+    }
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
+                        static_cast<std::uint32_t>(bytes->size()), bytes->data());
+}
+
+void ClipboardOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
+    // SendEvent always transmits 32 bytes.
+    std::array<char, 32> buffer{};
+    auto* event = reinterpret_cast<xcb_selection_notify_event_t*>(buffer.data());
+    event->response_type = XCB_SELECTION_NOTIFY;
+    event->time = request.time;
+    event->requestor = request.requestor;
+    event->selection = request.selection;
+    event->target = request.target;
+    event->property = property;
+    xcb_send_event(connection_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, buffer.data());
+    xcb_flush(connection_.get());
+}
+
+}  // namespace pastiq::x11

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/x11/ClipboardHistory.h"
+#include "platform/x11/IncrSender.h"
+
+namespace pastiq::x11 {
+
+class XConnection;
+
+// Owns CLIPBOARD from Pastiq's hidden window on the X11 thread and answers the requests of
+// applications that paste: TARGETS, TIMESTAMP and the text targets.
+class ClipboardOwner {
+  public:
+    ClipboardOwner(XConnection& connection, TimerQueue& timers);
+
+    // Takes ownership with this text (none: owned empty, so a paste inserts nothing). With a
+    // key time the ownership dates from that grabbed key press.
+    void take(std::shared_ptr<const std::string> text, std::optional<xcb_timestamp_t> keyTime);
+    [[nodiscard]] bool owns() const { return owns_; }
+    // The text Pastiq put on the clipboard last; none when it owns it empty or not at all.
+    [[nodiscard]] std::shared_ptr<const std::string> currentText() const;
+
+    void handleRequest(const xcb_selection_request_event_t& request);
+    void handleClear(const xcb_selection_clear_event_t& event);
+    bool handlePropertyNotify(const xcb_property_notify_event_t& event);
+
+  private:
+    [[nodiscard]] xcb_timestamp_t setOwner(xcb_timestamp_t time);
+    [[nodiscard]] bool convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                               const ClipboardEntry& entry);
+    void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                      const ClipboardEntry& entry);
+    [[nodiscard]] bool writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
+                                 const std::string& text);
+    void writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                    std::shared_ptr<const std::string> bytes);
+    void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
+
+    XConnection& connection_;
+    ClipboardHistory history_;
+    IncrSender incr_;
+    bool owns_ = false;
+};
+
+}  // namespace pastiq::x11

@@ -1,0 +1,56 @@
+#include "platform/x11/X11EventPoster.h"
+
+#include <xcb/xtest.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XThreadCall.h"
+
+namespace pastiq::x11 {
+namespace {
+
+constexpr std::chrono::milliseconds kPostBound{250};
+
+}  // namespace
+
+X11EventPoster::X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
+                               const KeyboardTracker& keyboard)
+    : connection_(connection), loop_(loop), keyTap_(keyTap), keyboard_(keyboard) {}
+
+bool X11EventPoster::postCopyKeystroke() {
+    return callOnXThread<bool>(loop_, kPostBound, [this] { return post(); }).value_or(false);
+}
+
+bool X11EventPoster::post() {
+    const auto& layout = keyboard_.layout();
+    if (keyTap_.isGrabbing() || (keyboard_.modifierMask() & XCB_MOD_MASK_1) != 0 || !layout ||
+        layout->keys.leftControl == 0) {
+        return false;
+    }
+    const xcb_keycode_t control = layout->keys.leftControl;
+    const xcb_keycode_t c = layout->keys.c;
+    struct Step {
+        std::uint8_t type;
+        xcb_keycode_t keycode;
+    };
+    const std::array steps{Step{XCB_KEY_PRESS, control}, Step{XCB_KEY_PRESS, c},
+                           Step{XCB_KEY_RELEASE, c}, Step{XCB_KEY_RELEASE, control}};
+    std::array<xcb_void_cookie_t, steps.size()> cookies{};
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        cookies[i] = xcb_test_fake_input_checked(connection_.get(), steps[i].type, steps[i].keycode,
+                                                 XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    bool posted = true;
+    for (const auto cookie : cookies) {
+        xcb_generic_error_t* error = xcb_request_check(connection_.get(), cookie);
+        posted = posted && error == nullptr;
+        std::free(error);
+    }
+    return posted;
+}
+
+}  // namespace pastiq::x11

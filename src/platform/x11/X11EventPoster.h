@@ -1,0 +1,30 @@
+#pragma once
+
+#include "engine/ports/EventPoster.h"
+
+namespace pastiq::x11 {
+
+class KeyboardTracker;
+class X11KeyTap;
+class XConnection;
+class XEventLoop;
+
+// Ctrl+C at the C position through XTEST. Refused while Pastiq's own Ctrl+C grab is active
+// (the grab would catch the keystroke and take it for the user's copy) and while Alt is held
+// (the keystroke would be the hot key, not a copy).
+class X11EventPoster final : public EventPoster {
+  public:
+    X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
+                   const KeyboardTracker& keyboard);
+    bool postCopyKeystroke() override;
+
+  private:
+    bool post();
+
+    XConnection& connection_;
+    XEventLoop& loop_;
+    const X11KeyTap& keyTap_;
+    const KeyboardTracker& keyboard_;
+};
+
+}  // namespace pastiq::x11

@@ -1,0 +1,182 @@
+#include "platform/x11/X11KeyTap.h"
+
+#include <algorithm>
+
+#include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/MainThreadChannel.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XEventLoop.h"
+#include "platform/x11/XThreadCall.h"
+
+namespace pastiq::x11 {
+namespace {
+
+constexpr std::chrono::milliseconds kGrabBound{1000};
+
+}  // namespace
+
+Modifiers modifiersOfMask(std::uint32_t mask) {
+    return Modifiers{(mask & XCB_MOD_MASK_CONTROL) != 0, (mask & XCB_MOD_MASK_SHIFT) != 0,
+                     (mask & XCB_MOD_MASK_1) != 0, (mask & XCB_MOD_MASK_4) != 0};
+}
+
+X11KeyTap::X11KeyTap(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
+                     KeyboardTracker& keyboard, JudgedKey& judgedKey, Log& log)
+    : connection_(connection),
+      loop_(loop),
+      mainThread_(mainThread),
+      keyboard_(keyboard),
+      judgedKey_(judgedKey),
+      log_(log),
+      grabs_(connection, /*synchronous=*/true) {}
+
+X11KeyTap::~X11KeyTap() = default;
+
+bool X11KeyTap::install(Handlers handlers) {
+    remove();
+    handlers_ = std::make_shared<Handlers>(std::move(handlers));
+    if (enableGrabs()) {
+        return true;
+    }
+    handlers_.reset();
+    return false;
+}
+
+void X11KeyTap::remove() {
+    handlers_.reset();
+    // Waits so that a key pressed after remove() returns is certainly not grabbed any more.
+    if (!callOnXThread<bool>(loop_, kGrabBound, [this] {
+            releaseShortcuts();
+            return true;
+        })) {
+        loop_.post([this] { releaseShortcuts(); });
+    }
+}
+
+void X11KeyTap::enable() {
+    if (handlers_) {
+        enableGrabs();
+    }
+}
+
+bool X11KeyTap::enableGrabs() {
+    const auto grabbed = callOnXThread<bool>(loop_, kGrabBound, [this] { return grabShortcuts(); });
+    if (grabbed.value_or(false)) {
+        return true;
+    }
+    // A grab that succeeds after the wait gave up must not stay behind.
+    loop_.post([this] { releaseShortcuts(); });
+    return false;
+}
+
+void X11KeyTap::judge(std::uint64_t id, const KeyEvent& event, xcb_timestamp_t time) {
+    KeyVerdict verdict = KeyVerdict::passOn;
+    // A copy keeps the handlers alive even if onKeyDown removes the tap.
+    if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
+        judgedKey_.time = time;
+        verdict = handlers->onKeyDown(event);
+        judgedKey_.time.reset();
+    }
+    loop_.post([this, id, verdict] { applyVerdict(id, verdict); });
+}
+
+void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
+    connection_.noteServerTime(event.time);
+    const auto& layout = keyboard_.layout();
+    if (!grabs_.isActive() || !layout) {
+        // A press from a grab released a moment ago: the keyboard must not stay frozen.
+        allowEvent(event.deviceid, event.time, KeyVerdict::passOn);
+        return;
+    }
+    const std::uint64_t id = nextId_++;
+    const auto timer = loop_.timers().schedule(kVerdictBound, [this, id] { timeOut(id); });
+    pending_.push_back(PendingKey{id, event.deviceid, event.time, TimerQueue::Clock::now(), timer});
+    const KeyEvent keyEvent{layout->positionOf(static_cast<xcb_keycode_t>(event.detail)),
+                            modifiersOfMask(event.mods.effective),
+                            (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
+    mainThread_.post([this, id, keyEvent, time = event.time] { judge(id, keyEvent, time); });
+}
+
+void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
+    const auto pending = std::find_if(pending_.begin(), pending_.end(),
+                                      [id](const PendingKey& key) { return key.id == id; });
+    // A verdict after the bound comes too late: the key was passed on already.
+    if (pending != pending_.end()) {
+        loop_.timers().cancel(pending->timer);
+        finish(pending, verdict);
+    }
+}
+
+void X11KeyTap::timeOut(std::uint64_t id) {
+    const auto pending = std::find_if(pending_.begin(), pending_.end(),
+                                      [id](const PendingKey& key) { return key.id == id; });
+    if (pending == pending_.end()) {
+        return;
+    }
+    finish(pending, KeyVerdict::passOn);
+    mainThread_.post(
+        [this] { log_.error(LogCategory::session, "Key verdict timed out — key passed on"); });
+}
+
+void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict) {
+    allowEvent(pending->device, pending->time, verdict);
+    xcb_flush(connection_.get());
+    if (observer_) {
+        observer_(TimerQueue::Clock::now() - pending->arrived);
+    }
+    pending_.erase(pending);
+}
+
+void X11KeyTap::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict) {
+    xcb_connection_t* c = connection_.get();
+    if (verdict == KeyVerdict::passOn) {
+        xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0,
+                                  connection_.root());
+        return;
+    }
+    xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_ASYNC_DEVICE, 0,
+                              connection_.root());
+    // The consumed press would otherwise keep the keyboard grabbed until its release, and keys
+    // typed meanwhile would be lost; only the consumed key's own release reaches the window.
+    xcb_input_xi_ungrab_device(c, time, device);
+}
+
+bool X11KeyTap::grabShortcuts() {
+    const auto& layout = keyboard_.layout();
+    if (!layout) {
+        grabs_.release();
+        return false;
+    }
+    const auto& keys = layout->keys;
+    constexpr std::uint16_t kCtrl = XCB_MOD_MASK_CONTROL;
+    return grabs_.grab(
+        {{keys.v, kCtrl}, {keys.c, kCtrl}, {keys.leftBracket, kCtrl}, {keys.rightBracket, kCtrl}},
+        layout->lockCombinations);
+}
+
+void X11KeyTap::releaseShortcuts() {
+    grabs_.release();
+    // Keys still frozen by the released grabs are passed on.
+    while (!pending_.empty()) {
+        loop_.timers().cancel(pending_.back().timer);
+        finish(std::prev(pending_.end()), KeyVerdict::passOn);
+    }
+}
+
+void X11KeyTap::renewGrabs() {
+    if (!grabs_.isActive() || grabShortcuts()) {
+        return;
+    }
+    mainThread_.post([this] {
+        log_.error(LogCategory::session, "Key grabs lost after a keyboard change");
+        if (const auto handlers = handlers_; handlers && handlers->onDisabled) {
+            handlers->onDisabled();
+        }
+    });
+}
+
+void X11KeyTap::shutdown() {
+    releaseShortcuts();
+}
+
+}  // namespace pastiq::x11

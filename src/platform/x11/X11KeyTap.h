@@ -1,0 +1,91 @@
+#pragma once
+
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/Log.h"
+#include "platform/x11/JudgedKey.h"
+#include "platform/x11/KeyGrabSet.h"
+#include "platform/x11/TimerQueue.h"
+
+namespace pastiq::x11 {
+
+class KeyboardTracker;
+class MainThreadChannel;
+class XConnection;
+class XEventLoop;
+
+// Ctrl+V, Ctrl+C, Ctrl+[ and Ctrl+] grabbed synchronously on the root window. The keyboard
+// stays frozen on a grabbed press until the main thread's verdict replays the key (pass on) or
+// releases it unseen (consume); the X11 thread keeps running meanwhile and passes the key on by
+// itself when no verdict came within the bound.
+class X11KeyTap final : public KeyTapBackend {
+  public:
+    using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
+    static constexpr std::chrono::milliseconds kVerdictBound{250};
+
+    X11KeyTap(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
+              KeyboardTracker& keyboard, JudgedKey& judgedKey, Log& log);
+    ~X11KeyTap() override;
+    X11KeyTap(const X11KeyTap&) = delete;
+    X11KeyTap& operator=(const X11KeyTap&) = delete;
+
+    // Main thread.
+    bool install(Handlers handlers) override;
+    void remove() override;
+    void enable() override;
+
+    // X11 thread.
+    void handleKeyPress(const xcb_input_key_press_event_t& event);
+    void renewGrabs();
+    [[nodiscard]] bool isGrabbing() const { return grabs_.isActive(); }
+    // Told how long each verdict took, from the grabbed press to the replay or release.
+    void setVerdictObserver(VerdictObserver observer) { observer_ = std::move(observer); }
+    // Passes every waiting key on and releases the grabs.
+    void shutdown();
+
+  private:
+    struct PendingKey {
+        std::uint64_t id;
+        xcb_input_device_id_t device;
+        xcb_timestamp_t time;
+        TimerQueue::Clock::time_point arrived;
+        TimerQueue::Id timer;
+    };
+
+    bool enableGrabs();
+    void judge(std::uint64_t id, const KeyEvent& event, xcb_timestamp_t time);
+    bool grabShortcuts();
+    void releaseShortcuts();
+    void applyVerdict(std::uint64_t id, KeyVerdict verdict);
+    void timeOut(std::uint64_t id);
+    void finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict);
+    void allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict);
+
+    XConnection& connection_;
+    XEventLoop& loop_;
+    const MainThreadChannel& mainThread_;
+    KeyboardTracker& keyboard_;
+    JudgedKey& judgedKey_;
+    Log& log_;
+
+    // Main thread.
+    std::shared_ptr<Handlers> handlers_;
+    // X11 thread.
+    KeyGrabSet grabs_;
+    std::vector<PendingKey> pending_;
+    std::uint64_t nextId_ = 1;
+    VerdictObserver observer_;
+};
+
+// The reported modifiers of a core modifier mask; lock states are left out.
+[[nodiscard]] Modifiers modifiersOfMask(std::uint32_t mask);
+
+}  // namespace pastiq::x11

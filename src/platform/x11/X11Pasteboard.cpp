@@ -1,0 +1,62 @@
+#include "platform/x11/X11Pasteboard.h"
+
+#include "platform/x11/ClipboardOwner.h"
+#include "platform/x11/ClipboardReader.h"
+#include "platform/x11/JudgedKey.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XEventLoop.h"
+#include "platform/x11/XThreadCall.h"
+
+namespace pastiq::x11 {
+
+X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
+                             ClipboardReader& reader, const JudgedKey& judgedKey)
+    : connection_(connection), loop_(loop), owner_(owner), reader_(reader), judgedKey_(judgedKey) {}
+
+std::optional<std::string> X11Pasteboard::readText() {
+    using Text = std::optional<std::string>;
+    // Queued behind earlier writes, so Pastiq reads back what it wrote last.
+    const auto text = askXThread<Text>(loop_, kReadBound, [this](std::function<void(Text)> answer) {
+        if (!owner_.owns()) {
+            reader_.read(std::move(answer));
+            return;
+        }
+        const auto own = owner_.currentText();
+        answer(own ? Text(*own) : std::nullopt);
+    });
+    return text.value_or(std::nullopt);
+}
+
+void X11Pasteboard::writeText(const std::string& text) {
+    take(std::make_shared<const std::string>(text));
+}
+
+void X11Pasteboard::clear() {
+    take(nullptr);
+}
+
+void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
+    // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
+    // before the call returns and Pastiq's own write is never mistaken for another copy.
+    ++changeCount_;
+    loop_.post([this, text = std::move(text), keyTime = judgedKey_.time]() mutable {
+        owner_.take(std::move(text), keyTime);
+    });
+}
+
+void X11Pasteboard::start() {
+    xcb_xfixes_select_selection_input(connection_.get(), connection_.window(),
+                                      connection_.atoms().clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+}
+
+void X11Pasteboard::handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event) {
+    connection_.noteServerTime(event.timestamp);
+    if (event.selection == connection_.atoms().clipboard && event.owner != connection_.window()) {
+        ++changeCount_;
+    }
+}
+
+}  // namespace pastiq::x11

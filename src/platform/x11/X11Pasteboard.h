@@ -1,0 +1,54 @@
+#pragma once
+
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/ports/Pasteboard.h"
+
+namespace pastiq::x11 {
+
+class ClipboardOwner;
+class ClipboardReader;
+class XConnection;
+class XEventLoop;
+struct JudgedKey;
+
+// The CLIPBOARD selection as the engine sees it. Writes are queued to the X11 thread in order
+// with the key verdicts, so a write made while Ctrl+V is judged is in place before the key is
+// passed on.
+class X11Pasteboard final : public Pasteboard {
+  public:
+    static constexpr std::chrono::milliseconds kReadBound{500};
+
+    X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
+                  ClipboardReader& reader, const JudgedKey& judgedKey);
+
+    // Main thread (changeCount: any thread).
+    [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }
+    [[nodiscard]] std::optional<std::string> readText() override;
+    void writeText(const std::string& text) override;
+    void clear() override;
+
+    // X11 thread.
+    void start();
+    void handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event);
+
+  private:
+    void take(std::shared_ptr<const std::string> text);
+
+    XConnection& connection_;
+    XEventLoop& loop_;
+    ClipboardOwner& owner_;
+    ClipboardReader& reader_;
+    const JudgedKey& judgedKey_;
+    std::atomic<std::int64_t> changeCount_{0};
+};
+
+}  // namespace pastiq::x11

@@ -1,0 +1,187 @@
+#include "platform/x11/X11Platform.h"
+
+#include <xcb/xfixes.h>
+
+#include "platform/x11/AtspiSelectionProbe.h"
+#include "platform/x11/ClipboardOwner.h"
+#include "platform/x11/ClipboardReader.h"
+#include "platform/x11/JudgedKey.h"
+#include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/X11EventPoster.h"
+#include "platform/x11/X11FocusProbe.h"
+#include "platform/x11/X11Hotkey.h"
+#include "platform/x11/X11InputAccess.h"
+#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11ModifierState.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/XConnection.h"
+#include "platform/x11/XEventLoop.h"
+
+namespace pastiq {
+
+using namespace x11;
+
+// Declared in the order of construction; the connection outlives everything using it.
+struct X11Platform::Parts {
+    Parts(std::unique_ptr<XConnection> opened, MainThreadPost post, Log& appLog)
+        : connection(std::move(opened)),
+          mainThread(std::move(post)),
+          log(appLog),
+          loop(
+              connection->get(), [this](const xcb_generic_event_t& event) { route(event); },
+              [this] { reportConnectionLost(); }),
+          keyboard(*connection),
+          owner(*connection, loop.timers()),
+          reader(*connection, loop.timers()),
+          keyTap(*connection, loop, mainThread, keyboard, judgedKey, appLog),
+          hotkey(*connection, loop, mainThread, keyboard, appLog),
+          pasteboard(*connection, loop, owner, reader, judgedKey),
+          eventPoster(*connection, loop, keyTap, keyboard),
+          modifiers(keyboard),
+          focus(*connection, loop),
+          inputAccess(true) {}
+
+    void route(const xcb_generic_event_t& event);
+    void routeGeneric(const xcb_generic_event_t& event);
+    void routeExtension(const xcb_generic_event_t& event);
+    void reportConnectionLost();
+
+    std::unique_ptr<XConnection> connection;
+    MainThreadChannel mainThread;
+    Log& log;
+    XEventLoop loop;
+    KeyboardTracker keyboard;
+    JudgedKey judgedKey;
+    ClipboardOwner owner;
+    ClipboardReader reader;
+    X11KeyTap keyTap;
+    X11Hotkey hotkey;
+    X11Pasteboard pasteboard;
+    X11EventPoster eventPoster;
+    X11ModifierState modifiers;
+    X11FocusProbe focus;
+    X11InputAccess inputAccess;
+    AtspiSelectionProbe selection;
+};
+
+void X11Platform::Parts::route(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7f) {
+        case XCB_GE_GENERIC:
+            routeGeneric(event);
+            break;
+        case XCB_SELECTION_REQUEST:
+            owner.handleRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
+            break;
+        case XCB_SELECTION_CLEAR:
+            owner.handleClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event));
+            break;
+        case XCB_SELECTION_NOTIFY:
+            reader.handleSelectionNotify(
+                reinterpret_cast<const xcb_selection_notify_event_t&>(event));
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            connection->noteServerTime(notify.time);
+            if (!reader.handlePropertyNotify(notify)) {
+                owner.handlePropertyNotify(notify);
+            }
+            break;
+        }
+        default:
+            routeExtension(event);
+    }
+}
+
+void X11Platform::Parts::routeGeneric(const xcb_generic_event_t& event) {
+    const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    if (generic.extension != connection->xinputOpcode() ||
+        generic.event_type != XCB_INPUT_KEY_PRESS) {
+        return;
+    }
+    const auto& press = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
+    if (hotkey.matches(press)) {
+        hotkey.handleKeyPress(press);
+    } else {
+        keyTap.handleKeyPress(press);
+    }
+}
+
+void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
+    const auto type = static_cast<std::uint8_t>(event.response_type & 0x7f);
+    if (type == connection->xkbFirstEvent()) {
+        if (keyboard.handleXkbEvent(event)) {
+            keyTap.renewGrabs();
+            hotkey.renewGrab();
+        }
+    } else if (type == connection->xfixesFirstEvent() + XCB_XFIXES_SELECTION_NOTIFY) {
+        pasteboard.handleOwnerChange(
+            reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event));
+    }
+}
+
+void X11Platform::Parts::reportConnectionLost() {
+    mainThread.post([this] {
+        log.error(LogCategory::session, "X11 connection lost — keys are no longer intercepted");
+    });
+}
+
+std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log) {
+    auto connection = XConnection::open();
+    if (!connection) {
+        return nullptr;
+    }
+    auto parts = std::make_unique<Parts>(std::move(connection), std::move(post), log);
+    // The thread is not running yet, so setting up here races with nothing.
+    parts->keyboard.start();
+    parts->pasteboard.start();
+    xcb_flush(parts->connection->get());
+    parts->loop.start();
+    return std::make_unique<X11Platform>(Passkey{}, std::move(parts));
+}
+
+X11Platform::X11Platform(Passkey /*unused*/, std::unique_ptr<Parts> parts)
+    : parts_(std::move(parts)) {}
+
+X11Platform::~X11Platform() {
+    parts_->mainThread.close();
+    Parts& parts = *parts_;
+    // stop() runs this before the thread ends, so no grab and no frozen key outlives Pastiq.
+    parts.loop.post([&parts] {
+        parts.keyTap.shutdown();
+        parts.hotkey.shutdown();
+    });
+    parts.loop.stop();
+}
+
+KeyTapBackend& X11Platform::keyTap() {
+    return parts_->keyTap;
+}
+HotkeyBackend& X11Platform::hotkey() {
+    return parts_->hotkey;
+}
+Pasteboard& X11Platform::pasteboard() {
+    return parts_->pasteboard;
+}
+EventPoster& X11Platform::eventPoster() {
+    return parts_->eventPoster;
+}
+ModifierState& X11Platform::modifiers() {
+    return parts_->modifiers;
+}
+FocusProbe& X11Platform::focus() {
+    return parts_->focus;
+}
+InputAccess& X11Platform::inputAccess() {
+    return parts_->inputAccess;
+}
+SelectionProbe& X11Platform::selection() {
+    return parts_->selection;
+}
+
+void X11Platform::setVerdictObserver(std::function<void(std::chrono::nanoseconds)> observer) {
+    parts_->loop.post([this, observer = std::move(observer)]() mutable {
+        parts_->keyTap.setVerdictObserver(std::move(observer));
+    });
+}
+
+}  // namespace pastiq

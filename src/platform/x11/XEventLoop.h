@@ -1,0 +1,54 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "platform/x11/CommandQueue.h"
+#include "platform/x11/TimerQueue.h"
+
+namespace pastiq::x11 {
+
+// The X11 thread: one poll loop over the connection's socket, the command queue's eventfd and
+// the timers. It never waits for the main thread, so a grabbed key is answered even while the
+// main thread is busy.
+class XEventLoop {
+  public:
+    using EventHandler = std::function<void(const xcb_generic_event_t&)>;
+
+    XEventLoop(xcb_connection_t* connection, EventHandler handler,
+               std::function<void()> onConnectionLost);
+    ~XEventLoop();
+    XEventLoop(const XEventLoop&) = delete;
+    XEventLoop& operator=(const XEventLoop&) = delete;
+
+    void start();
+    // Runs the queued commands still waiting, then ends the thread and joins it.
+    void stop();
+
+    // Any thread. Commands run in the order they were posted.
+    void post(CommandQueue::Command command) { commands_.push(std::move(command)); }
+    [[nodiscard]] bool isRunning() const { return running_.load(); }
+
+    // X11 thread only.
+    [[nodiscard]] TimerQueue& timers() { return timers_; }
+
+  private:
+    void run();
+    void dispatchPendingEvents();
+    void runCommands();
+    [[nodiscard]] bool waitForWork();
+
+    xcb_connection_t* connection_;
+    EventHandler handler_;
+    std::function<void()> onConnectionLost_;
+    CommandQueue commands_;
+    TimerQueue timers_;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> running_{false};
+};
+
+}  // namespace pastiq::x11
