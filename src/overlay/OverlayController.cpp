@@ -1,0 +1,94 @@
+#include "overlay/OverlayController.h"
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+
+#include "model/PasteSession.h"
+#include "overlay/OverlayPanel.h"
+#include "overlay/OverlayView.h"
+
+namespace pastiq {
+
+OverlayController::OverlayController(QObject* parent) : QObject(parent) {}
+
+OverlayController::~OverlayController() {
+    if (view_) {
+        view_->detach();
+    }
+}
+
+QRect OverlayController::defaultFrame(const std::optional<QRect>& availableArea) {
+    const QRect area = availableArea.value_or(QRect(0, 0, 800, 600));
+    const int right = area.x() + area.width();
+    return {right - defaultWidth - screenMargin, area.y() + screenMargin, defaultWidth,
+            defaultHeight};
+}
+
+QRect OverlayController::defaultFrameOnPrimaryScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return defaultFrame(screen ? std::optional<QRect>(screen->availableGeometry()) : std::nullopt);
+}
+
+void OverlayController::setOnClose(std::function<void()> onClose) {
+    onClose_ = std::move(onClose);
+}
+
+void OverlayController::requestClose() {
+    if (onClose_) {
+        onClose_();
+    }
+}
+
+void OverlayController::ensurePanel() {
+    if (panel_) {
+        return;
+    }
+    QPointer<OverlayController> self(this);
+    panel_ = std::make_unique<OverlayPanel>([self] {
+        if (self) {
+            self->requestClose();
+        }
+    });
+}
+
+void OverlayController::show(std::shared_ptr<PasteSession> session) {
+    ensurePanel();
+    QPointer<OverlayController> self(this);
+    EditingCallbacks callbacks{[self] {
+                                   if (self && self->panel_) {
+                                       self->panel_->takeKeyboardFocus();
+                                   }
+                               },
+                               [self] {
+                                   if (self && self->panel_) {
+                                       self->panel_->returnKeyboardFocus();
+                                   }
+                               }};
+    if (view_) {
+        view_->detach();
+    }
+    auto* view = new OverlayView(std::move(session), std::move(callbacks));
+    panel_->setContent(view);
+    view_ = view;
+    panel_->showAt(savedFrame_.value_or(defaultFrameOnPrimaryScreen()));
+    panel_->layout()->activate();
+    view->scrollToCursorNow();
+}
+
+void OverlayController::close() {
+    if (!panel_) {
+        return;
+    }
+    if (view_) {
+        view_->detach();
+    }
+    if (panel_->isVisible()) {
+        savedFrame_ = panel_->frameGeometry();
+    }
+    panel_->hide();
+    panel_->clearContent();
+    view_ = nullptr;
+}
+
+}  // namespace pastiq

@@ -1,0 +1,186 @@
+#include "overlay/OverlayPanel.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSizeGrip>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "overlay/OverlayStyle.h"
+#include "overlay/PanelCloseButton.h"
+
+namespace pastiq {
+
+namespace {
+
+constexpr int edgeGrabWidth = 5;
+constexpr double translucentCornerRadius = 10.0;
+
+}  // namespace
+
+OverlayPanel::OverlayPanel(std::function<void()> onCloseRequested)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      onCloseRequested_(std::move(onCloseRequested)),
+      isTranslucent_(OverlayWindowSystem::isCompositing()),
+      layout_(new QVBoxLayout(this)),
+      closeButton_(new PanelCloseButton(this)),
+      grip_(new QSizeGrip(this)) {
+    setObjectName(QStringLiteral("overlayPanel"));
+    setWindowTitle(QStringLiteral("Pastiq"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Must be decided before the native window exists: it picks an ARGB visual.
+    setAttribute(Qt::WA_TranslucentBackground, isTranslucent_);
+    setPalette(OverlayStyle::panelPalette());
+    setAutoFillBackground(false);
+
+    auto* titleStrip = new QHBoxLayout;
+    titleStrip->setContentsMargins(8, 6, 8, 0);
+    titleStrip->addStretch(1);
+    titleStrip->addWidget(closeButton_);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    layout_->addLayout(titleStrip);
+    connect(closeButton_, &QAbstractButton::clicked, this, [this] {
+        if (onCloseRequested_) {
+            onCloseRequested_();
+        }
+    });
+    grip_->setFixedSize(12, 12);
+}
+
+OverlayPanel::~OverlayPanel() = default;
+
+void OverlayPanel::setContent(QWidget* content) {
+    clearContent();
+    content_ = content;
+    content->setParent(this);
+    layout_->addWidget(content, 1);
+    content->show();
+    grip_->raise();
+}
+
+void OverlayPanel::clearContent() {
+    if (content_) {
+        layout_->removeWidget(content_);
+        content_->hide();
+        // Deferred: the content may be on the stack (a row handler ending the session).
+        content_->deleteLater();
+        content_ = nullptr;
+    }
+}
+
+void OverlayPanel::showAt(const QRect& frame) {
+    setGeometry(frame);
+    if (!isVisible()) {
+        winId();
+        OverlayWindowSystem::prepareFloatingPanel(windowHandle());
+        show();
+    }
+    raise();
+}
+
+bool OverlayPanel::acceptsFocus() const {
+    const QWindow* window = windowHandle();
+    return window != nullptr && !window->flags().testFlag(Qt::WindowDoesNotAcceptFocus);
+}
+
+void OverlayPanel::setAcceptsFocus(bool accepts) {
+    // Changed on the native window only: changing the widget's flags would unmap the panel.
+    if (QWindow* window = windowHandle()) {
+        window->setFlag(Qt::WindowDoesNotAcceptFocus, !accepts);
+    }
+}
+
+void OverlayPanel::takeKeyboardFocus() {
+    if (!focusOwner_) {
+        const OverlayWindowSystem::WindowId owner = OverlayWindowSystem::activeWindow();
+        focusOwner_ = owner == static_cast<OverlayWindowSystem::WindowId>(winId()) ? 0 : owner;
+    }
+    setAcceptsFocus(true);
+    activateWindow();
+}
+
+void OverlayPanel::returnKeyboardFocus() {
+    if (!focusOwner_) {
+        return;
+    }
+    const OverlayWindowSystem::WindowId owner = *std::exchange(focusOwner_, std::nullopt);
+    setAcceptsFocus(false);
+    // When the user has already clicked into another window, the focus is where they want it.
+    if (isActiveWindow()) {
+        OverlayWindowSystem::activate(owner);
+    }
+}
+
+void OverlayPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor background = OverlayStyle::panelBackground(isTranslucent_);
+    if (!isTranslucent_) {
+        painter.fillRect(rect(), background);
+        painter.setPen(OverlayStyle::separator());
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        return;
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(OverlayStyle::separator());
+    painter.setBrush(background);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), translucentCornerRadius,
+                            translucentCornerRadius);
+}
+
+void OverlayPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    grip_->move(width() - grip_->width(), height() - grip_->height());
+    grip_->raise();
+}
+
+Qt::Edges OverlayPanel::edgesAt(const QPoint& position) const {
+    Qt::Edges edges;
+    edges.setFlag(Qt::LeftEdge, position.x() < edgeGrabWidth);
+    edges.setFlag(Qt::RightEdge, position.x() >= width() - edgeGrabWidth);
+    edges.setFlag(Qt::TopEdge, position.y() < edgeGrabWidth);
+    edges.setFlag(Qt::BottomEdge, position.y() >= height() - edgeGrabWidth);
+    return edges;
+}
+
+// Presses that no child wants reach the panel: on an edge they resize it, elsewhere they
+// move it. The window manager does both when it can; otherwise the panel moves itself.
+void OverlayPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || windowHandle() == nullptr) {
+        return;
+    }
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (edges != Qt::Edges() && windowHandle()->startSystemResize(edges)) {
+        return;
+    }
+    if (!windowHandle()->startSystemMove()) {
+        dragOffset_ = event->globalPosition().toPoint() - pos();
+    }
+}
+
+void OverlayPanel::mouseMoveEvent(QMouseEvent* event) {
+    if (dragOffset_) {
+        move(event->globalPosition().toPoint() - *dragOffset_);
+    }
+}
+
+void OverlayPanel::mouseReleaseEvent(QMouseEvent*) {
+    dragOffset_.reset();
+}
+
+void OverlayPanel::closeEvent(QCloseEvent* event) {
+    // Only ending the session hides the panel, so a close request is passed on as that.
+    event->ignore();
+    if (onCloseRequested_) {
+        onCloseRequested_();
+    }
+}
+
+}  // namespace pastiq

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "overlay/OverlayWindowSystem.h"
+
+class QSizeGrip;
+class QVBoxLayout;
+
+namespace pastiq {
+
+class PanelCloseButton;
+
+// The floating panel: a frameless utility window that stays above other windows on every
+// workspace, out of taskbar and pager, and never takes the keyboard focus on a click. It
+// draws its own title strip with a close button, is moved by dragging its background and
+// resized by its edges or the size grip. It takes the keyboard focus only on request (an
+// inline edit) and hands it back to the window that had it.
+class OverlayPanel final : public QWidget {
+    Q_OBJECT
+  public:
+    // `onCloseRequested` runs for the close button and for a window manager's close request;
+    // the panel never closes itself.
+    explicit OverlayPanel(std::function<void()> onCloseRequested);
+    ~OverlayPanel() override;
+
+    // Shows `content` below the title strip; the previous content is destroyed.
+    void setContent(QWidget* content);
+    void clearContent();
+    [[nodiscard]] QWidget* content() const { return content_; }
+
+    // Maps the panel at `frame` without activating it.
+    void showAt(const QRect& frame);
+
+    void takeKeyboardFocus();
+    void returnKeyboardFocus();
+    [[nodiscard]] bool acceptsFocus() const;
+
+    [[nodiscard]] bool isTranslucent() const { return isTranslucent_; }
+    [[nodiscard]] PanelCloseButton* closeButton() const { return closeButton_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    [[nodiscard]] Qt::Edges edgesAt(const QPoint& position) const;
+    void setAcceptsFocus(bool accepts);
+
+    std::function<void()> onCloseRequested_;
+    bool isTranslucent_;
+    QVBoxLayout* layout_;
+    PanelCloseButton* closeButton_;
+    QSizeGrip* grip_;
+    QPointer<QWidget> content_;
+    std::optional<OverlayWindowSystem::WindowId> focusOwner_;
+    std::optional<QPoint> dragOffset_;
+};
+
+}  // namespace pastiq

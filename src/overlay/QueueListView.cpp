@@ -1,0 +1,197 @@
+#include "overlay/QueueListView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QEasingCurve>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScrollBar>
+
+#include "overlay/ItemRowDelegate.h"
+#include "overlay/QueueListModel.h"
+
+namespace pastiq {
+
+namespace {
+
+// The classic ease-in-out timing curve, cubic Bézier (0.42, 0) (0.58, 1).
+QEasingCurve easeInOut() {
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+    return curve;
+}
+
+}  // namespace
+
+QueueListView::QueueListView(QueueListModel* model, RowActions actions, QWidget* parent)
+    : QListView(parent),
+      model_(model),
+      delegate_(new ItemRowDelegate(this)),
+      actions_(std::move(actions)) {
+    setObjectName(QStringLiteral("queueList"));
+    setItemDelegate(delegate_);
+    setModel(model_);
+    // Every row has the same height, so a million rows are laid out without measuring each.
+    setUniformItemSizes(true);
+    setLayoutMode(QListView::SinglePass);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::NoFrame);
+    setResizeMode(QListView::Adjust);
+    setViewportMargins(0, RowGeometry::listPadding - RowGeometry::rowGap / 2, 0,
+                       RowGeometry::listPadding - RowGeometry::rowGap / 2);
+    setAttribute(Qt::WA_TranslucentBackground);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+
+    clickTimer_.setSingleShot(true);
+    connect(&clickTimer_, &QTimer::timeout, this, &QueueListView::firePendingClick);
+    updateRowGeometry();
+}
+
+QueueListView::~QueueListView() = default;
+
+void QueueListView::updateRowGeometry() {
+    const PasteSession* session = model_->session();
+    const int count = model_->rowCount();
+    const bool labels =
+        session && !session->items().empty() && session->items().front().cellLabel().has_value();
+    const int slotWidth = viewport()->width();
+    const RowGeometry probe(1, labels, count);
+    const int lines =
+        session ? RowGeometry::linesNeeded(session->items(), probe.textWidthForSlot(slotWidth)) : 1;
+    const RowGeometry geometry(lines, labels, count);
+    const bool changed = geometry.slotHeight() != delegate_->geometry().slotHeight() ||
+                         geometry.numberColumnWidth() != delegate_->geometry().numberColumnWidth();
+    delegate_->setGeometry(geometry);
+    laidOutWidth_ = slotWidth;
+    if (changed && count > 0) {
+        // The uniform size is cached from the first row; this re-reads it.
+        Q_EMIT delegate_->sizeHintChanged(model_->index(0));
+    }
+}
+
+void QueueListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    if (viewport()->width() != laidOutWidth_) {
+        updateRowGeometry();
+    }
+}
+
+void QueueListView::centerRow(int row, bool animated) {
+    if (row < 0 || row >= model_->rowCount()) {
+        return;
+    }
+    executeDelayedItemsLayout();
+    QScrollBar* bar = verticalScrollBar();
+    const QRect rect = rectForIndex(model_->index(row));
+    const int target =
+        std::clamp(rect.center().y() - viewport()->height() / 2, bar->minimum(), bar->maximum());
+    if (animation_) {
+        animation_->stop();
+        animation_->deleteLater();
+    }
+    if (!animated || target == bar->value()) {
+        bar->setValue(target);
+        return;
+    }
+    animation_ = new QPropertyAnimation(bar, "value", this);
+    animation_->setDuration(scrollAnimationMs);
+    animation_->setEasingCurve(easeInOut());
+    animation_->setStartValue(bar->value());
+    animation_->setEndValue(target);
+    animation_->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+bool QueueListView::isScrollAnimating() const {
+    return animation_ && animation_->state() == QAbstractAnimation::Running;
+}
+
+std::unique_ptr<QMenu> QueueListView::rowMenu(int row) {
+    const std::optional<Uuid> id = model_->idAt(row);
+    auto menu = std::make_unique<QMenu>(this);
+    if (!id) {
+        return menu;
+    }
+    QAction* edit = menu->addAction(QStringLiteral("Edit"));
+    edit->setEnabled(model_->isEditable(row));
+    connect(edit, &QAction::triggered, this, [this, id] { actions_.onBeginEdit(*id); });
+    QAction* remove =
+        menu->addAction(QIcon::fromTheme(QStringLiteral("edit-delete")), QStringLiteral("Delete"));
+    remove->setObjectName(QStringLiteral("destructive"));
+    connect(remove, &QAction::triggered, this, [this, id] { actions_.onDelete(*id); });
+    return menu;
+}
+
+bool QueueListView::isOnPencil(const QModelIndex& index, const QPoint& position) const {
+    return ItemRowDelegate::showsPencil(index) &&
+           delegate_->pencilRect(visualRect(index)).contains(position);
+}
+
+void QueueListView::mousePressEvent(QMouseEvent* event) {
+    // Rows react on release; the press only must not select or move a current index.
+    event->accept();
+}
+
+void QueueListView::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void QueueListView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || std::exchange(swallowRelease_, false)) {
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const std::optional<Uuid> id = model_->idAt(index.row());
+    if (!index.isValid() || !id) {
+        return;
+    }
+    if (isOnPencil(index, event->position().toPoint())) {
+        clickTimer_.stop();
+        actions_.onBeginEdit(*id);
+        return;
+    }
+    if (index.data(QueueListModel::IsEditingRole).toBool()) {
+        return;
+    }
+    pendingClick_ = id;
+    clickTimer_.start(QApplication::doubleClickInterval());
+}
+
+void QueueListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // The second click's release belongs to this double click, not to a new single click.
+    swallowRelease_ = true;
+    clickTimer_.stop();
+    pendingClick_.reset();
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (model_->isEditable(index.row())) {
+        actions_.onBeginEdit(*model_->idAt(index.row()));
+    }
+}
+
+void QueueListView::firePendingClick() {
+    if (const std::optional<Uuid> id = std::exchange(pendingClick_, std::nullopt)) {
+        actions_.onSelect(*id);
+    }
+}
+
+void QueueListView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex index = indexAt(event->pos());
+    if (!index.isValid()) {
+        return;
+    }
+    rowMenu(index.row())->exec(event->globalPos());
+}
+
+}  // namespace pastiq

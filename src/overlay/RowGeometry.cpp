@@ -1,0 +1,121 @@
+#include "overlay/RowGeometry.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <array>
+
+#include "model/QueueItem.h"
+#include "overlay/OverlayStyle.h"
+#include "overlay/RowTextLayout.h"
+
+namespace pastiq {
+
+RowGeometry::RowGeometry(int textLines, bool hasCellLabels, int itemCount)
+    : textLines_(std::clamp(textLines, 1, RowTextLayout::maxLines)), hasCellLabels_(hasCellLabels) {
+    // Four digits and more do not fit 22 points; the column widens for the whole queue so
+    // every row's text still starts at the same x.
+    const QFontMetrics metrics(OverlayStyle::captionFont());
+    numberColumn_ = std::max(minimumNumberColumn,
+                             metrics.horizontalAdvance(QString::number(std::max(itemCount, 1))));
+}
+
+int RowGeometry::contentHeight() const {
+    const QFontMetrics body(OverlayStyle::bodyFont());
+    int height = textLines_ * body.lineSpacing();
+    if (hasCellLabels_) {
+        height += contentLineSpacing + QFontMetrics(OverlayStyle::caption2Font()).height();
+    }
+    return std::max(height, editorMinimumHeight);
+}
+
+int RowGeometry::slotHeight() const {
+    return contentHeight() + 2 * verticalPadding + rowGap;
+}
+
+int RowGeometry::pencilSize() {
+    return QFontMetrics(OverlayStyle::captionFont()).height();
+}
+
+QRect RowGeometry::rowRect(const QRect& slot) const {
+    return slot.adjusted(listPadding, rowGap / 2, -listPadding, -(rowGap - rowGap / 2));
+}
+
+int RowGeometry::numberColumnWidth() const {
+    return numberColumn_;
+}
+
+QRect RowGeometry::numberRect(const QRect& row) const {
+    return {row.left() + horizontalPadding, row.top(), numberColumn_, row.height()};
+}
+
+QRect RowGeometry::pencilRect(const QRect& row) const {
+    const int size = pencilSize();
+    return {row.right() - horizontalPadding - size + 1, row.center().y() - size / 2, size, size};
+}
+
+QRect RowGeometry::textRect(const QRect& row, bool withPencil) const {
+    const int left = row.left() + horizontalPadding + numberColumn_ + spacing;
+    int right = row.right() - horizontalPadding;
+    if (withPencil) {
+        right -= pencilSize() + spacing;
+    }
+    const int height = contentHeight();
+    return {left, row.center().y() - height / 2 + 1, std::max(0, right - left + 1), height};
+}
+
+QRect RowGeometry::editorRect(const QRect& row) const {
+    const QRect text = textRect(row, false);
+    const int height = editorMinimumHeight;
+    return {text.left(), row.center().y() - height / 2 + 1, text.width(), height};
+}
+
+int RowGeometry::textWidthForSlot(int slotWidth) const {
+    return textRect(rowRect(QRect(0, 0, slotWidth, slotHeight())), true).width();
+}
+
+int RowGeometry::linesNeeded(const std::vector<QueueItem>& items, int textWidth,
+                             int measureBudget) {
+    const QFont font = OverlayStyle::bodyFont();
+    const QFontMetrics metrics(font);
+    std::array<int, 128> asciiAdvance{};
+    for (std::size_t code = 0; code < asciiAdvance.size(); ++code) {
+        asciiAdvance[code] = metrics.horizontalAdvance(QChar(static_cast<char16_t>(code)));
+    }
+    // An upper bound of the text's width that costs one table look-up per byte: ASCII from
+    // the table, any other character as the font's widest glyph. Only texts that may not fit
+    // are measured for real.
+    const auto mayNotFit = [&](const std::string& text) {
+        int width = 0;
+        for (const char byte : text) {
+            const auto code = static_cast<unsigned char>(byte);
+            if (code < 0x80) {
+                width += asciiAdvance[code];
+            } else if ((code & 0xC0) != 0x80) {
+                width += metrics.maxWidth();
+            }
+            if (width > textWidth) {
+                return true;
+            }
+        }
+        return false;
+    };
+    int measured = 0;
+    for (const QueueItem& item : items) {
+        const std::string& text = item.text();
+        if (text.find_first_of("\r\n") != std::string::npos) {
+            return 2;
+        }
+        if (!mayNotFit(text)) {
+            continue;
+        }
+        if (++measured > measureBudget) {
+            return 2;
+        }
+        if (RowTextLayout::lineCount(QString::fromStdString(text), font, textWidth) > 1) {
+            return 2;
+        }
+    }
+    return 1;
+}
+
+}  // namespace pastiq

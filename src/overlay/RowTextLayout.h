@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+namespace pastiq {
+
+// How an item's text is broken into the at most two lines a row shows. Lines break at word
+// boundaries (anywhere inside a word too long for a line) and at the text's own line breaks;
+// when more text follows the second line, that line ends in an ellipsis.
+class RowTextLayout {
+  public:
+    static constexpr int maxLines = 2;
+
+    // The lines to draw, one or two; an empty text is one empty line.
+    [[nodiscard]] static QStringList lines(const QString& text, const QFont& font, int width);
+
+    // How many lines (1 or 2) the text takes in `width`.
+    [[nodiscard]] static int lineCount(const QString& text, const QFont& font, int width);
+
+  private:
+    [[nodiscard]] static QString withEllipsis(const QString& line, const QFont& font, int width);
+};
+
+}  // namespace pastiq
