@@ -46,7 +46,12 @@ std::optional<std::string> QueueItem::cellLabel() const {
     if (row_ == kAbsent || col_ == kAbsent) {
         return std::nullopt;
     }
-    return "R" + std::to_string(row_ + 1) + "C" + std::to_string(col_ + 1);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about chained operator+.
+    std::string label = "R";
+    label += std::to_string(row_ + 1);
+    label += 'C';
+    label += std::to_string(col_ + 1);
+    return label;
 }
 
 }  // namespace pastiq
