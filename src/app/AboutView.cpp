@@ -1,0 +1,98 @@
+#include "app/AboutView.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPalette>
+#include <QVBoxLayout>
+
+#include "app/AppId.h"
+
+namespace pastiq {
+namespace {
+
+constexpr int kIconSize = 64;
+constexpr int kRowSpacing = 8;
+constexpr int kHorizontalPadding = 20;
+constexpr int kVerticalPadding = 18;
+constexpr qreal kCaptionScale = 0.85;
+constexpr int kSecondaryAlpha = 160;
+
+QIcon applicationIcon() {
+    const QIcon windowIcon = QApplication::windowIcon();
+    if (!windowIcon.isNull()) {
+        return windowIcon;
+    }
+    return QIcon::fromTheme(QLatin1String(kAppId),
+                            QIcon(QStringLiteral(":/pastiq/icons/pastiq.svg")));
+}
+
+QFont captionFont(const QFont& base) {
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * kCaptionScale);
+    return font;
+}
+
+}  // namespace
+
+AboutView::AboutView(const AppInfo& info, QWidget* parent) : QWidget(parent) {
+    auto* column = new QVBoxLayout(this);
+    column->setSpacing(kRowSpacing);
+    column->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
+                               kVerticalPadding);
+    column->setAlignment(Qt::AlignHCenter);
+    setFixedWidth(kWidth);
+
+    addIcon();
+    addText(QStringLiteral("Pastiq"), QStringLiteral("nameLabel"), true);
+    addText(info.versionLine(), QStringLiteral("versionLabel"), false);
+    addText(info.copyright, QStringLiteral("copyrightLabel"), false);
+    addLink(info);
+}
+
+void AboutView::addIcon() {
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("iconLabel"));
+    icon->setPixmap(applicationIcon().pixmap(kIconSize, kIconSize));
+    icon->setFixedSize(kIconSize, kIconSize);
+    layout()->addWidget(icon);
+    layout()->setAlignment(icon, Qt::AlignHCenter);
+}
+
+void AboutView::addText(const QString& text, const QString& objectName, bool isHeadline) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(objectName);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    if (isHeadline) {
+        QFont bold = font();
+        bold.setBold(true);
+        label->setFont(bold);
+    } else {
+        label->setFont(captionFont(font()));
+        QPalette secondary = label->palette();
+        QColor textColour = secondary.color(QPalette::WindowText);
+        textColour.setAlpha(kSecondaryAlpha);
+        secondary.setColor(QPalette::WindowText, textColour);
+        label->setPalette(secondary);
+    }
+    layout()->addWidget(label);
+}
+
+void AboutView::addLink(const AppInfo& info) {
+    auto* link = new QLabel(this);
+    link->setObjectName(QStringLiteral("websiteLink"));
+    link->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                      .arg(info.websiteUrl.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                           info.websiteTitle().toHtmlEscaped()));
+    link->setTextFormat(Qt::RichText);
+    link->setFont(captionFont(font()));
+    link->setAlignment(Qt::AlignHCenter);
+    // Opens the address with the desktop's default browser.
+    link->setOpenExternalLinks(true);
+    link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    layout()->addWidget(link);
+}
+
+}  // namespace pastiq
