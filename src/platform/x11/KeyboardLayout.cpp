@@ -1,13 +1,10 @@
 #include "platform/x11/KeyboardLayout.h"
 
-#include "platform/x11/XcbXkb.h"
-
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <string_view>
 
 #include "platform/x11/XReply.h"
+#include "platform/x11/XkbKeyNames.h"
 
 namespace pastiq::x11 {
 namespace {
@@ -18,29 +15,12 @@ constexpr xcb_keysym_t kScrollLock = 0xff14;
 constexpr int kModifierRows = 8;
 
 std::optional<KeyPositions> readKeyPositions(xcb_connection_t* connection) {
-    const auto names = fetchReply<xcb_xkb_get_names_reply_t>(
-        connection,
-        xcb_xkb_get_names(connection, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_NAME_DETAIL_KEY_NAMES),
-        xcb_xkb_get_names_reply);
+    const auto names = XkbKeyNames::read(connection);
     if (!names) {
         return std::nullopt;
     }
-    xcb_xkb_get_names_value_list_t list{};
-    xcb_xkb_get_names_value_list_unpack(xcb_xkb_get_names_value_list(names.get()), names->nTypes,
-                                        names->indicators, names->virtualMods, names->groupNames,
-                                        names->nKeys, names->nKeyAliases, names->nRadioGroups,
-                                        names->which, &list);
-    const auto keycodeOf = [&](std::string_view wanted) -> xcb_keycode_t {
-        for (int i = 0; i < names->nKeys; ++i) {
-            const std::string_view name(list.keyNames[i].name, strnlen(list.keyNames[i].name, 4));
-            if (name == wanted) {
-                return static_cast<xcb_keycode_t>(names->firstKey + i);
-            }
-        }
-        return 0;
-    };
-    KeyPositions keys{keycodeOf("AB03"), keycodeOf("AB04"), keycodeOf("AD11"), keycodeOf("AD12"),
-                      keycodeOf("LCTL")};
+    KeyPositions keys{names->keycodeOf("AB03"), names->keycodeOf("AB04"), names->keycodeOf("AD11"),
+                      names->keycodeOf("AD12"), names->keycodeOf("LCTL")};
     if (keys.c == 0 || keys.v == 0 || keys.leftBracket == 0 || keys.rightBracket == 0) {
         return std::nullopt;
     }

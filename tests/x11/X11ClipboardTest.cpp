@@ -1,0 +1,200 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "X11Fixture.h"
+
+namespace pastiq::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class X11ClipboardTest : public X11Test {
+  protected:
+    // Writes and waits until the write took effect: a read queues behind it.
+    void write(const std::string& text) {
+        platform->pasteboard().writeText(text);
+        ASSERT_EQ(platform->pasteboard().readText(), text);
+    }
+
+    // Makes another application (xclip) own the clipboard with these bytes.
+    void ownByXclip(const std::string& bytes, const std::string& target = "UTF8_STRING") {
+        const auto file = std::filesystem::temp_directory_path() /
+                          ("pastiq-x11-test-" + std::to_string(getpid()));
+        std::ofstream(file, std::ios::binary) << bytes;
+        const auto before = platform->pasteboard().changeCount();
+        ASSERT_EQ(runShell("xclip -selection clipboard -t " + target + " -i < " + file.string()),
+                  0);
+        std::filesystem::remove(file);
+        ASSERT_TRUE(main.runUntil([&] { return platform->pasteboard().changeCount() > before; }));
+    }
+
+    std::string atomNames(const std::string& bytes) {
+        std::string names;
+        for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+            xcb_atom_t atom = 0;
+            std::copy_n(bytes.data() + i, 4, reinterpret_cast<char*>(&atom));
+            auto* reply = xcb_get_atom_name_reply(client->get(),
+                                                  xcb_get_atom_name(client->get(), atom), nullptr);
+            names += std::string(xcb_get_atom_name_name(reply),
+                                 static_cast<std::size_t>(xcb_get_atom_name_name_length(reply))) +
+                     " ";
+            free(reply);
+        }
+        return names;
+    }
+};
+
+struct TargetCase {
+    const char* text;
+    const char* target;
+    const char* type;  // nullptr: refused
+    std::string bytes;
+};
+
+TEST_F(X11ClipboardTest, EachTextTargetIsServedInItsEncoding) {
+    const std::vector<TargetCase> cases{
+        {"Grüße", "UTF8_STRING", "UTF8_STRING", "Grüße"},
+        {"Grüße", "text/plain;charset=utf-8", "text/plain;charset=utf-8", "Grüße"},
+        {"Grüße", "STRING", "STRING",
+         "Gr\xfc\xdf"
+         "e"},
+        {"Grüße", "TEXT", "STRING",
+         "Gr\xfc\xdf"
+         "e"},
+        {"日本 ok", "UTF8_STRING", "UTF8_STRING", "日本 ok"},
+        {"日本 ok", "STRING", nullptr, ""},
+        {"日本 ok", "TEXT", "UTF8_STRING", "日本 ok"},
+        {"日本 ok", "image/png", nullptr, ""},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(std::string(testCase.text) + " as " + testCase.target);
+        write(testCase.text);
+        const auto converted = client->convertClipboard(client->atom(testCase.target));
+        if (testCase.type == nullptr) {
+            EXPECT_FALSE(converted);
+            continue;
+        }
+        ASSERT_TRUE(converted);
+        EXPECT_EQ(converted->type, client->atom(testCase.type));
+        EXPECT_EQ(converted->bytes, testCase.bytes);
+    }
+}
+
+TEST_F(X11ClipboardTest, TargetsNameTheTextTargetsAndLatin1OnlyWhenItFits) {
+    write("Grüße");
+    auto targets = client->convertClipboard(client->atom("TARGETS"));
+    ASSERT_TRUE(targets);
+    EXPECT_EQ(atomNames(targets->bytes),
+              "TARGETS TIMESTAMP UTF8_STRING text/plain;charset=utf-8 TEXT STRING ");
+    write("日本");
+    targets = client->convertClipboard(client->atom("TARGETS"));
+    ASSERT_TRUE(targets);
+    EXPECT_EQ(atomNames(targets->bytes),
+              "TARGETS TIMESTAMP UTF8_STRING text/plain;charset=utf-8 TEXT ");
+    EXPECT_EQ(readShell("xclip -selection clipboard -o"), "日本");
+}
+
+TEST_F(X11ClipboardTest, ALargeTextIsSentInIncrements) {
+    std::string large(2U << 20U, 'x');
+    for (std::size_t i = 0; i < large.size(); i += 1000) {
+        large[i] = static_cast<char>('a' + (i / 1000) % 26);
+    }
+    write(large);
+    const auto announced = client->convertClipboard(client->atom("UTF8_STRING"));
+    ASSERT_TRUE(announced);
+    EXPECT_EQ(announced->type, client->atom("INCR"));
+    const std::string pasted = readShell("xclip -selection clipboard -o");
+    EXPECT_EQ(pasted.size(), large.size());
+    EXPECT_TRUE(pasted == large);
+}
+
+TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
+    write("before");
+    int pasted = 0;
+    const std::vector<std::string> items{"first", "second", "third"};
+    ASSERT_TRUE(platform->keyTap().install({[&](const KeyEvent&) {
+                                                platform->pasteboard().writeText(
+                                                    items.at(pasted++));
+                                                return KeyVerdict::passOn;
+                                            },
+                                            {}}));
+    // Three Ctrl+V 5 ms apart; the "application" asks for the clipboard only afterwards.
+    for (int i = 0; i < 3; ++i) {
+        client->chord({"LCTL"}, "AB04");
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(main.runUntil([&] { return pasted == 3; }));
+    const auto presses = client->keyPressesUntilMarker();
+    ASSERT_EQ(presses.size(), 3U);
+    const xcb_atom_t utf8 = client->atom("UTF8_STRING");
+    for (std::size_t i = 0; i < presses.size(); ++i) {
+        const auto text = client->convertClipboard(utf8, presses[i].time);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->bytes, items[i]);
+    }
+    EXPECT_EQ(client->convertClipboard(utf8, presses[0].time - 1)->bytes, "before");
+    EXPECT_EQ(client->convertClipboard(utf8)->bytes, "third");
+    EXPECT_EQ(platform->pasteboard().readText(), "third");
+}
+
+TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
+    write("gone");
+    platform->pasteboard().clear();
+    ASSERT_EQ(platform->pasteboard().readText(), std::nullopt);
+    for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8"}) {
+        EXPECT_FALSE(client->convertClipboard(client->atom(target))) << target;
+    }
+    const auto targets = client->convertClipboard(client->atom("TARGETS"));
+    ASSERT_TRUE(targets);
+    EXPECT_EQ(atomNames(targets->bytes), "TARGETS TIMESTAMP ");
+    EXPECT_EQ(platform->pasteboard().readText(), std::nullopt);
+}
+
+TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
+    auto& pasteboard = platform->pasteboard();
+    const auto start = pasteboard.changeCount();
+    pasteboard.writeText("mine");
+    EXPECT_EQ(pasteboard.changeCount(), start + 1);
+    pasteboard.clear();
+    EXPECT_EQ(pasteboard.changeCount(), start + 2);
+    // By now the server has reported both ownership changes to the X11 thread.
+    EXPECT_EQ(pasteboard.readText(), std::nullopt);
+    main.runFor(100ms);
+    EXPECT_EQ(pasteboard.changeCount(), start + 2);
+
+    ownByXclip("theirs");
+    main.runFor(100ms);
+    EXPECT_EQ(pasteboard.changeCount(), start + 3);
+}
+
+TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* target;
+        std::string expected;
+    };
+    const std::vector<Case> cases{
+        {"UTF-8 owner", "Zoë 日本\nline", "UTF8_STRING", "Zoë 日本\nline"},
+        {"Latin-1 only owner", "Zo\xeb", "STRING", "Zoë"},
+        {"large text", std::string(1U << 20U, 'q'), "UTF8_STRING", std::string(1U << 20U, 'q')},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        ownByXclip(testCase.bytes, testCase.target);
+        EXPECT_EQ(platform->pasteboard().readText(), testCase.expected);
+    }
+    ownByXclip("", "image/png");
+    EXPECT_EQ(platform->pasteboard().readText(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pastiq::testing

@@ -1,0 +1,72 @@
+#include "X11Fixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace pastiq::testing {
+namespace {
+
+std::unique_ptr<XvfbServer>& server() {
+    static std::unique_ptr<XvfbServer> started;
+    return started;
+}
+
+class XvfbEnvironment final : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        server() = XvfbServer::start();
+        if (server()) {
+            setenv("DISPLAY", server()->display().c_str(), 1);
+        }
+        // Nothing of the developer's own session may leak in.
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("XDG_SESSION_TYPE");
+        unsetenv("AT_SPI_BUS_ADDRESS");
+        setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/pastiq-test-bus", 1);
+    }
+    void TearDown() override { server().reset(); }
+};
+
+[[maybe_unused]] const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);  // gtest takes ownership
+
+}  // namespace
+
+const XvfbServer* sharedServer() {
+    return server().get();
+}
+
+int runShell(const std::string& command) {
+    return std::system(command.c_str());
+}
+
+std::string readShell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[65536];
+    for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, read);
+    }
+    pclose(pipe);
+    return output;
+}
+
+void X11Test::SetUp() {
+    if (sharedServer() == nullptr) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    platform = X11Platform::start(main.poster(), log);
+    ASSERT_NE(platform, nullptr);
+    client = std::make_unique<TestClient>(sharedServer()->display());
+    client->focusWindow();
+}
+
+void X11Test::TearDown() {
+    platform.reset();
+    client.reset();
+}
+
+}  // namespace pastiq::testing

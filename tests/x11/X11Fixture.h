@@ -1,0 +1,35 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "TestClient.h"
+#include "TestMainThread.h"
+#include "XvfbServer.h"
+#include "platform/x11/X11Platform.h"
+
+namespace pastiq::testing {
+
+// The display every test of this binary shares; none when Xvfb is missing.
+const XvfbServer* sharedServer();
+
+// Runs shell commands with the private display (xclip).
+int runShell(const std::string& command);
+std::string readShell(const std::string& command);
+
+// A fresh platform per test, a stand-in main thread, and a focused window of "another
+// application" on the private display.
+class X11Test : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TestMainThread main;
+    RecordingLog log;
+    std::unique_ptr<X11Platform> platform;
+    std::unique_ptr<TestClient> client;
+};
+
+}  // namespace pastiq::testing

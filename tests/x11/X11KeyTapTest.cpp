@@ -1,0 +1,172 @@
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string_view>
+#include <vector>
+
+#include "X11Fixture.h"
+
+namespace pastiq::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class X11KeyTapTest : public X11Test {
+  protected:
+    KeyTapBackend::Handlers answering(KeyVerdict verdict) {
+        return {[this, verdict](const KeyEvent& event) {
+                    seen.push_back(event);
+                    return verdict;
+                },
+                {}};
+    }
+
+    [[nodiscard]] int pressesOf(const std::vector<xcb_key_press_event_t>& presses,
+                                std::string_view key) const {
+        return static_cast<int>(std::count_if(presses.begin(), presses.end(), [&](auto& press) {
+            return press.detail == client->key(key);
+        }));
+    }
+
+    std::vector<KeyEvent> seen;
+};
+
+struct VerdictCase {
+    const char* name;
+    std::string_view key;
+    KeyVerdict verdict;
+    KeyPosition position;
+};
+
+TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
+    const std::vector<VerdictCase> cases{
+        {"Ctrl+V passed on", "AB04", KeyVerdict::passOn, KeyPosition::v},
+        {"Ctrl+C passed on", "AB03", KeyVerdict::passOn, KeyPosition::c},
+        {"Ctrl+[ consumed", "AD11", KeyVerdict::consume, KeyPosition::leftBracket},
+        {"Ctrl+] consumed", "AD12", KeyVerdict::consume, KeyPosition::rightBracket},
+        {"Ctrl+V consumed", "AB04", KeyVerdict::consume, KeyPosition::v},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        seen.clear();
+        ASSERT_TRUE(platform->keyTap().install(answering(testCase.verdict)));
+        client->chord({"LCTL"}, testCase.key);
+        ASSERT_TRUE(main.runUntil([&] { return !seen.empty(); }));
+        const auto presses = client->keyPressesUntilMarker();
+        EXPECT_EQ(seen.size(), 1U);
+        EXPECT_EQ(seen[0].key, testCase.position);
+        EXPECT_EQ(seen[0].modifiers, (Modifiers{.ctrl = true}));
+        EXPECT_FALSE(seen[0].isRepeat);
+        const int expected = testCase.verdict == KeyVerdict::passOn ? 1 : 0;
+        ASSERT_EQ(pressesOf(presses, testCase.key), expected);
+        if (expected == 1) {
+            EXPECT_NE(presses[0].state & XCB_MOD_MASK_CONTROL, 0);
+        }
+        platform->keyTap().remove();
+    }
+}
+
+TEST_F(X11KeyTapTest, OtherChordsAreNeverGrabbed) {
+    const std::vector<std::vector<std::string_view>> chords{
+        {"LCTL", "LFSH"}, {"LCTL", "LALT"}, {"LFSH"}, {}};
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    for (const auto& modifiers : chords) {
+        client->chord(modifiers, "AB04");
+        const auto presses = client->keyPressesUntilMarker();
+        EXPECT_EQ(pressesOf(presses, "AB04"), 1) << modifiers.size() << " modifiers";
+    }
+    main.runFor(50ms);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    for (const std::string_view lock : {"CAPS", "NMLK"}) {
+        SCOPED_TRACE(lock);
+        seen.clear();
+        client->chord({}, lock);  // locks
+        client->chord({"LCTL"}, "AD12");
+        ASSERT_TRUE(main.runUntil([&] { return !seen.empty(); }));
+        EXPECT_EQ(seen[0].modifiers, (Modifiers{.ctrl = true}));
+        EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AD12"), 0);
+        client->chord({}, lock);  // unlocks
+    }
+}
+
+TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    const auto pressed = std::chrono::steady_clock::now();
+    client->chord({"LCTL"}, "AB04");
+    // The main thread is not run: no verdict can come.
+    const auto presses = client->keyPressesUntilMarker();
+    const auto waited = std::chrono::steady_clock::now() - pressed;
+    EXPECT_EQ(pressesOf(presses, "AB04"), 1);
+    EXPECT_GE(waited, 240ms);
+    EXPECT_LT(waited, 1000ms);
+
+    // The late verdict (consume) changes nothing: the key was delivered exactly once.
+    ASSERT_TRUE(main.runUntil(
+        [&] { return log.contains(LogLevel::error, "Key verdict timed out — key passed on"); }));
+    EXPECT_EQ(seen.size(), 1U);
+    EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 0);
+}
+
+TEST_F(X11KeyTapTest, RemoveReleasesEveryGrab) {
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    platform->keyTap().remove();
+    for (const std::string_view key : {"AB04", "AB03", "AD11", "AD12"}) {
+        client->chord({"LCTL"}, key);
+        EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), key), 1) << key;
+    }
+    main.runFor(50ms);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
+    // Another program grabs Ctrl+[ first.
+    xcb_connection_t* other = client->get();
+    free(xcb_input_xi_query_version_reply(other, xcb_input_xi_query_version(other, 2, 2), nullptr));
+    const auto root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_KEY_PRESS;
+    const std::uint32_t modifiers = XCB_MOD_MASK_CONTROL;
+    free(xcb_input_xi_passive_grab_device_reply(
+        other,
+        xcb_input_xi_passive_grab_device(other, XCB_CURRENT_TIME, root, XCB_NONE,
+                                         client->key("AD11"), XCB_INPUT_DEVICE_ALL_MASTER, 1, 1,
+                                         XCB_INPUT_GRAB_TYPE_KEYCODE, XCB_INPUT_GRAB_MODE_22_ASYNC,
+                                         XCB_INPUT_GRAB_MODE_22_ASYNC, 0, &mask, &modifiers),
+        nullptr));
+
+    EXPECT_FALSE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    // Nothing of the failed install stays grabbed.
+    client->chord({"LCTL"}, "AB04");
+    EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
+    main.runFor(50ms);
+    EXPECT_TRUE(seen.empty());
+    xcb_input_xi_passive_ungrab_device(other, root, client->key("AD11"),
+                                       XCB_INPUT_DEVICE_ALL_MASTER, 1, XCB_INPUT_GRAB_TYPE_KEYCODE,
+                                       &modifiers);
+    client->sync();
+}
+
+TEST_F(X11KeyTapTest, TheHotkeyReachesPastiqAndNeverTheWindow) {
+    int pressed = 0;
+    platform->hotkey().registerHotkey([&] { ++pressed; });
+    client->chord({"LCTL", "LALT"}, "AB03");
+    ASSERT_TRUE(main.runUntil([&] { return pressed == 1; }));
+    EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB03"), 0);
+    // A key typed right after the hot key is not swallowed.
+    client->chord({}, "AB04");
+    EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
+
+    platform->hotkey().unregisterHotkey();
+    client->chord({"LCTL", "LALT"}, "AB03");
+    EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB03"), 1);
+    main.runFor(50ms);
+    EXPECT_EQ(pressed, 1);
+}
+
+}  // namespace
+}  // namespace pastiq::testing

@@ -1,0 +1,83 @@
+#include <chrono>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "X11Fixture.h"
+
+namespace pastiq::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+using X11ProbesTest = X11Test;
+
+TEST_F(X11ProbesTest, ModifierStateFollowsTheServer) {
+    struct Case {
+        std::string_view key;
+        bool counts;
+    };
+    for (const auto& [key, counts] :
+         std::vector<Case>{{"LCTL", true}, {"RCTL", true}, {"LALT", true}, {"LFSH", false}}) {
+        SCOPED_TRACE(key);
+        client->press(key);
+        EXPECT_TRUE(main.runUntil([&] { return platform->modifiers().isCtrlOrAltHeld() == counts; },
+                                  1000ms));
+        client->release(key);
+        EXPECT_TRUE(
+            main.runUntil([&] { return !platform->modifiers().isCtrlOrAltHeld(); }, 1000ms));
+    }
+}
+
+TEST_F(X11ProbesTest, TheCopyKeystrokeReachesTheFocusedWindow) {
+    ASSERT_TRUE(platform->eventPoster().postCopyKeystroke());
+    const auto presses = client->keyPressesUntilMarker();
+    ASSERT_EQ(presses.size(), 1U);
+    EXPECT_EQ(presses[0].detail, client->key("AB03"));
+    EXPECT_NE(presses[0].state & XCB_MOD_MASK_CONTROL, 0);
+}
+
+TEST_F(X11ProbesTest, TheCopyKeystrokeIsRefusedWhenPastiqWouldCatchIt) {
+    ASSERT_TRUE(
+        platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::passOn; }, {}}));
+    EXPECT_FALSE(platform->eventPoster().postCopyKeystroke());
+    platform->keyTap().remove();
+
+    client->press("LALT");
+    ASSERT_TRUE(main.runUntil([&] { return platform->modifiers().isCtrlOrAltHeld(); }));
+    EXPECT_FALSE(platform->eventPoster().postCopyKeystroke());
+    client->release("LALT");
+    EXPECT_TRUE(client->keyPressesUntilMarker().empty());
+}
+
+TEST_F(X11ProbesTest, OwnApplicationIsActiveWhenItsWindowHasTheFocus) {
+    // The test's window belongs to this very process.
+    EXPECT_TRUE(platform->focus().isOwnApplicationActive());
+    client->focus(XCB_INPUT_FOCUS_POINTER_ROOT);
+    EXPECT_FALSE(platform->focus().isOwnApplicationActive());
+}
+
+TEST_F(X11ProbesTest, InputAccessNeedsAnX11Session) {
+    struct Case {
+        const char* variable;
+        const char* value;
+        bool trusted;
+    };
+    for (const auto& [variable, value, trusted] :
+         std::vector<Case>{{"XDG_SESSION_TYPE", "x11", true},
+                           {"XDG_SESSION_TYPE", "wayland", false},
+                           {"WAYLAND_DISPLAY", "wayland-0", false},
+                           {"WAYLAND_DISPLAY", "", true}}) {
+        setenv(variable, value, 1);
+        EXPECT_EQ(platform->inputAccess().isTrusted(false), trusted) << variable << "=" << value;
+        EXPECT_EQ(platform->inputAccess().isTrusted(true), trusted);
+        unsetenv(variable);
+    }
+}
+
+TEST_F(X11ProbesTest, SelectionIsNotKnownEmptyWithoutAnAccessibilityBus) {
+    EXPECT_FALSE(platform->selection().selectionIsEmpty());
+}
+
+}  // namespace
+}  // namespace pastiq::testing

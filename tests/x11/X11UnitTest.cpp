@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/x11/ClipboardHistory.h"
+#include "platform/x11/KeyboardLayout.h"
+#include "platform/x11/Latin1.h"
+#include "platform/x11/TimerQueue.h"
+#include "platform/x11/X11KeyTap.h"
+
+namespace pastiq::x11 {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string textAt(const ClipboardHistory& history, xcb_timestamp_t time) {
+    const auto* entry = history.at(time);
+    if (entry == nullptr) {
+        return "<none>";
+    }
+    return entry->text ? *entry->text : "<empty>";
+}
+
+ClipboardEntry entry(xcb_timestamp_t time, const char* text) {
+    return {time, text ? std::make_shared<const std::string>(text) : nullptr};
+}
+
+TEST(ClipboardHistoryTest, AnswersWithTheEntryCurrentAtTheRequestTime) {
+    ClipboardHistory history;
+    history.add(entry(100, "a"));
+    history.add(entry(200, "b"));
+    history.add(entry(150, "late write of an older key"));
+    history.add(entry(200, nullptr));
+    struct Case {
+        xcb_timestamp_t time;
+        std::string expected;
+    };
+    for (const auto& [time, expected] : std::vector<Case>{{99, "<none>"},
+                                                          {100, "a"},
+                                                          {149, "a"},
+                                                          {150, "late write of an older key"},
+                                                          {200, "<empty>"},
+                                                          {5000, "<empty>"},
+                                                          {XCB_CURRENT_TIME, "<empty>"}}) {
+        EXPECT_EQ(textAt(history, time), expected) << time;
+    }
+}
+
+TEST(ClipboardHistoryTest, ServerTimeWrapAroundKeepsTheOrder) {
+    ClipboardHistory history;
+    history.add(entry(0xFFFFFF00U, "before wrap"));
+    history.add(entry(0x10, "after wrap"));
+    EXPECT_EQ(textAt(history, 0xFFFFFFF0U), "before wrap");
+    EXPECT_EQ(textAt(history, 0x20), "after wrap");
+}
+
+TEST(ClipboardHistoryTest, KeepsTheNewestEntriesWithinItsBounds) {
+    ClipboardHistory history;
+    for (xcb_timestamp_t t = 1; t <= ClipboardHistory::kMaxEntries + 10; ++t) {
+        history.add(entry(t, std::to_string(t).c_str()));
+    }
+    EXPECT_EQ(textAt(history, 10), "<none>");
+    EXPECT_EQ(textAt(history, 11), "11");
+    // One huge entry beyond the byte bound still stays when it is the newest.
+    const auto huge = std::make_shared<const std::string>(ClipboardHistory::kMaxBytes + 1, 'x');
+    history.add({1000, huge});
+    EXPECT_EQ(history.at(999), nullptr);
+    EXPECT_EQ(history.newest()->text, huge);
+}
+
+TEST(Latin1Test, ConvertsOnlyWhatLatin1CanHold) {
+    struct Case {
+        std::string utf8;
+        std::optional<std::string> latin1;
+    };
+    for (const auto& [utf8, latin1] : std::vector<Case>{
+             {"plain", "plain"},
+             {"Grüße ÿ",
+              "Gr\xfc\xdf"
+              "e \xff"},
+             {"\xc2\x80", "\x80"},
+             {"日本", std::nullopt},
+             {"€", std::nullopt},
+             {"\xc3", std::nullopt},
+             {"\xc3\x41", std::nullopt},
+         }) {
+        EXPECT_EQ(latin1FromUtf8(utf8), latin1) << utf8;
+        if (latin1) {
+            EXPECT_EQ(utf8FromLatin1(*latin1), utf8);
+        }
+    }
+}
+
+TEST(KeyboardLayoutTest, LockCombinationsCoverEverySubsetOnce) {
+    EXPECT_EQ(lockCombinationsOf({2, 16, 0}), (std::vector<std::uint16_t>{0, 2, 16, 18}));
+    EXPECT_EQ(lockCombinationsOf({2, 16, 16}), (std::vector<std::uint16_t>{0, 2, 16, 18}));
+    EXPECT_EQ(lockCombinationsOf({2, 16, 128}).size(), 8U);
+    EXPECT_EQ(lockCombinationsOf({}), (std::vector<std::uint16_t>{0}));
+}
+
+TEST(KeyTapTest, ReportedModifiersLeaveLocksOut) {
+    EXPECT_EQ(modifiersOfMask(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2),
+              (Modifiers{.ctrl = true}));
+    EXPECT_EQ(modifiersOfMask(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4),
+              (Modifiers{.shift = true, .alt = true, .super = true}));
+}
+
+TEST(TimerQueueTest, RunsDueTimersInDeadlineOrderAndSkipsCancelledOnes) {
+    TimerQueue timers;
+    std::vector<int> ran;
+    timers.schedule(20ms, [&] { ran.push_back(2); });
+    const auto cancelled = timers.schedule(10ms, [&] { ran.push_back(0); });
+    timers.schedule(5ms, [&] { ran.push_back(1); });
+    timers.schedule(1h, [&] { ran.push_back(3); });
+    timers.cancel(cancelled);
+    const auto now = TimerQueue::Clock::now();
+    EXPECT_GT(timers.millisecondsUntilNext(now), 0);
+    EXPECT_LE(timers.millisecondsUntilNext(now), 5);
+    timers.runDue(now + 30ms);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_GT(timers.millisecondsUntilNext(now + 30ms), 3'500'000);
+}
+
+}  // namespace
+}  // namespace pastiq::x11
