@@ -1,0 +1,111 @@
+// How long a grabbed Ctrl+V waits for its verdict: from the press arriving on the X11 thread,
+// through the main thread's (trivial) handler, to the replay being sent. Compared with a plain
+// request round trip to the same server.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "TestClient.h"
+#include "TestMainThread.h"
+#include "XvfbServer.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/XReply.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Nanos = std::chrono::nanoseconds;
+
+constexpr int kWarmUp = 100;
+constexpr int kSamples = 2000;
+
+struct Percentiles {
+    double p50;
+    double p99;
+};
+
+Percentiles percentiles(std::vector<Nanos> samples) {
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double fraction) {
+        const auto index =
+            static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
+        return std::chrono::duration<double, std::micro>(samples[index]).count();
+    };
+    return {at(0.50), at(0.99)};
+}
+
+std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
+                                   pastiq::testing::TestClient& client,
+                                   pastiq::testing::TestMainThread& main) {
+    std::vector<Nanos> samples(kWarmUp + kSamples);
+    std::atomic<int> measured{0};
+    platform.setVerdictObserver([&](Nanos took) {
+        const int index = measured.load();
+        if (index < static_cast<int>(samples.size())) {
+            samples[static_cast<std::size_t>(index)] = took;
+        }
+        measured.store(index + 1);
+    });
+    if (!platform.keyTap().install(
+            {[](const pastiq::KeyEvent&) { return pastiq::KeyVerdict::passOn; }, {}})) {
+        std::fprintf(stderr, "the key grabs could not be installed\n");
+        std::exit(1);
+    }
+    for (int press = 0; press < kWarmUp + kSamples; ++press) {
+        client.chord({"LCTL"}, "AB04");
+        if (!main.runUntil([&] { return measured.load() > press; }, 1000ms)) {
+            std::fprintf(stderr, "press %d got no verdict\n", press);
+            std::exit(1);
+        }
+        // Keeps the replayed keys from piling up unread in the client.
+        while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
+        }
+    }
+    platform.keyTap().remove();
+    return {samples.begin() + kWarmUp, samples.end()};
+}
+
+std::vector<Nanos> measureRoundTrips(pastiq::testing::TestClient& client) {
+    std::vector<Nanos> samples;
+    for (int trip = 0; trip < kWarmUp + kSamples; ++trip) {
+        const auto start = std::chrono::steady_clock::now();
+        client.sync();
+        if (trip >= kWarmUp) {
+            samples.push_back(std::chrono::steady_clock::now() - start);
+        }
+    }
+    return samples;
+}
+
+}  // namespace
+
+int main() {
+    const auto server = pastiq::testing::XvfbServer::start();
+    if (!server) {
+        std::fprintf(stderr, "Xvfb is not installed\n");
+        return 1;
+    }
+    setenv("DISPLAY", server->display().c_str(), 1);
+    pastiq::testing::TestMainThread main;
+    pastiq::testing::RecordingLog log;
+    auto platform = pastiq::X11Platform::start(main.poster(), log);
+    if (!platform) {
+        std::fprintf(stderr, "the X11 platform did not start\n");
+        return 1;
+    }
+    pastiq::testing::TestClient client(server->display());
+    client.focusWindow();
+
+    const auto verdict = percentiles(measureVerdicts(*platform, client, main));
+    const auto baseline = percentiles(measureRoundTrips(client));
+    std::printf("Ctrl+V verdict (press in -> replay sent), %d presses: p50 %.1f us, p99 %.1f us\n",
+                kSamples, verdict.p50, verdict.p99);
+    std::printf("baseline GetInputFocus round trip, %d requests:   p50 %.1f us, p99 %.1f us\n",
+                kSamples, baseline.p50, baseline.p99);
+    std::printf("ratio verdict/baseline: p50 %.2f, p99 %.2f (goal: verdict p99 < 200 us)\n",
+                verdict.p50 / baseline.p50, verdict.p99 / baseline.p99);
+    return 0;
+}
