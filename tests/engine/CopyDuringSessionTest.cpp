@@ -93,9 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CopyDuringSessionTest, CopyInTheFinishedStateLoadsANewList) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     advance(400);
     ASSERT_TRUE(queueTexts().empty());
     pressCopy();
@@ -146,9 +144,7 @@ TEST_F(CopyDuringSessionTest, OverlappingCopyKeysReloadOnce) {
 
 TEST_F(CopyDuringSessionTest, CopyJustBeforeTheFinishStepIsKept) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     advance(381);
     pressCopy();  // polls at 401, 421, ...
     advance(9);
@@ -164,9 +160,7 @@ TEST_F(CopyDuringSessionTest, CopyJustBeforeTheFinishStepIsKept) {
 TEST_F(CopyDuringSessionTest, CopyJustBeforeReturningToTheFirstItemIsKept) {
     setFinishBehavior(ListFinishBehavior::returnToFirstItem);
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     advance(381);
     pressCopy();
     advance(9);
@@ -178,9 +172,7 @@ TEST_F(CopyDuringSessionTest, CopyJustBeforeReturningToTheFirstItemIsKept) {
 
 TEST_F(CopyDuringSessionTest, ReloadedListSurvivesAPendingFinishStep) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     advance(100);
     pressCopy();
     fakes.pasteboard.simulateCopy(kNewList);

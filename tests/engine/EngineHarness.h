@@ -28,6 +28,11 @@ class EngineHarness : public ::testing::Test {
     void setFinishBehavior(ListFinishBehavior behavior);
 
     KeyVerdict pressPaste() { return fakes.keyTap.pressCtrl(KeyPosition::v); }
+    void pasteTimes(int count) {
+        for (int i = 0; i < count; ++i) {
+            pressPaste();
+        }
+    }
     // Presses the key and lets the queued callback run.
     KeyVerdict pressCopy();
     KeyVerdict pressStepBackward();

@@ -68,9 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SessionControllerTest, ClearClipboardMarksFinishedAtOnceAndClearsLater) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     EXPECT_TRUE(session().isFinished());
     EXPECT_EQ(queueTexts().size(), 3U);
     advance(400);
@@ -81,9 +79,7 @@ TEST_F(SessionControllerTest, ClearClipboardMarksFinishedAtOnceAndClearsLater) {
 TEST_F(SessionControllerTest, ReturnToFirstItemResetsTheCursorAtOnce) {
     setFinishBehavior(ListFinishBehavior::returnToFirstItem);
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     EXPECT_EQ(cursor(), 0);
     EXPECT_EQ(clipboard(), kC);
 }
@@ -173,9 +169,7 @@ TEST_F(SessionControllerTest, StepForwardToTheLastItemThenPasteFinishes) {
 
 TEST_F(SessionControllerTest, StepBackWithinThePauseKeepsTheListAndItsItem) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     advance(100);
     pressStepBackward();  // the user wants bravo again
     EXPECT_FALSE(session().isFinished());
@@ -186,6 +180,22 @@ TEST_F(SessionControllerTest, StepBackWithinThePauseKeepsTheListAndItsItem) {
     EXPECT_EQ(clipboard(), kB);
     pressPaste();
     EXPECT_EQ(clipboard(), kB);
+}
+
+TEST_F(SessionControllerTest, ANewerFinishPostponesTheClearing) {
+    startWith(kList);
+    pasteTimes(3);  // finishes at 0
+    advance(100);
+    pressStepBackward();
+    pressPaste();  // bravo again
+    advance(200);
+    pressPaste();  // charlie again at 300: finishes anew
+    EXPECT_EQ(clipboard(), kC);
+    advance(100);
+    EXPECT_EQ(clipboard(), kC) << "cleared only 100 ms after the paste it belongs to";
+    advance(300);
+    EXPECT_EQ(clipboard(), std::nullopt);
+    EXPECT_EQ(fakes.log.count("List finished — clipboard and list cleared"), 1);
 }
 
 TEST_F(SessionControllerTest, EndingASessionClearsTheClipboard) {

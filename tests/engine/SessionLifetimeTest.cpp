@@ -15,9 +15,7 @@ TEST_F(SessionLifetimeTest, ReplacedSessionIgnoresItsPendingFinishStep) {
     for (const auto behavior : kAllListFinishBehaviors) {
         setFinishBehavior(behavior);
         startWith(kList);
-        pressPaste();
-        pressPaste();
-        pressPaste();
+        pasteTimes(3);
         advance(100);
         startWith(kOther);
         const auto writes = writeCount();
@@ -32,9 +30,7 @@ TEST_F(SessionLifetimeTest, ReplacedSessionIgnoresItsPendingFinishStep) {
 
 TEST_F(SessionLifetimeTest, EndedSessionIgnoresItsPendingFinishStep) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();
+    pasteTimes(3);
     controller->endSession(true);
     fakes.pasteboard.simulateCopy("SECRET-user");
     advance(1000);
@@ -54,9 +50,7 @@ TEST_F(SessionLifetimeTest, DroppedSessionNoLongerDrivesTheClipboard) {
 // and do nothing (run under AddressSanitizer to catch a step that still touches it).
 TEST_F(SessionLifetimeTest, DestroyedControllerLeavesHarmlessSteps) {
     startWith(kList);
-    pressPaste();
-    pressPaste();
-    pressPaste();                                       // finish step pending
+    pasteTimes(3);                                      // finish step pending
     pressCopy();                                        // copy wait pending
     fakes.keyTap.pressCtrl(KeyPosition::rightBracket);  // step queued, not yet run
     fakes.keyTap.refusesInstall = true;
