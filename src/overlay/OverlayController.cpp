@@ -30,6 +30,10 @@ QRect OverlayController::defaultFrameOnPrimaryScreen() {
     return defaultFrame(screen ? std::optional<QRect>(screen->availableGeometry()) : std::nullopt);
 }
 
+OverlayView* OverlayController::view() const {
+    return view_.data();
+}
+
 void OverlayController::setOnClose(std::function<void()> onClose) {
     onClose_ = std::move(onClose);
 }

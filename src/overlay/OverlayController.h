@@ -38,7 +38,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     [[nodiscard]] static QRect defaultFrameOnPrimaryScreen();
 
     [[nodiscard]] OverlayPanel* panel() const { return panel_.get(); }
-    [[nodiscard]] OverlayView* view() const { return view_; }
+    [[nodiscard]] OverlayView* view() const;
     [[nodiscard]] const std::optional<QRect>& savedFrame() const { return savedFrame_; }
 
   private:

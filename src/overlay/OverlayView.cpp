@@ -200,8 +200,10 @@ void OverlayView::openEditorAt(int row, const std::optional<QString>& text) {
     }
     if (text) {
         editor->setText(*text);
-        editor->placeCaretAtEnd();
     }
+    // The item view selects a new editor's whole text; the caret belongs after the last
+    // character so that typing appends.
+    editor->placeCaretAtEnd();
     connect(editor, &ItemEditor::committed, this, &OverlayView::commitEdit);
     connect(editor, &ItemEditor::cancelled, this, &OverlayView::cancelEdit);
     list_->scrollTo(index);

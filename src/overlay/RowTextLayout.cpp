@@ -12,6 +12,7 @@ constexpr QChar ellipsis(0x2026);
 
 // QTextLayout breaks lines only at U+2028; the queue's texts carry plain line feeds.
 QString withLayoutBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QChar::LineSeparator);
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
     return text;

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include "OverlayTestSupport.h"
+#include "model/PasteSession.h"
+#include "overlay/ItemEditor.h"
+#include "overlay/OverlayController.h"
+#include "overlay/OverlayPanel.h"
+#include "overlay/OverlayView.h"
+#include "overlay/PanelCloseButton.h"
+
+namespace pastiq {
+namespace {
+
+using overlaytest::listSession;
+
+TEST(OverlayControllerTest, ShowsAFloatingPanelThatDoesNotTakeFocusAtTheDefaultFrame) {
+    OverlayController overlay;
+    overlay.show(listSession(3));
+    OverlayPanel* panel = overlay.panel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->windowTitle(), "Pastiq");
+    const Qt::WindowFlags flags = panel->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::Tool));
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_FALSE(panel->acceptsFocus());
+    EXPECT_FALSE(panel->isActiveWindow());
+    EXPECT_EQ(panel->frameGeometry(), OverlayController::defaultFrame(
+                                          QGuiApplication::primaryScreen()->availableGeometry()));
+}
+
+TEST(OverlayControllerTest, RemembersTheFrameOnCloseAndBuildsFreshContentOnShow) {
+    OverlayController overlay;
+    auto first = listSession(5);
+    overlay.show(first);
+    OverlayPanel* panel = overlay.panel();
+    const QPointer<OverlayView> firstView = overlay.view();
+    firstView->beginEdit(first->items()[2].id());
+    panel->setGeometry(40, 60, 360, 500);
+    QTest::qWait(20);
+    const QRect moved = panel->frameGeometry();
+
+    overlay.close();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(overlay.savedFrame(), moved);
+    EXPECT_EQ(first->items()[2].text(), "Item 3") << "closing never writes an open edit";
+
+    overlay.show(listSession(2));
+    EXPECT_EQ(overlay.panel(), panel) << "the panel is reused";
+    EXPECT_EQ(panel->frameGeometry(), moved);
+    EXPECT_NE(overlay.view(), firstView.data());
+    EXPECT_FALSE(overlay.view()->editingId());
+    QTest::qWait(20);
+    EXPECT_TRUE(firstView.isNull()) << "the old content is destroyed";
+}
+
+TEST(OverlayControllerTest, ASecondShowWithoutCloseReturnsToTheDefaultFrame) {
+    OverlayController overlay;
+    overlay.show(listSession(2));
+    overlay.panel()->setGeometry(10, 10, 320, 300);
+    overlay.show(listSession(3));
+    EXPECT_EQ(overlay.panel()->frameGeometry(), OverlayController::defaultFrameOnPrimaryScreen());
+}
+
+TEST(OverlayControllerTest, CloseButtonAsksToEndTheSessionButDoesNotHideThePanel) {
+    OverlayController overlay;
+    overlay.show(listSession(2));
+    QTest::mouseClick(overlay.panel()->closeButton(), Qt::LeftButton);  // no onClose yet
+    EXPECT_TRUE(overlay.panel()->isVisible());
+    int closeRequests = 0;
+    overlay.setOnClose([&] { ++closeRequests; });
+    QTest::mouseClick(overlay.panel()->closeButton(), Qt::LeftButton);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_TRUE(overlay.panel()->isVisible());
+    overlay.panel()->close();  // a window manager's close request
+    EXPECT_EQ(closeRequests, 2);
+    EXPECT_TRUE(overlay.panel()->isVisible());
+}
+
+TEST(OverlayControllerTest, PanelAcceptsTheFocusOnlyWhileEditing) {
+    OverlayController overlay;
+    auto session = listSession(4);
+    overlay.show(session);
+    OverlayPanel* panel = overlay.panel();
+    overlay.view()->beginEdit(session->items()[1].id());
+    EXPECT_TRUE(panel->acceptsFocus());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    ItemEditor* editor = overlay.view()->openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFocus());
+    QTest::keyClicks(editor, "!");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(session->items()[1].text(), "Item 2!");
+    EXPECT_FALSE(panel->acceptsFocus());
+    EXPECT_TRUE(panel->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
+}
+
+TEST(OverlayControllerTest, CloseBeforeShowAndEndingSessionsAreHarmless) {
+    OverlayController overlay;
+    overlay.close();
+    EXPECT_EQ(overlay.panel(), nullptr);
+    EXPECT_FALSE(overlay.savedFrame());
+    auto session = listSession(3);
+    std::weak_ptr<PasteSession> watch = session;
+    overlay.show(std::move(session));
+    overlay.close();
+    overlay.close();
+    QTest::qWait(20);
+    EXPECT_TRUE(watch.expired()) << "a hidden panel holds no session";
+}
+
+}  // namespace
+}  // namespace pastiq

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "OverlayTestSupport.h"
+#include "model/ClipboardParser.h"
+#include "model/PasteSession.h"
+#include "overlay/QueueListModel.h"
+
+namespace pastiq {
+namespace {
+
+using overlaytest::listSession;
+using overlaytest::parsedSession;
+using RowState = QueueListModel::RowState;
+
+// Every model signal the view reacts to, recorded in order.
+struct ModelSignals {
+    explicit ModelSignals(QueueListModel& model)
+        : reset(&model, &QAbstractItemModel::modelReset),
+          removed(&model, &QAbstractItemModel::rowsRemoved),
+          changed(&model, &QAbstractItemModel::dataChanged),
+          cursor(&model, &QueueListModel::cursorMoved) {}
+    QSignalSpy reset;
+    QSignalSpy removed;
+    QSignalSpy changed;
+    QSignalSpy cursor;
+};
+
+RowState stateAt(const QueueListModel& model, int row) {
+    return model.data(model.index(row), QueueListModel::RowStateRole).value<RowState>();
+}
+
+TEST(QueueListModelTest, ReadsRowsFromTheSession) {
+    auto session = parsedSession("a\tb\nc\td\n");
+    session->jump(1);
+    QueueListModel model(session);
+    ASSERT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), "b");
+    EXPECT_EQ(model.data(model.index(2), QueueListModel::CellLabelRole).toString(), "R2C1");
+    EXPECT_EQ(stateAt(model, 0), RowState::behind);
+    EXPECT_EQ(stateAt(model, 1), RowState::current);
+    EXPECT_EQ(stateAt(model, 3), RowState::ahead);
+    EXPECT_FALSE(model.isEditable(0));
+    EXPECT_TRUE(model.isEditable(1));
+
+    QueueListModel list(listSession(2));
+    EXPECT_FALSE(list.data(list.index(0), QueueListModel::CellLabelRole).isValid());
+}
+
+TEST(QueueListModelTest, CursorMoveChangesTheRowsBetweenOldAndNewPositionWithoutReset) {
+    auto session = listSession(10, 2);
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    session->jump(6);
+    ASSERT_EQ(spy.changed.size(), 1);
+    EXPECT_EQ(spy.changed[0][0].value<QModelIndex>().row(), 2);
+    EXPECT_EQ(spy.changed[0][1].value<QModelIndex>().row(), 6);
+    ASSERT_EQ(spy.cursor.size(), 1);
+    EXPECT_EQ(spy.cursor[0][0].toLongLong(), 2);
+    EXPECT_EQ(spy.cursor[0][1].toLongLong(), 6);
+    EXPECT_EQ(spy.reset.size(), 0);
+    EXPECT_EQ(stateAt(model, 5), RowState::behind);
+
+    // Storing the same cursor again is no move.
+    session->jump(6);
+    EXPECT_EQ(spy.cursor.size(), 1);
+}
+
+TEST(QueueListModelTest, RemovedItemIsOneRemovedRow) {
+    auto session = listSession(5, 0);
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    session->deleteItem(session->items()[3].id());
+    ASSERT_EQ(spy.removed.size(), 1);
+    EXPECT_EQ(spy.removed[0][1].toInt(), 3);
+    EXPECT_EQ(spy.removed[0][2].toInt(), 3);
+    EXPECT_EQ(spy.reset.size(), 0);
+    EXPECT_EQ(model.rowCount(), 4);
+}
+
+TEST(QueueListModelTest, EditedItemIsOneChangedRow) {
+    auto session = listSession(5);
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    session->updateText(session->items()[4].id(), "new");
+    ASSERT_EQ(spy.changed.size(), 1);
+    EXPECT_EQ(spy.changed[0][0].value<QModelIndex>().row(), 4);
+    EXPECT_EQ(spy.changed[0][1].value<QModelIndex>().row(), 4);
+    EXPECT_EQ(spy.reset.size(), 0);
+    EXPECT_EQ(model.data(model.index(4), Qt::DisplayRole).toString(), "new");
+}
+
+TEST(QueueListModelTest, OnlyANewQueueOrOrderResetsTheModel) {
+    auto session = parsedSession("a\tb\nc\td\n");
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    session->setTransposed(true);
+    EXPECT_EQ(spy.reset.size(), 1);
+    EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), "c");
+    session->load(*ClipboardParser::parse("x\ny\nz"));
+    EXPECT_EQ(spy.reset.size(), 2);
+    EXPECT_EQ(model.rowCount(), 3);
+}
+
+TEST(QueueListModelTest, EditingIdMarksItsRowAndFollowsIt) {
+    auto session = listSession(4);
+    QueueListModel model(session);
+    const Uuid edited = session->items()[2].id();
+    model.setEditingId(edited);
+    EXPECT_TRUE(model.data(model.index(2), QueueListModel::IsEditingRole).toBool());
+    session->deleteItem(session->items()[0].id());
+    EXPECT_TRUE(model.data(model.index(1), QueueListModel::IsEditingRole).toBool());
+    EXPECT_EQ(model.rowOf(edited), 1);
+}
+
+TEST(QueueListModelTest, DetachReleasesTheSessionAndStopsListening) {
+    auto session = listSession(3);
+    std::weak_ptr<PasteSession> watch = session;
+    QueueListModel model(session);
+    model.detach();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(session->didChange().subscriberCount(), 0U);
+    session.reset();
+    EXPECT_TRUE(watch.expired());
+}
+
+// Qt's own checker validates every signal against the rows before and after.
+TEST(QueueListModelTest, StaysConsistentThroughEveryKindOfChange) {
+    auto session = parsedSession("a\tb\tc\nd\te\tf\ng\th\ti\n");
+    QueueListModel model(session);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    session->jump(4);
+    session->setTransposed(true);
+    session->updateText(session->items()[2].id(), "edited");
+    for (int i = 0; i < 4; ++i) {
+        session->deleteItem(session->items()[static_cast<std::size_t>(i)].id());
+    }
+    session->advance();
+    session->load(*ClipboardParser::parse("1\n2"));
+    session->clear();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace pastiq
