@@ -136,7 +136,9 @@ void SessionController::endSession(bool clearPasteboard) {
     eventTap_->remove();
     ports_.overlay.close();
     setSession(nullptr);
-    if (clearPasteboard && hadSession) {
+    // Only Pastiq's own item is taken away; something the user copied since (an image, text
+    // that made no list) or had before an empty session stays theirs.
+    if (clearPasteboard && hadSession && pasteboard_->holdsOwnContent()) {
         pasteboard_->clear();
         ports_.log.info(LogCategory::session, "Session ended, pasteboard cleared");
     }

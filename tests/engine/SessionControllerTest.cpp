@@ -219,6 +219,27 @@ TEST_F(SessionControllerTest, EndingWithoutASessionLeavesTheClipboardAlone) {
     EXPECT_EQ(fakes.log.count("Session ended, pasteboard cleared"), 0);
 }
 
+TEST_F(SessionControllerTest, EndingLeavesWhatTheUserCopiedSince) {
+    startWith(kList);
+    pressCopy();
+    fakes.pasteboard.simulateCopy(std::nullopt);  // an image: no list to load
+    advance(2000);
+    controller->endSession(true);
+    EXPECT_EQ(writeCount(), 1U) << "only the first item was ever written";
+    EXPECT_EQ(fakes.log.count("Session ended, pasteboard cleared"), 0);
+
+    startWith("\n\n");  // nothing to queue: the session never wrote
+    controller->endSession(true);
+    EXPECT_EQ(clipboard(), "\n\n");
+}
+
+TEST_F(SessionControllerTest, EndingClearsTheItemAfterAClipboardManagerTookItOver) {
+    startWith(kList);
+    fakes.pasteboard.simulateReannounce();
+    controller->endSession(true);
+    EXPECT_EQ(clipboard(), std::nullopt);
+}
+
 TEST_F(SessionControllerTest, EndingWithoutClearingKeepsTheItem) {
     startWith(kList);
     controller->endSession(false);
