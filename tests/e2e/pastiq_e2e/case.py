@@ -2,7 +2,6 @@
 
 import os
 import subprocess
-import sys
 import unittest
 
 from .apps import TkText
@@ -132,4 +131,4 @@ class DesktopTestCase(unittest.TestCase):
 
 
 def main():
-    unittest.main(verbosity=2, buffer=False, stream=sys.stdout)
+    unittest.main(verbosity=2)

@@ -129,6 +129,8 @@ class Desktop:
                 "LC_ALL": "C.UTF-8",
                 "XDG_SESSION_TYPE": "x11",
                 "QT_QPA_PLATFORM": "xcb",
+                # The test reads Pastiq's log lines; they must not go to the host's journal.
+                "PASTIQ_LOG": "stderr",
                 "GTK_A11Y": "atspi",
                 "GDK_BACKEND": "x11",
                 # Keeps GTK from waiting on a portal or dconf that the private bus lacks.
@@ -212,6 +214,8 @@ class Desktop:
 
 
 def _end(process, grace=3.0):
+    if process.stdout is not None:
+        process.stdout.close()
     if process.poll() is not None:
         return
     try:

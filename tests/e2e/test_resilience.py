@@ -1,0 +1,83 @@
+"""A stalled or killed Pastiq must never freeze the user's keyboard or paste a wrong item."""
+
+import sys
+import time
+
+from pastiq_e2e.case import DesktopTestCase, main
+from pastiq_e2e.waiting import wait_until
+
+VERDICT_BOUND_S = 0.25
+# Scheduling noise of a loaded two-core machine on top of the bound.
+SLACK_S = 0.25
+LIST = "one\ntwo\nthree"
+
+
+class StalledMainThreadTest(DesktopTestCase):
+    def paste_then_type(self, letters="xyz"):
+        """Ctrl+V followed at once by letters; returns the seconds until the last letter arrived."""
+        before = len(self.tk.key_times_ns())
+        sent = time.monotonic_ns()
+        self.keyboard.key("ctrl+v", *letters, delay_ms=2)
+        arrived = wait_until(
+            lambda: [t for t, key in self.tk.key_times_ns()[before:] if key == f"{letters[-1]}:"],
+            timeout=5,
+            what=f"the letter {letters[-1]!r} to reach Tk",
+        )
+        return (arrived[0] - sent) / 1e9
+
+    def test_stalled_main_thread_delays_typing_at_most_by_the_bound(self):
+        self.start_list_session(LIST, "one")
+        self.tk.focus()
+        unstalled = self.paste_then_type()
+        self.wait_tk_text("onexyz")
+
+        self.stall_pastiq(2000)
+        stalled = self.paste_then_type()
+        print(
+            f"\n  Ctrl+V then letters: {unstalled * 1000:.0f} ms normally, "
+            f"{stalled * 1000:.0f} ms with the main thread stalled for 2 s",
+            file=sys.stderr,
+        )
+        self.assertLess(stalled - unstalled, VERDICT_BOUND_S + SLACK_S, "typing froze too long")
+        # The timed-out Ctrl+V went through unchanged: it pasted what the clipboard held.
+        wait_until(lambda: self.tk.text() in ("onexyzonexyz", "onexyzxyzone"), what="the pass-on")
+
+        # Once the main thread is back, the item that was not pasted is still next.
+        self.wait_status(lambda s: s["cursor"] == 1, timeout=5, what="the stall to end")
+        self.tk.set_text("")
+        self.keyboard.key("ctrl+v")
+        self.wait_tk_text("two", what="the next item after the timed-out Ctrl+V")
+
+
+class KilledPastiqTest(DesktopTestCase):
+    def assert_keyboard_is_free(self):
+        """Letters, the step keys and Ctrl+V all reach the application as if Pastiq never ran."""
+        self.tk.set_text("")
+        self.tk.focus()
+        self.keyboard.type("abc")
+        self.wait_tk_text("abc", what="typing after Pastiq died")
+        self.keyboard.key("ctrl+bracketleft", "ctrl+alt+c")
+        wait_until(
+            lambda: {"bracketleft:Control", "c:Control+Alt"} <= set(self.tk.shortcut_keys()),
+            what="keys that Pastiq grabbed to reach Tk",
+        )
+        self.clipboard.set("plain")
+        self.keyboard.key("ctrl+v")
+        self.wait_tk_text("abcplain", what="a normal paste after Pastiq died")
+
+    def test_sigkill_during_a_session_leaves_the_keyboard_working(self):
+        self.start_list_session(LIST, "one")
+        self.pastiq.kill()
+        self.assert_keyboard_is_free()
+
+    def test_sigkill_while_a_ctrl_v_awaits_its_verdict_leaves_the_keyboard_working(self):
+        self.start_list_session(LIST, "one")
+        self.tk.focus()
+        self.stall_pastiq(5000)
+        self.keyboard.key("ctrl+v")
+        self.pastiq.kill()
+        self.assert_keyboard_is_free()
+
+
+if __name__ == "__main__":
+    main()
