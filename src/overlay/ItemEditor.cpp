@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <utility>
 
 namespace pastiq {
 
@@ -39,6 +40,15 @@ void ItemEditor::keyPressEvent(QKeyEvent* event) {
             return;
         default:
             QLineEdit::keyPressEvent(event);
+    }
+}
+
+void ItemEditor::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // The first focus may arrive as a tab-order focus when the panel is activated, which
+    // would select the whole text; typing must append instead.
+    if (!std::exchange(hasHadFocus_, true)) {
+        placeCaretAtEnd();
     }
 }
 

@@ -25,6 +25,7 @@ class ItemEditor final : public QLineEdit {
   protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
@@ -32,6 +33,7 @@ class ItemEditor final : public QLineEdit {
     void cancel();
 
     bool isFinished_ = false;
+    bool hasHadFocus_ = false;
 };
 
 }  // namespace pastiq

@@ -41,6 +41,8 @@ OverlayPanel::OverlayPanel(std::function<void()> onCloseRequested)
     titleStrip->setContentsMargins(8, 6, 8, 0);
     titleStrip->addStretch(1);
     titleStrip->addWidget(closeButton_);
+    // No minimum size: the user may make the panel as small as they like.
+    layout_->setSizeConstraint(QLayout::SetNoConstraint);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     layout_->addLayout(titleStrip);
@@ -176,7 +178,12 @@ void OverlayPanel::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void OverlayPanel::closeEvent(QCloseEvent* event) {
-    // Only ending the session hides the panel, so a close request is passed on as that.
+    // The application closing its windows as it quits is let through; a window manager's
+    // close request (a spontaneous event) asks to end the session, which hides the panel.
+    if (!event->spontaneous()) {
+        event->accept();
+        return;
+    }
     event->ignore();
     if (onCloseRequested_) {
         onCloseRequested_();

@@ -49,6 +49,13 @@ QueueListView::QueueListView(QueueListModel* model, RowActions actions, QWidget*
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     setMouseTracking(true);
+    // A slim scroll indicator that suits the dark panel under any widget style.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(242, 242, 245, 70); border-radius: 3px;"
+        " min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 
     clickTimer_.setSingleShot(true);
     connect(&clickTimer_, &QTimer::timeout, this, &QueueListView::firePendingClick);
