@@ -1,0 +1,159 @@
+#include "app/Application.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QGuiApplication>
+
+#include "app/AboutWindowController.h"
+#include "app/ControlService.h"
+#include "app/DesktopSystemHelpers.h"
+#include "app/InputAccessGracePeriod.h"
+#include "app/NoDisplayPorts.h"
+#include "app/OnboardingWindowController.h"
+#include "app/SessionStatusJson.h"
+#include "app/StatusBarController.h"
+#include "app/TerminationSignals.h"
+#include "app/TestHooksService.h"
+#include "engine/HotkeyMonitor.h"
+#include "engine/SessionController.h"
+#include "overlay/OverlayController.h"
+#include "platform/x11/X11Platform.h"
+
+namespace pastiq {
+
+Application::Application(QObject* parent)
+    : QObject(parent),
+      settings_(preferences_),
+      terminator_(OlderInstanceTerminator::currentSystem(), scheduler_, log_) {
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::terminate);
+    terminationSignals_ =
+        std::make_unique<TerminationSignals>([](int /*signal*/) { QCoreApplication::quit(); });
+}
+
+Application::~Application() {
+    terminate();
+}
+
+void Application::launch() {
+    terminator_.quitOtherInstances([this] { takeOverFromOlderInstances(); });
+    connectDisplay();
+    createControllers();
+    registerHotkey();
+    publishControl();
+    gracePeriod_->poll(InputAccessGracePeriod::kAttempts, InputAccessGracePeriod::kInterval);
+}
+
+void Application::terminate() {
+    if (isTerminated_) {
+        return;
+    }
+    isTerminated_ = true;
+    if (sessionController_) {
+        sessionController_->endSession(true);
+    }
+    if (hotkey_) {
+        hotkey_->unregisterHotkey();
+    }
+}
+
+void Application::connectDisplay() {
+    x11_ = X11Platform::start(scheduler_.mainThreadPost(), log_);
+    if (!x11_) {
+        // Keep running: the tray and the onboarding window explain what is missing, and the
+        // refusing ports keep the session controller from starting.
+        log_.error(LogCategory::permissions, "No usable X11 display — input access unavailable");
+        noDisplay_ = std::make_unique<NoDisplayPorts>();
+    }
+}
+
+Application::DisplayPorts Application::displayPorts() {
+    if (x11_) {
+        return {x11_->pasteboard(), x11_->keyTap(), x11_->hotkey(),      x11_->eventPoster(),
+                x11_->modifiers(),  x11_->focus(),  x11_->inputAccess(), x11_->selection()};
+    }
+    NoDisplayPorts& none = *noDisplay_;
+    return {none, none, none, none, none, none, none, none};
+}
+
+void Application::createControllers() {
+    const DisplayPorts display = displayPorts();
+    helpers_ = std::make_unique<DesktopSystemHelpers>(log_);
+    onboarding_ =
+        std::make_unique<OnboardingWindowController>(display.inputAccess, *helpers_, log_);
+    overlay_ = std::make_unique<OverlayController>();
+    about_ = std::make_unique<AboutWindowController>();
+    const EnginePorts ports{display.pasteboard,  scheduler_,          display.keyTap,
+                            display.eventPoster, display.modifiers,   display.selection,
+                            display.focus,       display.inputAccess, alertSound_,
+                            *overlay_,           *onboarding_,        log_};
+    sessionController_ = SessionController::create(ports, settings_);
+    statusBar_ = std::make_unique<StatusBarController>(sessionController_, settings_,
+                                                       display.inputAccess, *helpers_, *about_);
+    gracePeriod_ = std::make_unique<InputAccessGracePeriod>(display.inputAccess, *onboarding_,
+                                                            scheduler_, log_);
+    hotkey_ = std::make_unique<HotkeyMonitor>(display.hotkey);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &Application::handleApplicationState);
+}
+
+void Application::registerHotkey() {
+    hotkey_->onPressed = [this] { toggleSessionSoon(); };
+    hotkey_->registerHotkey();
+}
+
+// The hot key's toggle, queued so the key press is finished before the session acts on it.
+void Application::toggleSessionSoon() {
+    scheduler_.runSoon([this] {
+        if (!sessionController_) {
+            return;
+        }
+        if (sessionController_->session()) {
+            sessionController_->endSession(true);
+        } else {
+            sessionController_->startSession(true);
+        }
+    });
+}
+
+void Application::publishControl() {
+    if (!control_) {
+        ControlActions actions{
+            [this] { sessionController_->startSession(false); },
+            [this] { sessionController_->endSession(true); },
+            [this] { toggleSessionSoon(); },
+            [this] { return sessionStatusJson(sessionController_->session().get()); },
+        };
+        control_ = std::make_unique<ControlService>(std::move(actions));
+    }
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    isControlPublished_ = control_->publish(bus);
+    if (!isControlPublished_) {
+        log_.error(LogCategory::session,
+                   "D-Bus control unavailable: " + control_->errorText().toStdString());
+    }
+    if (!testHooks_ && TestHooksService::isEnabledByEnvironment()) {
+        testHooks_ = std::make_unique<TestHooksService>();
+        testHooks_->publish(bus);
+    }
+}
+
+// Older instances held the hot key grab and the bus name until they went away.
+void Application::takeOverFromOlderInstances() {
+    if (isTerminated_) {
+        return;
+    }
+    if (hotkey_ && hotkey_->isRegistered()) {
+        hotkey_->registerHotkey();
+    }
+    if (!isControlPublished_) {
+        publishControl();
+    }
+}
+
+void Application::handleApplicationState(Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive && onboarding_ && onboarding_->isVisible()) {
+        onboarding_->closeIfTrusted();
+    }
+}
+
+}  // namespace pastiq

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/JournalLog.h"
+#include "app/OlderInstanceTerminator.h"
+#include "app/QSettingsPreferenceStore.h"
+#include "app/QtAlertSound.h"
+#include "app/QtScheduler.h"
+#include "engine/Settings.h"
+#include "engine/ports/EnginePorts.h"
+#include "engine/ports/HotkeyBackend.h"
+
+namespace pastiq {
+
+class AboutWindowController;
+class ControlService;
+class DesktopSystemHelpers;
+class HotkeyMonitor;
+class InputAccessGracePeriod;
+class NoDisplayPorts;
+class OnboardingWindowController;
+class OverlayController;
+class SessionController;
+class StatusBarController;
+class TerminationSignals;
+class TestHooksService;
+class X11Platform;
+
+// The running tray program: owns every long-lived part, launches them in order, answers the
+// desktop's activation and ends cleanly on Quit, SIGTERM or SIGINT. Main thread only.
+class Application final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit Application(QObject* parent = nullptr);
+    ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Quits older instances, connects to the X display, creates the session controller and the
+    // tray, registers the hot key, publishes the D-Bus control and starts the grace period.
+    void launch();
+    // Ends the session (clipboard cleared) and releases the hot key. Runs once.
+    void terminate();
+
+  private:
+    // The display-facing ports: the X11 adapters, or ones that refuse when there is no display.
+    struct DisplayPorts {
+        Pasteboard& pasteboard;
+        KeyTapBackend& keyTap;
+        HotkeyBackend& hotkey;
+        EventPoster& eventPoster;
+        ModifierState& modifiers;
+        FocusProbe& focus;
+        InputAccess& inputAccess;
+        SelectionProbe& selection;
+    };
+
+    void connectDisplay();
+    [[nodiscard]] DisplayPorts displayPorts();
+    void createControllers();
+    void registerHotkey();
+    void toggleSessionSoon();
+    void publishControl();
+    void takeOverFromOlderInstances();
+    void handleApplicationState(Qt::ApplicationState state);
+
+    // Declared first so they are destroyed last: the X11 thread logs and posts to the main
+    // loop until the platform is gone.
+    JournalLog log_;
+    QtScheduler scheduler_;
+    QSettingsPreferenceStore preferences_;
+    Settings settings_;
+    OlderInstanceTerminator terminator_;
+    // Destroyed after everything that refers to its ports; its destruction releases every grab.
+    std::unique_ptr<X11Platform> x11_;
+    std::unique_ptr<NoDisplayPorts> noDisplay_;
+    QtAlertSound alertSound_;
+    std::unique_ptr<DesktopSystemHelpers> helpers_;
+    std::unique_ptr<OnboardingWindowController> onboarding_;
+    std::unique_ptr<OverlayController> overlay_;
+    std::unique_ptr<AboutWindowController> about_;
+    std::shared_ptr<SessionController> sessionController_;
+    std::unique_ptr<HotkeyMonitor> hotkey_;
+    std::unique_ptr<StatusBarController> statusBar_;
+    std::unique_ptr<InputAccessGracePeriod> gracePeriod_;
+    std::unique_ptr<ControlService> control_;
+    std::unique_ptr<TestHooksService> testHooks_;
+    std::unique_ptr<TerminationSignals> terminationSignals_;
+    bool isControlPublished_ = false;
+    bool isTerminated_ = false;
+};
+
+}  // namespace pastiq

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace pastiq {
+
+// What the control methods do in the running program.
+struct ControlActions {
+    std::function<void()> start;   // as the tray menu's Start Session: from the clipboard
+    std::function<void()> end;     // ends the session, clipboard cleared
+    std::function<void()> toggle;  // as the hot key: ends, or starts from the selection
+    std::function<std::string()> status;
+};
+
+// Pastiq's control interface on the session bus: service and interface named by the
+// application id, so desktop key bindings and panels can drive and watch Pastiq.
+class ControlService final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit ControlService(ControlActions actions, QObject* parent = nullptr);
+
+    // Exports the object and claims the service name, taking it over from an older Pastiq
+    // that is on its way out. False when either failed; the reason is in errorText().
+    bool publish(QDBusConnection bus);
+    [[nodiscard]] const QString& errorText() const { return errorText_; }
+
+  public Q_SLOTS:
+    Q_SCRIPTABLE void Start();
+    Q_SCRIPTABLE void End();
+    Q_SCRIPTABLE void Toggle();
+    Q_SCRIPTABLE QString Status();
+
+  private:
+    ControlActions actions_;
+    QString errorText_;
+    bool isObjectRegistered_ = false;
+};
+
+}  // namespace pastiq

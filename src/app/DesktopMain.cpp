@@ -1,0 +1,76 @@
+#include "app/DesktopMain.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "app/AppId.h"
+#include "app/Application.h"
+#include "app/ControlClient.h"
+#include "app/DesktopArguments.h"
+
+namespace pastiq {
+
+namespace {
+
+bool hasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+int runTrayProgram(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::cerr << "pastiq: no display — start Pastiq inside an X11 desktop session\n";
+        return 1;
+    }
+    // The overlay's never-take-focus behaviour and the key grabs need X11; under XWayland Qt
+    // would otherwise pick its Wayland backend where one is installed.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pastiq"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kAppVersion));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
+    // A tray program: closing its last window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Application application;
+    application.launch();
+    const int status = QApplication::exec();
+    application.terminate();
+    return status;
+}
+
+int runControlCommand(int argc, char** argv, DesktopCommand command) {
+    // No display needed: the front ends only talk to the session bus.
+    QCoreApplication app(argc, argv);
+    ControlClient client(QDBusConnection::sessionBus());
+    return client.run(command, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int runDesktop(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const DesktopCommand command = parseDesktopArguments(args);
+    switch (command) {
+        case DesktopCommand::runApp:
+            return runTrayProgram(argc, argv);
+        case DesktopCommand::help:
+            std::cout << desktopUsage();
+            return 0;
+        case DesktopCommand::version:
+            std::cout << "pastiq " << kAppVersion << " (build " << kBuildNumber << ")\n";
+            return 0;
+        case DesktopCommand::invalid:
+            std::cerr << "pastiq: unknown command '" << args.front() << "'\n" << desktopUsage();
+            return 2;
+        default:
+            return runControlCommand(argc, argv, command);
+    }
+}
+
+}  // namespace pastiq

@@ -1,0 +1,31 @@
+#include "app/InputAccessGracePeriod.h"
+
+namespace pastiq {
+
+InputAccessGracePeriod::InputAccessGracePeriod(InputAccess& access, OnboardingPresenter& onboarding,
+                                               Scheduler& scheduler, Log& log)
+    : access_(access), onboarding_(onboarding), scheduler_(scheduler), log_(log) {}
+
+InputAccessGracePeriod::~InputAccessGracePeriod() {
+    *alive_ = false;
+}
+
+void InputAccessGracePeriod::poll(int attemptsLeft, Delay interval) {
+    if (access_.isTrusted(false)) {
+        log_.info(LogCategory::permissions, "Input access granted");
+        return;
+    }
+    if (attemptsLeft < 1) {
+        log_.info(LogCategory::permissions, "Input access not granted after grace period");
+        onboarding_.show();
+        return;
+    }
+    std::weak_ptr<bool> alive = alive_;
+    scheduler_.runAfter(interval, [this, alive, attemptsLeft, interval] {
+        if (!alive.expired()) {
+            poll(attemptsLeft - 1, interval);
+        }
+    });
+}
+
+}  // namespace pastiq

@@ -1,0 +1,145 @@
+#include "app/OnboardingView.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pastiq {
+
+namespace {
+
+constexpr int kPadding = 28;
+constexpr int kRowSpacing = 16;
+constexpr int kHeaderSpacing = 12;
+constexpr int kHeaderLineSpacing = 4;
+constexpr int kStepSpacing = 6;
+constexpr int kSymbolSize = 36;
+// Title-2 and callout relative to the body font.
+constexpr double kTitleScale = 1.55;
+constexpr double kCalloutScale = 0.93;
+constexpr float kSecondaryOpacity = 0.6F;
+
+QLabel* makeLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    // Long texts wrap inside the padded width rather than being cut off.
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// The text colour at reduced opacity, as secondary text.
+void makeSecondary(QLabel* label) {
+    QPalette palette = label->palette();
+    QColor colour = palette.color(QPalette::WindowText);
+    colour.setAlphaF(kSecondaryOpacity);
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+void scaleFont(QWidget* widget, double scale, bool bold) {
+    QFont font = widget->font();
+    font.setPointSizeF(font.pointSizeF() * scale);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+QIcon paperclipIcon() {
+    return QIcon::fromTheme(QStringLiteral("mail-attachment"),
+                            QIcon(QStringLiteral(":/pastiq/onboarding/paperclip.svg")));
+}
+
+}  // namespace
+
+OnboardingView::OnboardingView(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kWidth, kHeight);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    rows->setSpacing(kRowSpacing);
+    rows->addWidget(makeHeader());
+    rows->addWidget(makeLabel(
+        QStringLiteral("Pastiq reads and sends keys through the X11 display server. Log in to an "
+                       "X11 session (on the login screen, choose a session on Xorg), and quit "
+                       "any older copies."),
+        this));
+    auto* privacy = makeLabel(QStringLiteral("Pastiq never sends your clipboard anywhere."), this);
+    makeSecondary(privacy);
+    rows->addWidget(privacy);
+    rows->addWidget(makeSteps());
+    rows->addStretch(1);
+    rows->addWidget(makeButtons());
+}
+
+QWidget* OnboardingView::makeHeader() {
+    auto* header = new QWidget(this);
+    auto* layout = new QHBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kHeaderSpacing);
+
+    auto* symbol = new QLabel(header);
+    symbol->setPixmap(paperclipIcon().pixmap(kSymbolSize, kSymbolSize));
+    layout->addWidget(symbol, 0, Qt::AlignVCenter);
+
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(kHeaderLineSpacing);
+    auto* title = makeLabel(QStringLiteral("Pastiq needs input access"), header);
+    scaleFont(title, kTitleScale, true);
+    auto* hint = makeLabel(QStringLiteral("Look for “Pastiq” in the panel — that’s how you know "
+                                          "it’s running."),
+                           header);
+    makeSecondary(hint);
+    lines->addWidget(title);
+    lines->addWidget(hint);
+    layout->addLayout(lines, 1);
+    return header;
+}
+
+QWidget* OnboardingView::makeSteps() {
+    auto* steps = new QWidget(this);
+    auto* layout = new QVBoxLayout(steps);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kStepSpacing);
+    for (const QString& text : {QStringLiteral("1. Click Open Input Access Help"),
+                                QStringLiteral("2. Log out and back in to an X11 session"),
+                                QStringLiteral("3. If this window is still here, click Restart "
+                                               "Pastiq")}) {
+        auto* step = makeLabel(text, steps);
+        scaleFont(step, kCalloutScale, false);
+        makeSecondary(step);
+        layout->addWidget(step);
+    }
+    return steps;
+}
+
+QWidget* OnboardingView::makeButtons() {
+    auto* buttons = new QWidget(this);
+    auto* layout = new QHBoxLayout(buttons);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* reveal = new QPushButton(QStringLiteral("Show App in File Manager"), buttons);
+    openSettingsButton_ = new QPushButton(QStringLiteral("Open Input Access Help"), buttons);
+    auto* restart = new QPushButton(QStringLiteral("Restart Pastiq"), buttons);
+    openSettingsButton_->setDefault(true);
+    openSettingsButton_->setAutoDefault(true);
+    reveal->setAutoDefault(false);
+    restart->setAutoDefault(false);
+
+    const auto call = [](const std::function<void()>& callback) {
+        if (callback) {
+            callback();
+        }
+    };
+    connect(reveal, &QPushButton::clicked, this, [this, call] { call(onRevealApp); });
+    connect(openSettingsButton_, &QPushButton::clicked, this,
+            [this, call] { call(onOpenSettings); });
+    connect(restart, &QPushButton::clicked, this, [this, call] { call(onRestart); });
+
+    layout->addWidget(reveal);
+    layout->addStretch(1);
+    layout->addWidget(openSettingsButton_);
+    layout->addWidget(restart);
+    return buttons;
+}
+
+}  // namespace pastiq

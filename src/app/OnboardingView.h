@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QPushButton;
+
+namespace pastiq {
+
+// The onboarding window's content: why Pastiq needs input access, the steps to get it, and
+// three buttons. It holds the button callbacks and nothing else.
+class OnboardingView final : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kWidth = 520;
+    static constexpr int kHeight = 420;
+
+    explicit OnboardingView(QWidget* parent = nullptr);
+
+    std::function<void()> onOpenSettings;
+    std::function<void()> onRevealApp;
+    std::function<void()> onRestart;
+
+    // The default button, so Return opens the help.
+    [[nodiscard]] QPushButton* openSettingsButton() const { return openSettingsButton_; }
+
+  private:
+    [[nodiscard]] QWidget* makeHeader();
+    [[nodiscard]] QWidget* makeSteps();
+    [[nodiscard]] QWidget* makeButtons();
+
+    QPushButton* openSettingsButton_ = nullptr;
+};
+
+}  // namespace pastiq

@@ -1,0 +1,31 @@
+#include "app/QtScheduler.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <utility>
+
+namespace pastiq {
+
+WorkItem QtScheduler::runAfter(Delay delay, std::function<void()> work) {
+    WorkItem item;
+    QTimer::singleShot(delay, &context_, [item, work = std::move(work)] {
+        if (!item.isCancelled()) {
+            work();
+        }
+    });
+    return item;
+}
+
+void QtScheduler::runSoon(std::function<void()> work) {
+    // A queued invocation, never a direct call, even when already on the main thread.
+    QMetaObject::invokeMethod(&context_, std::move(work), Qt::QueuedConnection);
+}
+
+std::function<void(std::function<void()>)> QtScheduler::mainThreadPost() {
+    QObject* context = &context_;
+    return [context](std::function<void()> work) {
+        QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
+    };
+}
+
+}  // namespace pastiq

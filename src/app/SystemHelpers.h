@@ -1,0 +1,23 @@
+#pragma once
+
+namespace pastiq {
+
+// Where Pastiq stands as a login item (an XDG autostart entry).
+enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+
+// Small operations on the desktop that the tray menu and the onboarding window share.
+class SystemHelpers {
+public:
+    virtual ~SystemHelpers() = default;
+    // Opens Pastiq's input-access help page with the desktop's default handler.
+    virtual void openInputAccessHelp() = 0;
+    // Shows Pastiq's executable in the file manager.
+    virtual void showInFileManager() = 0;
+    // Starts a fresh Pastiq half a second from now and quits this one.
+    virtual void relaunch() = 0;
+    [[nodiscard]] virtual LoginItemStatus loginItemStatus() = 0;
+    // Registers the autostart entry, or removes it when it is enabled or awaits approval.
+    virtual void toggleLoginItem() = 0;
+};
+
+}  // namespace pastiq

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+
+namespace pastiq {
+
+// Switches the end-to-end tests use to provoke faults, exported only when PASTIQ_TEST_HOOKS=1.
+class TestHooksService final : public QObject {
+    Q_OBJECT
+
+  public:
+    // The longest stall accepted, so a mistaken call cannot hang Pastiq for good.
+    static constexpr int kMaxStallMilliseconds = 10000;
+
+    using QObject::QObject;
+
+    [[nodiscard]] static bool isEnabledByEnvironment();
+    // Exports the object under the control path's "Testing" child.
+    bool publish(QDBusConnection bus);
+
+  public Q_SLOTS:
+    // Replies at once, then blocks the main thread for the given time on the next loop turn:
+    // the key handling thread must keep the keyboard usable meanwhile.
+    Q_SCRIPTABLE void StallMainThread(int milliseconds);
+};
+
+}  // namespace pastiq

@@ -1,0 +1,50 @@
+#include "app/DesktopArguments.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <vector>
+
+namespace pastiq {
+namespace {
+
+struct ArgumentsCase {
+    std::vector<std::string_view> args;
+    DesktopCommand expected;
+};
+
+class DesktopArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(DesktopArgumentsTest, PicksTheCommand) {
+    EXPECT_EQ(parseDesktopArguments(GetParam().args), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, DesktopArgumentsTest,
+                         ::testing::Values(ArgumentsCase{{}, DesktopCommand::runApp},
+                                           ArgumentsCase{{"start"}, DesktopCommand::start},
+                                           ArgumentsCase{{"end"}, DesktopCommand::end},
+                                           ArgumentsCase{{"toggle"}, DesktopCommand::toggle},
+                                           ArgumentsCase{{"status"}, DesktopCommand::status},
+                                           ArgumentsCase{{"--help"}, DesktopCommand::help},
+                                           ArgumentsCase{{"-h"}, DesktopCommand::help},
+                                           ArgumentsCase{{"--version"}, DesktopCommand::version},
+                                           // Anything else is refused rather than guessed at.
+                                           ArgumentsCase{{"Start"}, DesktopCommand::invalid},
+                                           ArgumentsCase{{"stat"}, DesktopCommand::invalid},
+                                           ArgumentsCase{{""}, DesktopCommand::invalid},
+                                           ArgumentsCase{{"--start"}, DesktopCommand::invalid},
+                                           ArgumentsCase{{"start", "now"}, DesktopCommand::invalid},
+                                           ArgumentsCase{{"status", "--json"},
+                                                         DesktopCommand::invalid}));
+
+TEST(DesktopUsageTest, NamesEveryCommand) {
+    const std::string_view usage = desktopUsage();
+    for (std::string_view word :
+         {"start", "end", "toggle", "status", "parse", "--help", "--version"}) {
+        EXPECT_NE(usage.find(word), std::string_view::npos) << word;
+    }
+    EXPECT_EQ(usage.back(), '\n');
+}
+
+}  // namespace
+}  // namespace pastiq

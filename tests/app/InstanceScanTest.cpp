@@ -1,0 +1,144 @@
+#include "app/InstanceScan.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace pastiq {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A /proc-like tree written the way the kernel lays it out.
+class FakeProc {
+  public:
+    struct Process {
+        pid_t pid;
+        uid_t uid;
+        std::string exe;      // symlink target; empty for none (kernel threads)
+        std::string cmdline;  // NUL-separated
+        char state = 'S';
+        std::uint64_t startTime = 1000;
+        std::string comm = "pastiq";
+    };
+
+    void add(const Process& process) {
+        const fs::path dir = root() / std::to_string(process.pid);
+        fs::create_directories(dir);
+        write(dir / "status", "Name:\t" + process.comm + "\nUid:\t" + std::to_string(process.uid) +
+                                  "\t" + std::to_string(process.uid) + "\t0\t0\n");
+        // The command name may hold spaces and parentheses.
+        std::string stat = std::to_string(process.pid) + " (" + process.comm + ") " + process.state;
+        for (int field = 4; field < 22; ++field) {
+            stat += " 0";
+        }
+        stat += " " + std::to_string(process.startTime) + " 0 0\n";
+        write(dir / "stat", stat);
+        write(dir / "cmdline", process.cmdline);
+        write(dir / "comm", process.comm + "\n");
+        if (!process.exe.empty()) {
+            fs::create_symlink(process.exe, dir / "exe");
+        }
+    }
+
+    [[nodiscard]] fs::path root() const { return fs::path(dir_.path().toStdString()); }
+
+  private:
+    static void write(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    QTemporaryDir dir_;
+};
+
+std::string argv(std::initializer_list<std::string> parts) {
+    std::string joined;
+    for (const auto& part : parts) {
+        joined += part;
+        joined.push_back('\0');
+    }
+    return joined;
+}
+
+std::vector<pid_t> pids(const std::vector<ProcessRecord>& records) {
+    std::vector<pid_t> result;
+    for (const auto& record : records) {
+        result.push_back(record.pid);
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+TEST(InstanceScanTest, FindsOnlyThisUsersOtherTrayPrograms) {
+    FakeProc proc;
+    const uid_t me = 1000;
+    proc.add({100, me, "/usr/bin/pastiq", argv({"pastiq"})});
+    proc.add({101, me, "/home/u/src/build/pastiq (deleted)", argv({"./build/pastiq"})});
+    proc.add({102, me, "/usr/bin/pastiq", argv({"pastiq", "status"})});  // a front end
+    proc.add({103, me, "/usr/bin/pastiq", argv({"pastiq", "parse", "x"})});
+    proc.add({104, 1001, "/usr/bin/pastiq", argv({"pastiq"})});     // another user
+    proc.add({105, me, "/usr/bin/pastiq", argv({"pastiq"}), 'Z'});  // already dead
+    proc.add({106, me, "/usr/bin/vim", argv({"vim", "pastiq"}), 'S', 1, "vim"});
+    proc.add({107, me, "/usr/bin/pastiq-helper", argv({"pastiq-helper"})});
+    proc.add({108, me, "", "", 'S', 1, "pastiq"});  // kernel-thread-like: no exe, no argv
+    proc.add({200, me, "/usr/bin/pastiq", argv({"pastiq"})});  // this process
+
+    const auto table = readProcessTable(proc.root());
+    EXPECT_EQ(table.size(), 10u);
+    EXPECT_EQ(pids(otherDesktopInstances(table, me, 200)), (std::vector<pid_t>{100, 101}));
+}
+
+TEST(InstanceScanTest, FallsBackToTheCommandNameWhenExeIsUnreadable) {
+    FakeProc proc;
+    proc.add({300, 7, "", argv({"pastiq"}), 'S', 5, "pastiq"});
+    const auto table = readProcessTable(proc.root());
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table.front().executableName, "pastiq");
+    EXPECT_EQ(table.front().startTime, 5u);
+    EXPECT_EQ(pids(otherDesktopInstances(table, 7, 1)), (std::vector<pid_t>{300}));
+}
+
+TEST(InstanceScanTest, CommandNamesWithParenthesesDoNotShiftTheFields) {
+    FakeProc proc;
+    proc.add({400, 7, "/usr/bin/pastiq", argv({"pastiq"}), 'Z', 77, "a) (b"});
+    const auto record = readProcessRecord(proc.root() / "400");
+    ASSERT_TRUE(record.has_value());
+    EXPECT_TRUE(record->isZombie);
+    EXPECT_EQ(record->startTime, 77u);
+}
+
+TEST(InstanceScanTest, SkipsEntriesThatAreNotProcesses) {
+    FakeProc proc;
+    fs::create_directories(proc.root() / "self-like");
+    fs::create_directories(proc.root() / "12abc");
+    fs::create_directories(proc.root() / "13");  // vanished mid-scan: no files
+    proc.add({14, 7, "/usr/bin/pastiq", argv({"pastiq"})});
+    EXPECT_EQ(pids(readProcessTable(proc.root())), (std::vector<pid_t>{14}));
+}
+
+TEST(InstanceScanTest, StillRunningNeedsTheSamePidAndStartTime) {
+    const ProcessRecord asked{50, 7, "pastiq", {"pastiq"}, 900, false};
+    EXPECT_TRUE(isStillRunning(asked, {asked}));
+    ProcessRecord reused = asked;
+    reused.startTime = 901;  // the pid now belongs to a newer process
+    EXPECT_FALSE(isStillRunning(asked, {reused}));
+    ProcessRecord zombie = asked;
+    zombie.isZombie = true;
+    EXPECT_FALSE(isStillRunning(asked, {zombie}));
+    EXPECT_FALSE(isStillRunning(asked, {}));
+}
+
+TEST(InstanceScanTest, TheRealProcTableHoldsThisProcess) {
+    const auto table = readProcessTable();
+    const auto self = std::find_if(table.begin(), table.end(),
+                                   [](const ProcessRecord& r) { return r.pid == ::getpid(); });
+    ASSERT_NE(self, table.end());
+    EXPECT_EQ(self->uid, ::getuid());
+    EXPECT_FALSE(self->arguments.empty());
+}
+
+}  // namespace
+}  // namespace pastiq

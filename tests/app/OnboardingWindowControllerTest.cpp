@@ -1,0 +1,138 @@
+#include "app/OnboardingWindowController.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "fakes/FakeInputAccess.h"
+#include "fakes/RecordingLog.h"
+
+namespace pastiq {
+namespace {
+
+using namespace pastiq::testing;
+
+class RecordingSystemHelpers : public SystemHelpers {
+  public:
+    void openInputAccessHelp() override { calls.push_back("help"); }
+    void showInFileManager() override { calls.push_back("show"); }
+    void relaunch() override { calls.push_back("relaunch"); }
+    LoginItemStatus loginItemStatus() override { return LoginItemStatus::notRegistered; }
+    void toggleLoginItem() override { calls.push_back("login"); }
+    std::vector<std::string> calls;
+};
+
+class OnboardingWindowControllerTest : public ::testing::Test {
+  protected:
+    OnboardingWindowControllerTest() { access_.trusted = false; }
+
+    QPushButton* button(const QString& text) {
+        for (auto* candidate : controller_.window()->findChildren<QPushButton*>()) {
+            if (candidate->text() == text) {
+                return candidate;
+            }
+        }
+        return nullptr;
+    }
+
+    FakeInputAccess access_;
+    RecordingSystemHelpers helpers_;
+    RecordingLog log_;
+    OnboardingWindowController controller_{access_, helpers_, log_};
+};
+
+TEST_F(OnboardingWindowControllerTest, SkipsTheWindowWhenAccessIsAlreadyThere) {
+    access_.trusted = true;
+    controller_.show();
+    EXPECT_EQ(controller_.window(), nullptr);
+    EXPECT_FALSE(controller_.isVisible());
+    EXPECT_EQ(log_.messages(), std::vector<std::string>{"Skipping onboarding — already trusted"});
+}
+
+TEST_F(OnboardingWindowControllerTest, ShowsTheEnablePastiqWindowWithTheLinuxTexts) {
+    controller_.show();
+    QDialog* window = controller_.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(controller_.isVisible());
+    EXPECT_TRUE(controller_.isPolling());
+    EXPECT_EQ(window->windowTitle(), "Enable Pastiq");
+    EXPECT_EQ(window->size(), QSize(520, 440));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QStringList texts;
+    for (auto* label : window->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains("Pastiq needs input access"));
+    EXPECT_TRUE(texts.contains("1. Click Open Input Access Help"));
+    EXPECT_TRUE(texts.contains("2. Log out and back in to an X11 session"));
+    EXPECT_FALSE(texts.join(' ').contains("Accessibility"));
+    ASSERT_NE(button("Show App in File Manager"), nullptr);
+    ASSERT_NE(button("Restart Pastiq"), nullptr);
+    EXPECT_TRUE(button("Open Input Access Help")->isDefault());
+}
+
+TEST_F(OnboardingWindowControllerTest, ShowingTwiceKeepsOneWindowAndOneTimerAndCentresAgain) {
+    controller_.show();
+    QDialog* first = controller_.window();
+    first->move(0, 0);
+    controller_.show();
+    EXPECT_EQ(controller_.window(), first);
+    EXPECT_EQ(controller_.findChildren<QTimer*>().size(), 1);
+    EXPECT_TRUE(controller_.isPolling());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(first->pos(), QPoint(screen.center().x() - 260, screen.center().y() - 220));
+}
+
+TEST_F(OnboardingWindowControllerTest, ClosesWithinAPollIntervalOnceAccessArrives) {
+    controller_.show();
+    access_.trusted = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!controller_.window()->isVisible(), 1500);
+    EXPECT_FALSE(controller_.isVisible());
+    EXPECT_FALSE(controller_.isPolling());
+    EXPECT_EQ(log_.count("Input access granted — closing onboarding"), 1);
+}
+
+TEST_F(OnboardingWindowControllerTest, CloseIfTrustedWaitsForAccess) {
+    controller_.show();
+    controller_.closeIfTrusted();
+    EXPECT_TRUE(controller_.window()->isVisible());
+    access_.trusted = true;
+    controller_.closeIfTrusted();
+    EXPECT_FALSE(controller_.window()->isVisible());
+}
+
+TEST_F(OnboardingWindowControllerTest, ClosingByHandStopsPollingAndALaterShowRestartsIt) {
+    int finished = 0;
+    controller_.onFinished = [&] { ++finished; };
+    controller_.show();
+    controller_.window()->close();
+    EXPECT_FALSE(controller_.isVisible());
+    EXPECT_FALSE(controller_.isPolling());
+    EXPECT_EQ(finished, 1);
+    controller_.show();
+    EXPECT_TRUE(controller_.window()->isVisible());
+    EXPECT_TRUE(controller_.isPolling());
+}
+
+TEST_F(OnboardingWindowControllerTest, ReturnOpensTheHelpAfterPromptingForAccess) {
+    controller_.show();
+    QTest::keyClick(controller_.window(), Qt::Key_Return);
+    EXPECT_EQ(helpers_.calls, std::vector<std::string>{"help"});
+    EXPECT_TRUE(access_.lastPrompt);
+}
+
+TEST_F(OnboardingWindowControllerTest, ButtonsReachTheirHelpers) {
+    controller_.show();
+    button("Show App in File Manager")->click();
+    button("Restart Pastiq")->click();
+    EXPECT_EQ(helpers_.calls, (std::vector<std::string>{"show", "relaunch"}));
+}
+
+}  // namespace
+}  // namespace pastiq
