@@ -110,15 +110,6 @@ void OverlayView::connectModel() {
     connect(model_, &QAbstractItemModel::modelReset, this, &OverlayView::restoreEditAfterReset);
     connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this](const QModelIndex&, int first, int last) { endEditIfRemoved(first, last); });
-    // Texts and the queue's length decide the shared row height; a cursor move does not.
-    connect(model_, &QAbstractItemModel::rowsRemoved, list_, &QueueListView::updateRowGeometry);
-    connect(model_, &QAbstractItemModel::modelReset, list_, &QueueListView::updateRowGeometry);
-    connect(model_, &QAbstractItemModel::dataChanged, list_,
-            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-                if (roles.isEmpty()) {
-                    list_->updateRowGeometry();
-                }
-            });
 }
 
 void OverlayView::refresh() {

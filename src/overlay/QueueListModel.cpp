@@ -32,6 +32,14 @@ int QueueListModel::rowCount(const QModelIndex& parent) const {
     return static_cast<int>(session_->items().size());
 }
 
+QModelIndex QueueListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column != 0 || parent.isValid() || !session_ ||
+        static_cast<std::size_t>(row) >= session_->items().size()) {
+        return {};
+    }
+    return createIndex(row, column);
+}
+
 QVariant QueueListModel::data(const QModelIndex& index, int role) const {
     if (!session_ || !index.isValid() || index.row() >= rowCount()) {
         return {};

@@ -29,6 +29,10 @@ class QueueListModel final : public QAbstractListModel {
     explicit QueueListModel(std::shared_ptr<PasteSession> session, QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    // Without the base class's checks through virtual calls: the list asks for an index of
+    // every row each time it lays out a million rows.
+    [[nodiscard]] QModelIndex index(int row, int column = 0,
+                                    const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
 
     // The session shown, or null once detached.

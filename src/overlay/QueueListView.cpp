@@ -59,17 +59,35 @@ QueueListView::QueueListView(QueueListModel* model, RowActions actions, QWidget*
 
     clickTimer_.setSingleShot(true);
     connect(&clickTimer_, &QTimer::timeout, this, &QueueListView::firePendingClick);
-    updateRowGeometry();
+    // Texts and the queue's length decide the shared row height; a cursor move does not.
+    connect(model_, &QAbstractItemModel::modelReset, this, &QueueListView::itemsChanged);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &QueueListView::itemsChanged);
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.isEmpty()) {
+                    itemsChanged();
+                }
+            });
 }
 
 QueueListView::~QueueListView() = default;
 
+void QueueListView::itemsChanged() {
+    ++itemsVersion_;
+    updateRowGeometry();
+}
+
 void QueueListView::updateRowGeometry() {
+    const int slotWidth = viewport()->width();
+    if (itemsVersion_ == measuredVersion_ && slotWidth == measuredWidth_) {
+        return;
+    }
+    measuredVersion_ = itemsVersion_;
+    measuredWidth_ = slotWidth;
     const PasteSession* session = model_->session();
     const int count = model_->rowCount();
     const bool labels =
         session && !session->items().empty() && session->items().front().cellLabel().has_value();
-    const int slotWidth = viewport()->width();
     const RowGeometry probe(1, labels, count);
     const int lines =
         session ? RowGeometry::linesNeeded(session->items(), probe.textWidthForSlot(slotWidth)) : 1;
@@ -77,18 +95,15 @@ void QueueListView::updateRowGeometry() {
     const bool changed = geometry.slotHeight() != delegate_->geometry().slotHeight() ||
                          geometry.numberColumnWidth() != delegate_->geometry().numberColumnWidth();
     delegate_->setGeometry(geometry);
-    laidOutWidth_ = slotWidth;
-    if (changed && count > 0) {
-        // The uniform size is cached from the first row; this re-reads it.
-        Q_EMIT delegate_->sizeHintChanged(model_->index(0));
+    if (changed) {
+        // Coalesced: laying out a million rows once, not once per change.
+        scheduleDelayedItemsLayout();
     }
 }
 
 void QueueListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
-    if (viewport()->width() != laidOutWidth_) {
-        updateRowGeometry();
-    }
+    updateRowGeometry();
 }
 
 void QueueListView::centerRow(int row, bool animated) {

@@ -3,6 +3,7 @@
 #include <QListView>
 #include <QPointer>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,7 +46,7 @@ class QueueListView final : public QListView {
     // The context menu of `row`: Edit (enabled only where the row can be edited) and Delete.
     [[nodiscard]] std::unique_ptr<QMenu> rowMenu(int row);
 
-    // Recomputes the shared row height for the current items and width.
+    // Recomputes the shared row height when the items or the width changed since last time.
     void updateRowGeometry();
 
   protected:
@@ -57,6 +58,7 @@ class QueueListView final : public QListView {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void itemsChanged();
     void firePendingClick();
     [[nodiscard]] bool isOnPencil(const QModelIndex& index, const QPoint& position) const;
 
@@ -67,7 +69,9 @@ class QueueListView final : public QListView {
     std::optional<Uuid> pendingClick_;
     bool swallowRelease_ = false;
     QPointer<QPropertyAnimation> animation_;
-    int laidOutWidth_ = -1;
+    std::uint64_t itemsVersion_ = 0;
+    std::uint64_t measuredVersion_ = ~std::uint64_t{0};
+    int measuredWidth_ = -1;
 };
 
 }  // namespace pastiq

@@ -81,37 +81,38 @@ int RowGeometry::linesNeeded(const std::vector<QueueItem>& items, int textWidth,
     for (std::size_t code = 0; code < asciiAdvance.size(); ++code) {
         asciiAdvance[code] = metrics.horizontalAdvance(QChar(static_cast<char16_t>(code)));
     }
-    // An upper bound of the text's width that costs one table look-up per byte: ASCII from
-    // the table, any other character as the font's widest glyph. Only texts that may not fit
-    // are measured for real.
-    const auto mayNotFit = [&](const std::string& text) {
+    // One pass per text: a line break means two lines; otherwise an upper bound of its width
+    // that costs one table look-up per byte (ASCII from the table, any other character as
+    // the font's widest glyph). Only texts that may not fit are measured for real.
+    enum class Verdict { fits, mayNotFit, breaksLine };
+    const auto judge = [&](const std::string& text) {
         int width = 0;
         for (const char byte : text) {
             const auto code = static_cast<unsigned char>(byte);
+            if (code == '\n' || code == '\r') {
+                return Verdict::breaksLine;
+            }
             if (code < 0x80) {
                 width += asciiAdvance[code];
             } else if ((code & 0xC0) != 0x80) {
                 width += metrics.maxWidth();
             }
             if (width > textWidth) {
-                return true;
+                return Verdict::mayNotFit;  // measuring also finds later line breaks
             }
         }
-        return false;
+        return Verdict::fits;
     };
     int measured = 0;
     for (const QueueItem& item : items) {
-        const std::string& text = item.text();
-        if (text.find_first_of("\r\n") != std::string::npos) {
-            return 2;
-        }
-        if (!mayNotFit(text)) {
+        const Verdict verdict = judge(item.text());
+        if (verdict == Verdict::fits) {
             continue;
         }
-        if (++measured > measureBudget) {
+        if (verdict == Verdict::breaksLine || ++measured > measureBudget) {
             return 2;
         }
-        if (RowTextLayout::lineCount(QString::fromStdString(text), font, textWidth) > 1) {
+        if (RowTextLayout::lineCount(QString::fromStdString(item.text()), font, textWidth) > 1) {
             return 2;
         }
     }
