@@ -94,7 +94,10 @@ class DesktopTestCase(unittest.TestCase):
         try:
             return wait_for_value(self.tk.text, expected, timeout=timeout, what=what)
         except WaitTimeout as failure:
-            self.fail(f"{failure}\nkeys seen by Tk: {self.tk.keys()}\n{self.log_tail()}")
+            self.fail(
+                f"{failure}\nkeys seen by Tk: {self.tk.shortcut_keys()}"
+                f"\nsession: {self.session_for_report()}\n{self.log_tail()}"
+            )
 
     def wait_clipboard(self, expected, timeout=5, what="the clipboard"):
         try:
@@ -121,6 +124,16 @@ class DesktopTestCase(unittest.TestCase):
             wait_until(lambda: line in self.pastiq.log(), timeout=timeout, what=f"log line {line!r}")
         except WaitTimeout as failure:
             self.fail(f"{failure}\n{self.log_tail()}")
+
+    def session_for_report(self):
+        try:
+            if not self.pastiq.running():
+                # The single-instance rule reaches every Pastiq of this user, so a Pastiq
+                # started elsewhere on the machine ends this one with SIGTERM.
+                return f"(Pastiq exited with status {self.pastiq.process.returncode})"
+            return self.pastiq.status()
+        except AssertionError as failure:
+            return f"(no status: {failure})"
 
     def log_tail(self, lines=40):
         try:
