@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSizeGrip>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -16,6 +17,7 @@ namespace pastiq {
 namespace {
 
 constexpr int edgeGrabWidth = 5;
+constexpr int activationGraceMs = 200;
 constexpr double translucentCornerRadius = 10.0;
 
 }  // namespace
@@ -104,6 +106,13 @@ void OverlayPanel::takeKeyboardFocus() {
     }
     setAcceptsFocus(true);
     activateWindow();
+    // Some window managers refuse activation requests from applications; the editor still
+    // needs the keys, so the input focus is then set directly.
+    QTimer::singleShot(activationGraceMs, this, [this] {
+        if (focusOwner_ && !isActiveWindow() && isVisible()) {
+            OverlayWindowSystem::focusDirectly(windowHandle());
+        }
+    });
 }
 
 void OverlayPanel::returnKeyboardFocus() {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include "OverlayTestSupport.h"
 #include "model/ClipboardParser.h"
@@ -229,6 +231,19 @@ TEST_F(OverlayViewTest, PencilShowsOnEditableRowsOnlyAndOpensTheEditor) {
     EXPECT_FALSE(ItemRowDelegate::showsPencil(model->index(3, 0)));
     waitPastDoubleClickInterval();
     EXPECT_EQ(session->cursorIndex(), 2);
+}
+
+TEST_F(OverlayViewTest, PencilHasItsTooltip) {
+    open(listSession(4, 0));
+    const QRect slot = view->list()->visualRect(view->list()->model()->index(1, 0));
+    const QPoint pencil = view->list()->rowDelegate()->pencilRect(slot).center();
+    QHelpEvent onPencil(QEvent::ToolTip, pencil, viewport()->mapToGlobal(pencil));
+    QApplication::sendEvent(viewport(), &onPencil);
+    EXPECT_EQ(QToolTip::text(), "Edit this item");
+    QHelpEvent onText(QEvent::ToolTip, slot.center(), viewport()->mapToGlobal(slot.center()));
+    QApplication::sendEvent(viewport(), &onText);
+    spin(500);  // the tip fades out
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 struct CommitCase {
