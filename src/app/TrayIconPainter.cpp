@@ -28,18 +28,21 @@ QFont fittedFont(const QString& text, const QSizeF& box) {
     return font;
 }
 
-// Text with a dark edge, centred in `box`.
-void drawOutlinedText(QPainter& painter, const QString& text, const QRectF& box) {
+// Light text centred in `box`; with a dark edge where it may stand on a light panel.
+void drawLightText(QPainter& painter, const QString& text, const QRectF& box, bool withEdge) {
     const QFont font = fittedFont(text, box.size());
     const QRectF bounds = QFontMetricsF(font).tightBoundingRect(text);
     const QPointF origin(box.center().x() - bounds.center().x(),
                          box.center().y() - bounds.center().y());
     QPainterPath path;
     path.addText(origin, font, text);
-    painter.setPen(QPen(kDark, std::max(1.0, font.pixelSize() / 6.0), Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
     painter.setBrush(kLight);
-    painter.drawPath(path);
+    if (withEdge) {
+        painter.setPen(QPen(kDark, std::max(1.0, font.pixelSize() / 6.0), Qt::SolidLine,
+                            Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(path);
+    }
+    // The fill again without the pen keeps the edge outside the letters.
     painter.setPen(Qt::NoPen);
     painter.drawPath(path);
 }
@@ -55,15 +58,16 @@ void drawProgress(QPainter& painter, int size, const QString& progress) {
     const QStringList parts = progress.split(QStringLiteral(" of "));
     const qreal inset = side * 0.1;
     if (parts.size() != 2) {
-        drawOutlinedText(painter, progress, chip.adjusted(inset, inset, -inset, -inset));
+        drawLightText(painter, progress, chip.adjusted(inset, inset, -inset, -inset), false);
         return;
     }
     const qreal half = side / 2;
-    drawOutlinedText(painter, parts[0], QRectF(inset, inset, side - 2 * inset, half - inset * 1.4));
+    drawLightText(painter, parts[0], QRectF(inset, inset, side - 2 * inset, half - inset * 1.4),
+                  false);
     painter.setPen(QPen(kLight, std::max(1.0, side / 24)));
     painter.drawLine(QPointF(side * 0.25, half), QPointF(side * 0.75, half));
-    drawOutlinedText(painter, parts[1],
-                     QRectF(inset, half + inset * 0.4, side - 2 * inset, half - inset * 1.4));
+    drawLightText(painter, parts[1],
+                  QRectF(inset, half + inset * 0.4, side - 2 * inset, half - inset * 1.4), false);
 }
 
 void drawAlertMark(QPainter& painter, int size) {
@@ -72,9 +76,9 @@ void drawAlertMark(QPainter& painter, int size) {
     painter.setPen(QPen(kDark, std::max(1.0, size / 20.0)));
     painter.setBrush(kAlert);
     painter.drawEllipse(centre, radius, radius);
-    drawOutlinedText(
-        painter, QStringLiteral("!"),
-        QRectF(centre.x() - radius / 2, centre.y() - radius * 0.7, radius, radius * 1.4));
+    drawLightText(painter, QStringLiteral("!"),
+                  QRectF(centre.x() - radius / 2, centre.y() - radius * 0.7, radius, radius * 1.4),
+                  true);
 }
 
 }  // namespace
