@@ -152,13 +152,17 @@ std::optional<bool> reportsEmptySelection(AtspiAccessible* accessible) {
 }  // namespace
 
 bool AtspiSelectionProbe::connect() {
-    if (bus_ == Bus::untried) {
-        // 0: connected now; 1: connected earlier by someone else in this process.
-        const int status = atspi_init();
-        bus_ = status == 0 || status == 1 ? Bus::connected : Bus::unavailable;
+    // Decided once per process: after a failed atspi_init libatspi keeps no bus, and any later
+    // query would make it abort the whole program instead of reporting an error.
+    static const bool connected = [] {
+        const int status = atspi_init();  // 0: connected now; 1: by an earlier caller
+        if ((status != 0 && status != 1) || atspi_get_a11y_bus() == nullptr) {
+            return false;
+        }
         atspi_set_timeout(kQueryTimeoutMs, kQueryTimeoutMs);
-    }
-    return bus_ == Bus::connected;
+        return true;
+    }();
+    return connected;
 }
 
 bool AtspiSelectionProbe::selectionIsEmpty() {

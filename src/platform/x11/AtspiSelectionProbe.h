@@ -17,10 +17,7 @@ class AtspiSelectionProbe final : public SelectionProbe {
     [[nodiscard]] bool selectionIsEmpty() override;
 
   private:
-    bool connect();
-
-    enum class Bus { untried, connected, unavailable };
-    Bus bus_ = Bus::untried;
+    static bool connect();
 };
 
 }  // namespace pastiq::x11

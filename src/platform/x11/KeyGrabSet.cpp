@@ -50,10 +50,14 @@ void KeyGrabSet::release() {
     for (const auto& grabbed : grabbed_) {
         ungrab(grabbed);
     }
-    if (!grabbed_.empty()) {
-        grabbed_.clear();
-        xcb_flush(connection_.get());
+    if (grabbed_.empty()) {
+        return;
     }
+    grabbed_.clear();
+    // A round trip: once it returns the server has released the grabs, so a key another
+    // client sends from now on can no longer be caught by them.
+    xcb_connection_t* c = connection_.get();
+    fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c), xcb_get_input_focus_reply);
 }
 
 void KeyGrabSet::ungrab(const Grabbed& grabbed) {
