@@ -1,5 +1,6 @@
 #include "overlay/OverlayPanel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -161,28 +162,38 @@ Qt::Edges OverlayPanel::edgesAt(const QPoint& position) const {
     return edges;
 }
 
-// Presses that no child wants reach the panel: on an edge they resize it, elsewhere they
-// move it. The window manager does both when it can; otherwise the panel moves itself.
+// Presses that no child wants reach the panel: dragged from an edge they resize it,
+// dragged from elsewhere they move it. The window manager's move or resize starts only once
+// the pointer has moved: started on a mere click, it would begin after the button is already
+// up and keep the pointer and keyboard grabbed.
 void OverlayPanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || windowHandle() == nullptr) {
-        return;
-    }
-    const Qt::Edges edges = edgesAt(event->position().toPoint());
-    if (edges != Qt::Edges() && windowHandle()->startSystemResize(edges)) {
-        return;
-    }
-    if (!windowHandle()->startSystemMove()) {
-        dragOffset_ = event->globalPosition().toPoint() - pos();
+    if (event->button() == Qt::LeftButton) {
+        pressPosition_ = event->position().toPoint();
     }
 }
 
 void OverlayPanel::mouseMoveEvent(QMouseEvent* event) {
     if (dragOffset_) {
         move(event->globalPosition().toPoint() - *dragOffset_);
+        return;
     }
+    if (!pressPosition_ || !(event->buttons() & Qt::LeftButton) ||
+        (event->position().toPoint() - *pressPosition_).manhattanLength() <
+            QApplication::startDragDistance()) {
+        return;
+    }
+    const QPoint pressed = *std::exchange(pressPosition_, std::nullopt);
+    QWindow* window = windowHandle();
+    const Qt::Edges edges = edgesAt(pressed);
+    if (window == nullptr || (edges != Qt::Edges() && window->startSystemResize(edges)) ||
+        window->startSystemMove()) {
+        return;
+    }
+    dragOffset_ = event->globalPosition().toPoint() - pos();
 }
 
 void OverlayPanel::mouseReleaseEvent(QMouseEvent*) {
+    pressPosition_.reset();
     dragOffset_.reset();
 }
 

@@ -61,6 +61,7 @@ class OverlayPanel final : public QWidget {
     QSizeGrip* grip_;
     QPointer<QWidget> content_;
     std::optional<OverlayWindowSystem::WindowId> focusOwner_;
+    std::optional<QPoint> pressPosition_;
     std::optional<QPoint> dragOffset_;
 };
 

@@ -158,6 +158,33 @@ class OverlayPanelTest(unittest.TestCase):
         self.wait_active(self.tk.window, "the keyboard to go back to the Tk window")
         self.assertEqual(demo.seen("text"), [], "Escape never commits")
 
+    def panel_position(self, panel):
+        geometry = self.desktop.run(["xdotool", "getwindowgeometry", str(panel)]).stdout
+        x, y = geometry.split("Position: ")[1].split()[0].split(",")
+        return int(x), int(y)
+
+    def test_background_click_keeps_the_keys_and_a_drag_moves_the_panel(self):
+        self.start_demo()
+        panel = wait_until(self.panel_window, timeout=5, what="the panel window")
+        x, y = self.panel_position(panel)
+        header = (x + 150, y + 40)  # the header's empty middle: the panel's background
+        self.click(header)
+        self.keyboard.type("keys")
+        wait_until(lambda: self.tk.text() == "keys", timeout=5,
+                   what="typing to reach the Tk text after a click on the panel")
+        self.assertEqual(self.active_window(), self.tk.window)
+
+        self.xdotool("mousemove", str(header[0]), str(header[1]))
+        self.xdotool("mousedown", "1")
+        for step in range(1, 11):
+            self.xdotool("mousemove", str(header[0] - 10 * step), str(header[1] + 5 * step))
+        self.xdotool("mouseup", "1")
+        wait_until(lambda: self.panel_position(panel) != (x, y), timeout=5,
+                   what="the dragged panel to move")
+        self.keyboard.type("!")
+        wait_until(lambda: self.tk.text() == "keys!", timeout=5,
+                   what="typing to reach the Tk text after the drag")
+
     def test_screenshots(self):
         os.makedirs(ARTIFACTS, exist_ok=True)
         for kind in ("list", "grid", "empty", "editing"):
