@@ -69,15 +69,21 @@ bool X11KeyTap::enableGrabs() {
     return false;
 }
 
-void X11KeyTap::judge(std::uint64_t id, const KeyEvent& event, xcb_timestamp_t time) {
+void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
+    // A key passed on unjudged reached the application unchanged; acting on it now would move
+    // the queue on for a paste that never used the item.
+    auto waiting = KeyTurn::waiting;
+    if (!key.turn->compare_exchange_strong(waiting, KeyTurn::judging)) {
+        return;
+    }
     KeyVerdict verdict = KeyVerdict::passOn;
     // A copy keeps the handlers alive even if onKeyDown removes the tap.
     if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
-        judgedKey_.time = time;
+        judgedKey_.time = key.time;
         verdict = handlers->onKeyDown(event);
         judgedKey_.time.reset();
     }
-    loop_.post([this, id, verdict] { applyVerdict(id, verdict); });
+    loop_.post([this, id = key.id, verdict] { applyVerdict(id, verdict); });
 }
 
 void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
@@ -90,11 +96,12 @@ void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
     }
     const std::uint64_t id = nextId_++;
     const auto timer = loop_.timers().schedule(kVerdictBound, [this, id] { timeOut(id); });
-    pending_.push_back(PendingKey{id, event.deviceid, event.time, TimerQueue::Clock::now(), timer});
+    pending_.push_back(PendingKey{id, event.deviceid, event.time, TimerQueue::Clock::now(), timer,
+                                  std::make_shared<std::atomic<KeyTurn>>(KeyTurn::waiting)});
     const KeyEvent keyEvent{layout->positionOf(static_cast<xcb_keycode_t>(event.detail)),
                             modifiersOfMask(event.mods.effective),
                             (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
-    mainThread_.post([this, id, keyEvent, time = event.time] { judge(id, keyEvent, time); });
+    mainThread_.post([this, key = pending_.back(), keyEvent] { judge(key, keyEvent); });
 }
 
 void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
@@ -113,9 +120,17 @@ void X11KeyTap::timeOut(std::uint64_t id) {
     if (pending == pending_.end()) {
         return;
     }
-    finish(pending, KeyVerdict::passOn);
+    passOnUnjudged(pending);
     mainThread_.post(
         [this] { log_.error(LogCategory::session, "Key verdict timed out — key passed on"); });
+}
+
+void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
+    // Should the main thread be inside the handler right now, the key still goes: the keyboard
+    // bound comes first, and that verdict arrives too late to matter.
+    auto waiting = KeyTurn::waiting;
+    pending->turn->compare_exchange_strong(waiting, KeyTurn::expired);
+    finish(pending, KeyVerdict::passOn);
 }
 
 void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict) {
@@ -159,7 +174,7 @@ void X11KeyTap::releaseShortcuts() {
     // Keys still frozen by the released grabs are passed on.
     while (!pending_.empty()) {
         loop_.timers().cancel(pending_.back().timer);
-        finish(std::prev(pending_.end()), KeyVerdict::passOn);
+        passOnUnjudged(std::prev(pending_.end()));
     }
 }
 

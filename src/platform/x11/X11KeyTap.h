@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -52,20 +53,27 @@ class X11KeyTap final : public KeyTapBackend {
     void shutdown();
 
   private:
+    // Who settles a grabbed key first: the main thread starting to judge it, or the X11 thread
+    // passing it on unjudged (bound passed, grabs released). Shared by both threads.
+    enum class KeyTurn : std::uint8_t { waiting, judging, expired };
+    using SharedTurn = std::shared_ptr<std::atomic<KeyTurn>>;
+
     struct PendingKey {
         std::uint64_t id;
         xcb_input_device_id_t device;
         xcb_timestamp_t time;
         TimerQueue::Clock::time_point arrived;
         TimerQueue::Id timer;
+        SharedTurn turn;
     };
 
     bool enableGrabs();
-    void judge(std::uint64_t id, const KeyEvent& event, xcb_timestamp_t time);
+    void judge(const PendingKey& key, const KeyEvent& event);
     bool grabShortcuts();
     void releaseShortcuts();
     void applyVerdict(std::uint64_t id, KeyVerdict verdict);
     void timeOut(std::uint64_t id);
+    void passOnUnjudged(std::vector<PendingKey>::iterator pending);
     void finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict);
     void allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict);
 
