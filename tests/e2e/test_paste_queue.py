@@ -86,6 +86,19 @@ class PasteOrderTest(DesktopTestCase):
         time.sleep(0.5)  # nothing to poll: yad reports its text only when closed
         self.assertEqual(view.finish(), "firstsecondthird")
 
+    def test_burst_of_twenty_into_a_gtk_text_view_pastes_every_item_once_in_order(self):
+        # GTK's text request carries no key time, so only Pastiq's flow control keeps a burst
+        # in order there.
+        items = [f"item{number:02d}" for number in range(1, 21)]
+        self.start_list_session("\n".join(items), "item01")
+        view = yad_text_view(self.desktop, self.keyboard)
+        self.addCleanup(view.close)
+        view.focus()
+        self.keyboard.key(*["ctrl+v"] * 20, delay_ms=5)
+        self.wait_status(lambda s: s and s["finished"], timeout=10, what="the list to finish")
+        time.sleep(0.5)  # nothing to poll: yad reports its text only when closed
+        self.assertEqual(view.finish(), "".join(items))
+
 
 if __name__ == "__main__":
     main()

@@ -138,6 +138,14 @@ std::vector<xcb_key_press_event_t> TestClient::keyPressesUntilMarker(
     return presses;
 }
 
+std::optional<xcb_key_press_event_t> TestClient::nextPressOf(std::string_view xkbName,
+                                                             std::chrono::milliseconds timeout) {
+    const xcb_keycode_t wanted = key(xkbName);
+    return waitForEvent<xcb_key_press_event_t>(
+        XCB_KEY_PRESS, timeout,
+        [wanted](const xcb_key_press_event_t& press) { return press.detail == wanted; });
+}
+
 std::optional<Converted> TestClient::convertClipboard(xcb_atom_t target, xcb_timestamp_t time) {
     const xcb_atom_t property = atom("TEST_RECEIVED");
     xcb_convert_selection(connection_, window_, atom("CLIPBOARD"), target, property, time);

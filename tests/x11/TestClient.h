@@ -45,6 +45,10 @@ class TestClient {
     std::vector<xcb_key_press_event_t> keyPressesUntilMarker(
         std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
     [[nodiscard]] static constexpr std::string_view markerKey() { return "AC01"; }
+    // The window's next press of this key; other events meanwhile are dropped.
+    std::optional<xcb_key_press_event_t> nextPressOf(
+        std::string_view xkbName,
+        std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
     // Converts CLIPBOARD to the target at the given time; nothing when refused or timed out.
     std::optional<Converted> convertClipboard(xcb_atom_t target,

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -13,6 +14,8 @@ namespace pastiq::x11 {
 struct ClipboardEntry {
     xcb_timestamp_t time = XCB_CURRENT_TIME;
     std::shared_ptr<const std::string> text;
+    // Tells the writes apart, also two made within one server millisecond.
+    std::uint64_t serial = 0;
 };
 
 // What Pastiq put on the clipboard, by server time. An application that pastes slowly asks for

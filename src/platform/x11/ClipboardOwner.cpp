@@ -5,22 +5,24 @@
 #include <vector>
 
 #include "platform/x11/Latin1.h"
+#include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 
 namespace pastiq::x11 {
 
-ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers)
-    : connection_(connection), incr_(connection, timers) {}
+ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow)
+    : connection_(connection), flow_(flow), incr_(connection, timers) {}
 
-void ClipboardOwner::take(std::shared_ptr<const std::string> text,
-                          std::optional<xcb_timestamp_t> keyTime) {
+std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
+                                   std::optional<xcb_timestamp_t> keyTime) {
     const xcb_timestamp_t time = setOwner(keyTime.value_or(connection_.lastServerTime()));
     if (!owns_) {
         history_.clear();  // Earlier entries belong to an ownership another owner ended.
     }
     owns_ = true;
-    history_.add(ClipboardEntry{time, std::move(text)});
+    history_.add(ClipboardEntry{time, std::move(text), ++lastSerial_});
+    return lastSerial_;
 }
 
 xcb_timestamp_t ClipboardOwner::setOwner(xcb_timestamp_t time) {
@@ -53,6 +55,7 @@ void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
     if (event.selection == connection_.atoms().clipboard) {
         owns_ = false;
         history_.clear();
+        flow_.ownershipLost();
     }
 }
 
@@ -82,7 +85,11 @@ bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_a
                             XCB_ATOM_INTEGER, 32, 1, &entry.time);
         return true;
     }
-    return entry.text && writeText(request, property, *entry.text);
+    if (!entry.text || !writeText(request, property, *entry.text)) {
+        return false;
+    }
+    flow_.textFetched(entry.serial);
+    return true;
 }
 
 void ClipboardOwner::writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,

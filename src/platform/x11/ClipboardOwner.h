@@ -11,17 +11,19 @@
 
 namespace pastiq::x11 {
 
+class PasteFlowControl;
 class XConnection;
 
 // Owns CLIPBOARD from Pastiq's hidden window on the X11 thread and answers the requests of
 // applications that paste: TARGETS, TIMESTAMP and the text targets.
 class ClipboardOwner {
   public:
-    ClipboardOwner(XConnection& connection, TimerQueue& timers);
+    ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow);
 
     // Takes ownership with this text (none: owned empty, so a paste inserts nothing). With a
-    // key time the ownership dates from that grabbed key press.
-    void take(std::shared_ptr<const std::string> text, std::optional<xcb_timestamp_t> keyTime);
+    // key time the ownership dates from that grabbed key press. Returns the new entry's serial.
+    std::uint64_t take(std::shared_ptr<const std::string> text,
+                       std::optional<xcb_timestamp_t> keyTime);
     [[nodiscard]] bool owns() const { return owns_; }
     // The text Pastiq put on the clipboard last; none when it owns it empty or not at all.
     [[nodiscard]] std::shared_ptr<const std::string> currentText() const;
@@ -43,9 +45,11 @@ class ClipboardOwner {
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
 
     XConnection& connection_;
+    PasteFlowControl& flow_;
     ClipboardHistory history_;
     IncrSender incr_;
     bool owns_ = false;
+    std::uint64_t lastSerial_ = 0;
 };
 
 }  // namespace pastiq::x11

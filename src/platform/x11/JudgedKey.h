@@ -4,13 +4,20 @@
 
 #include <optional>
 
+#include "platform/x11/TimerQueue.h"
+
 namespace pastiq::x11 {
 
-// Main thread only. The server time of the grabbed key press whose verdict the main thread is
-// deciding right now. A clipboard write made meanwhile takes ownership with this time, so a
-// paste request that carries the key's time is answered with exactly that write's text.
+// Main thread only. The grabbed key press whose verdict the main thread is deciding right now.
+// A clipboard write made meanwhile takes ownership with the key's server time, so a paste
+// request that carries that time is answered with exactly that write's text; the time the
+// press arrived bounds how long the write may wait for an earlier paste to be fetched.
 struct JudgedKey {
-    std::optional<xcb_timestamp_t> time;
+    struct Press {
+        xcb_timestamp_t time;
+        TimerQueue::Clock::time_point arrived;
+    };
+    std::optional<Press> press;
 };
 
 }  // namespace pastiq::x11

@@ -79,9 +79,9 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
     KeyVerdict verdict = KeyVerdict::passOn;
     // A copy keeps the handlers alive even if onKeyDown removes the tap.
     if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
-        judgedKey_.time = key.time;
+        judgedKey_.press = JudgedKey::Press{key.time, key.arrived};
         verdict = handlers->onKeyDown(event);
-        judgedKey_.time.reset();
+        judgedKey_.press.reset();
     }
     loop_.post([this, id = key.id, verdict] { applyVerdict(id, verdict); });
 }

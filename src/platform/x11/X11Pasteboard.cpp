@@ -3,6 +3,7 @@
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
+#include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
 #include "platform/x11/XThreadCall.h"
@@ -10,8 +11,14 @@
 namespace pastiq::x11 {
 
 X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
-                             ClipboardReader& reader, const JudgedKey& judgedKey)
-    : connection_(connection), loop_(loop), owner_(owner), reader_(reader), judgedKey_(judgedKey) {}
+                             ClipboardReader& reader, PasteFlowControl& flow,
+                             const JudgedKey& judgedKey)
+    : connection_(connection),
+      loop_(loop),
+      owner_(owner),
+      reader_(reader),
+      flow_(flow),
+      judgedKey_(judgedKey) {}
 
 std::optional<std::string> X11Pasteboard::readText() {
     using Text = std::optional<std::string>;
@@ -39,8 +46,17 @@ void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
     // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
     // before the call returns and Pastiq's own write is never mistaken for another copy.
     ++changeCount_;
-    loop_.post([this, text = std::move(text), keyTime = judgedKey_.time]() mutable {
-        owner_.take(std::move(text), keyTime);
+    loop_.post([this, text = std::move(text), key = judgedKey_.press] {
+        if (!key) {
+            owner_.take(text, std::nullopt);
+            flow_.otherWriteTaken();
+            return;
+        }
+        // Held, this command runs again later, so it keeps its text until then.
+        if (flow_.holdsKeyWrite(key->arrived)) {
+            return;
+        }
+        flow_.keyWriteTaken(owner_.take(text, key->time));
     });
 }
 

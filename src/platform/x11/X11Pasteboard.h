@@ -16,6 +16,7 @@ namespace pastiq::x11 {
 
 class ClipboardOwner;
 class ClipboardReader;
+class PasteFlowControl;
 class XConnection;
 class XEventLoop;
 struct JudgedKey;
@@ -28,7 +29,7 @@ class X11Pasteboard final : public Pasteboard {
     static constexpr std::chrono::milliseconds kReadBound{500};
 
     X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
-                  ClipboardReader& reader, const JudgedKey& judgedKey);
+                  ClipboardReader& reader, PasteFlowControl& flow, const JudgedKey& judgedKey);
 
     // Main thread (changeCount: any thread).
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }
@@ -47,6 +48,7 @@ class X11Pasteboard final : public Pasteboard {
     XEventLoop& loop_;
     ClipboardOwner& owner_;
     ClipboardReader& reader_;
+    PasteFlowControl& flow_;
     const JudgedKey& judgedKey_;
     std::atomic<std::int64_t> changeCount_{0};
 };

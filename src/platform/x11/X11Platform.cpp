@@ -7,6 +7,7 @@
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/X11EventPoster.h"
 #include "platform/x11/X11FocusProbe.h"
 #include "platform/x11/X11Hotkey.h"
@@ -31,11 +32,14 @@ struct X11Platform::Parts {
               connection->get(), [this](const xcb_generic_event_t& event) { route(event); },
               [this] { reportConnectionLost(); }),
           keyboard(*connection),
-          owner(*connection, loop.timers()),
+          flow(
+              loop.timers(), [this] { return loop.holdCommands(); },
+              [this] { loop.releaseCommands(); }),
+          owner(*connection, loop.timers(), flow),
           reader(*connection, loop.timers()),
           keyTap(*connection, loop, mainThread, keyboard, judgedKey, appLog),
           hotkey(*connection, loop, mainThread, keyboard, appLog),
-          pasteboard(*connection, loop, owner, reader, judgedKey),
+          pasteboard(*connection, loop, owner, reader, flow, judgedKey),
           eventPoster(*connection, loop, keyTap, keyboard),
           modifiers(keyboard),
           focus(*connection, loop),
@@ -52,6 +56,7 @@ struct X11Platform::Parts {
     XEventLoop loop;
     KeyboardTracker keyboard;
     JudgedKey judgedKey;
+    PasteFlowControl flow;
     ClipboardOwner owner;
     ClipboardReader reader;
     X11KeyTap keyTap;

@@ -42,6 +42,7 @@ void XEventLoop::run() {
         }
         xcb_flush(connection_);
         if (stopping_) {
+            isHeld_ = false;
             runCommands();
             xcb_flush(connection_);
             running_ = false;
@@ -54,8 +55,10 @@ void XEventLoop::run() {
         timers_.runDue(TimerQueue::Clock::now());
     }
     running_ = false;
+    isHeld_ = false;  // no timer runs any more to end a hold
     onConnectionLost_();
     // Later commands still run so their callers get their (empty) answers promptly.
+    runCommands();
     while (!stopping_) {
         pollfd wake{commands_.fd(), POLLIN, 0};
         poll(&wake, 1, -1);
@@ -69,10 +72,29 @@ void XEventLoop::dispatchPendingEvents() {
     }
 }
 
+bool XEventLoop::holdCommands() {
+    if (stopping_ || !running_) {
+        return false;
+    }
+    holdAsked_ = true;
+    return true;
+}
+
 void XEventLoop::runCommands() {
     for (auto& command : commands_.takeAll()) {
+        waiting_.push_back(std::move(command));
+    }
+    while (!isHeld_ && !waiting_.empty()) {
+        auto command = std::move(waiting_.front());
+        waiting_.pop_front();
         command();
-        // Replies waited for inside a command may have queued events behind them.
+        if (holdAsked_) {
+            holdAsked_ = false;
+            isHeld_ = true;
+            waiting_.push_front(std::move(command));
+        }
+        // Replies waited for inside a command may have queued events behind them; one of
+        // them may also end a hold just begun.
         dispatchPendingEvents();
     }
 }
@@ -80,7 +102,10 @@ void XEventLoop::runCommands() {
 bool XEventLoop::waitForWork() {
     std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(connection_), POLLIN, 0},
                               pollfd{commands_.fd(), POLLIN, 0}};
-    const int timeout = timers_.millisecondsUntilNext(TimerQueue::Clock::now());
+    // Commands released from a hold run without waiting for anything new.
+    const bool commandsRunnable = !isHeld_ && !waiting_.empty();
+    const int timeout =
+        commandsRunnable ? 0 : timers_.millisecondsUntilNext(TimerQueue::Clock::now());
     const int ready = poll(fds.data(), fds.size(), timeout);
     if (ready < 0 && errno != EINTR) {
         return false;

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <thread>
 
@@ -34,6 +35,12 @@ class XEventLoop {
 
     // X11 thread only.
     [[nodiscard]] TimerQueue& timers() { return timers_; }
+    // Called from inside a command: that command runs again, before anything posted after it,
+    // once releaseCommands() is called. Meanwhile later commands wait in order while events
+    // and timers are still served. False, holding nothing, once the loop is stopping or has
+    // lost its connection: the command must then carry on at once.
+    [[nodiscard]] bool holdCommands();
+    void releaseCommands() { isHeld_ = false; }
 
   private:
     void run();
@@ -49,6 +56,10 @@ class XEventLoop {
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> running_{false};
+    // X11 thread: commands taken from the queue and not run yet, and the hold on them.
+    std::deque<CommandQueue::Command> waiting_;
+    bool isHeld_ = false;
+    bool holdAsked_ = false;
 };
 
 }  // namespace pastiq::x11

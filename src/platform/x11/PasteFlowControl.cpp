@@ -1,0 +1,56 @@
+#include "platform/x11/PasteFlowControl.h"
+
+namespace pastiq::x11 {
+
+PasteFlowControl::PasteFlowControl(TimerQueue& timers, std::function<bool()> hold,
+                                   std::function<void()> release)
+    : timers_(timers), hold_(std::move(hold)), release_(std::move(release)) {}
+
+bool PasteFlowControl::holdsKeyWrite(Clock::time_point arrived) {
+    if (holdTimer_) {
+        // Run again while still holding: the hold was dropped (the loop is stopping).
+        timers_.cancel(*holdTimer_);
+        holdTimer_.reset();
+        return false;
+    }
+    const auto left = arrived + kHoldBound - Clock::now();
+    if (!awaited_ || left <= Clock::duration::zero() || !hold_()) {
+        return false;
+    }
+    holdTimer_ = timers_.schedule(left, [this] {
+        isArmed_ = false;
+        endHold();
+    });
+    return true;
+}
+
+void PasteFlowControl::keyWriteTaken(std::uint64_t serial) {
+    if (isArmed_) {
+        awaited_ = serial;
+    } else {
+        awaited_.reset();
+    }
+}
+
+void PasteFlowControl::textFetched(std::uint64_t serial) {
+    isArmed_ = true;
+    if (awaited_ == serial) {
+        endHold();
+    }
+}
+
+void PasteFlowControl::ownershipLost() {
+    endHold();
+}
+
+void PasteFlowControl::endHold() {
+    awaited_.reset();
+    if (!holdTimer_) {
+        return;
+    }
+    timers_.cancel(*holdTimer_);
+    holdTimer_.reset();
+    release_();
+}
+
+}  // namespace pastiq::x11
