@@ -147,6 +147,29 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
     EXPECT_EQ(platform->pasteboard().readText(), "third");
 }
 
+TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipboard) {
+    write("mine");
+    bool judged = false;
+    ASSERT_TRUE(platform->keyTap().install({[&](const KeyEvent&) {
+                                                platform->pasteboard().writeText("pasted");
+                                                judged = true;
+                                                return KeyVerdict::passOn;
+                                            },
+                                            {}}));
+    client->chord({"LCTL"}, "AB04");
+    client->sync();
+    // Another application takes the clipboard after the key press but before its verdict.
+    std::this_thread::sleep_for(5ms);
+    xcb_set_selection_owner(client->get(), client->window(), client->atom("CLIPBOARD"),
+                            XCB_CURRENT_TIME);
+    client->sync();
+    ASSERT_TRUE(main.runUntil([&] { return judged; }));
+    ASSERT_TRUE(client->nextPressOf("AB04"));
+    EXPECT_EQ(client->convertClipboard(client->atom("UTF8_STRING")).value_or(Converted{}).bytes,
+              "pasted");
+    EXPECT_EQ(platform->pasteboard().readText(), "pasted");
+}
+
 TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
     write("gone");
     platform->pasteboard().clear();

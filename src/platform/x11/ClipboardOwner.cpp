@@ -16,7 +16,8 @@ ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers, Past
 
 std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
                                    std::optional<xcb_timestamp_t> keyTime) {
-    const xcb_timestamp_t time = setOwner(keyTime.value_or(connection_.lastServerTime()));
+    const xcb_timestamp_t time =
+        keyTime ? setOwnerForKey(*keyTime) : setOwner(connection_.lastServerTime());
     if (!owns_) {
         history_.clear();  // Earlier entries belong to an ownership another owner ended.
     }
@@ -25,14 +26,29 @@ std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
     return lastSerial_;
 }
 
+bool ClipboardOwner::ownerIsUs() const {
+    xcb_connection_t* c = connection_.get();
+    const auto reply = fetchReply<xcb_get_selection_owner_reply_t>(
+        c, xcb_get_selection_owner(c, connection_.atoms().clipboard),
+        xcb_get_selection_owner_reply);
+    return reply && reply->owner == connection_.window();
+}
+
+xcb_timestamp_t ClipboardOwner::setOwnerForKey(xcb_timestamp_t keyTime) {
+    if (!owns_) {
+        return setOwner(keyTime);
+    }
+    // The key's paste waits for this write, so it asks the server nothing back. Pastiq owns
+    // the clipboard: a key time older than its own last change is refused, yet Pastiq stays
+    // the owner; only another owner's change since the key press, a clear crossing this
+    // request, can beat it, and that clear is checked when it arrives.
+    xcb_set_selection_owner(connection_.get(), connection_.window(), connection_.atoms().clipboard,
+                            keyTime);
+    return keyTime;
+}
+
 xcb_timestamp_t ClipboardOwner::setOwner(xcb_timestamp_t time) {
     xcb_connection_t* c = connection_.get();
-    const auto ownerIsUs = [&] {
-        const auto reply = fetchReply<xcb_get_selection_owner_reply_t>(
-            c, xcb_get_selection_owner(c, connection_.atoms().clipboard),
-            xcb_get_selection_owner_reply);
-        return reply && reply->owner == connection_.window();
-    };
     xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard, time);
     if (ownerIsUs()) {
         // While Pastiq owns the clipboard an older time is refused by the server, yet Pastiq
@@ -52,7 +68,9 @@ std::shared_ptr<const std::string> ClipboardOwner::currentText() const {
 
 void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
     connection_.noteServerTime(event.time);
-    if (event.selection == connection_.atoms().clipboard) {
+    // Pastiq may have taken the clipboard back (a write made after the other owner's change)
+    // before this clear was read; only a clear that still holds ends the ownership.
+    if (event.selection == connection_.atoms().clipboard && !ownerIsUs()) {
         owns_ = false;
         history_.clear();
         flow_.ownershipLost();

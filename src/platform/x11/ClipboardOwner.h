@@ -33,7 +33,9 @@ class ClipboardOwner {
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
 
   private:
+    [[nodiscard]] xcb_timestamp_t setOwnerForKey(xcb_timestamp_t keyTime);
     [[nodiscard]] xcb_timestamp_t setOwner(xcb_timestamp_t time);
+    [[nodiscard]] bool ownerIsUs() const;
     [[nodiscard]] bool convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
                                const ClipboardEntry& entry);
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
