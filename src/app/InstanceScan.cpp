@@ -81,6 +81,20 @@ std::string executableName(const std::filesystem::path& dir) {
     return comm;
 }
 
+std::optional<std::string> displayOf(const std::filesystem::path& dir) {
+    const auto environment = readWholeFile(dir / "environ");
+    if (!environment) {
+        return std::nullopt;
+    }
+    constexpr std::string_view kPrefix = "DISPLAY=";
+    for (const std::string& variable : splitNulTerminated(*environment)) {
+        if (variable.starts_with(kPrefix)) {
+            return normalizedDisplay(std::string_view(variable).substr(kPrefix.size()));
+        }
+    }
+    return std::string();
+}
+
 // State (field 3) and start time (field 22) of /proc/PID/stat. The command name in field 2 may
 // contain spaces and parentheses, so fields are counted after its last ')'.
 struct StatFields {
@@ -110,6 +124,15 @@ std::optional<StatFields> parseStat(const std::string& stat) {
 
 }  // namespace
 
+std::string normalizedDisplay(std::string_view display) {
+    const std::size_t colon = display.rfind(':');
+    const std::size_t dot = display.rfind('.');
+    if (colon != std::string_view::npos && dot != std::string_view::npos && dot > colon) {
+        display = display.substr(0, dot);
+    }
+    return std::string(display);
+}
+
 std::optional<ProcessRecord> readProcessRecord(const std::filesystem::path& dir) {
     const auto pid = pidFromName(dir.filename().string());
     if (!pid) {
@@ -132,6 +155,7 @@ std::optional<ProcessRecord> readProcessRecord(const std::filesystem::path& dir)
     record.arguments = splitNulTerminated(readWholeFile(dir / "cmdline").value_or(""));
     record.startTime = statFields->startTime;
     record.isZombie = statFields->state == 'Z';
+    record.display = displayOf(dir);
     return record;
 }
 
@@ -147,12 +171,14 @@ std::vector<ProcessRecord> readProcessTable(const std::filesystem::path& procRoo
 }
 
 std::vector<ProcessRecord> otherDesktopInstances(const std::vector<ProcessRecord>& table, uid_t uid,
-                                                 pid_t self) {
+                                                 pid_t self, std::string_view display) {
+    const std::string ours = normalizedDisplay(display);
     std::vector<ProcessRecord> instances;
     std::copy_if(table.begin(), table.end(), std::back_inserter(instances),
                  [&](const ProcessRecord& record) {
                      return record.pid != self && record.uid == uid && !record.isZombie &&
-                            record.executableName == kProgramName && record.arguments.size() == 1;
+                            record.executableName == kProgramName && record.arguments.size() == 1 &&
+                            (!record.display || *record.display == ours);
                  });
     return instances;
 }

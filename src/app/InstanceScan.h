@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pastiq {
@@ -18,7 +19,13 @@ struct ProcessRecord {
     std::vector<std::string> arguments;  // argv, program name first
     std::uint64_t startTime = 0;         // clock ticks after boot: tells a reused pid apart
     bool isZombie = false;
+    // The X display it was started on (DISPLAY, screen number dropped), or nothing when its
+    // environment cannot be read.
+    std::optional<std::string> display;
 };
+
+// ":0.1" and ":0" name the same display; Pastiq grabs keys on a display, not a screen.
+[[nodiscard]] std::string normalizedDisplay(std::string_view display);
 
 // Reads every process under a /proc-like directory. Processes that vanish or cannot be read
 // while scanning are left out.
@@ -28,11 +35,12 @@ struct ProcessRecord {
 // Reads one /proc/PID directory; nothing when it is gone or unreadable.
 [[nodiscard]] std::optional<ProcessRecord> readProcessRecord(const std::filesystem::path& dir);
 
-// The running tray programs of this user other than this process: executables named "pastiq"
-// started without arguments. The short-lived front ends (`pastiq status`, `pastiq parse`, ...)
-// and zombies are not instances.
+// The running tray programs of this user on this display other than this process:
+// executables named "pastiq" started without arguments. The short-lived front ends
+// (`pastiq status`, `pastiq parse`, ...) and zombies are not instances, and neither is a Pastiq
+// serving another X session of the same user. One whose display is unknown counts.
 [[nodiscard]] std::vector<ProcessRecord> otherDesktopInstances(
-    const std::vector<ProcessRecord>& table, uid_t uid, pid_t self);
+    const std::vector<ProcessRecord>& table, uid_t uid, pid_t self, std::string_view display);
 
 // Whether `instance` still runs in `table`: the same pid with the same start time, not a zombie.
 [[nodiscard]] bool isStillRunning(const ProcessRecord& instance,

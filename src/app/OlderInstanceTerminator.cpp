@@ -3,10 +3,20 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
 namespace pastiq {
+
+namespace {
+
+std::string displayOfThisProcess() {
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr ? display : "";
+}
+
+}  // namespace
 
 OlderInstanceTerminator::System OlderInstanceTerminator::currentSystem() {
     return System{
@@ -14,6 +24,7 @@ OlderInstanceTerminator::System OlderInstanceTerminator::currentSystem() {
         [](pid_t pid, int signal) { ::kill(pid, signal); },
         ::getuid(),
         ::getpid(),
+        displayOfThisProcess(),
     };
 }
 
@@ -26,7 +37,7 @@ OlderInstanceTerminator::~OlderInstanceTerminator() {
 
 std::size_t OlderInstanceTerminator::quitOtherInstances(std::function<void()> onGone) {
     const std::vector<ProcessRecord> older =
-        otherDesktopInstances(system_.processTable(), system_.uid, system_.self);
+        otherDesktopInstances(system_.processTable(), system_.uid, system_.self, system_.display);
     for (const ProcessRecord& instance : older) {
         log_.info(LogCategory::session,
                   "Quitting older instance pid " + std::to_string(instance.pid));

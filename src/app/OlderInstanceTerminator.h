@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/InstanceScan.h"
@@ -12,8 +13,8 @@
 
 namespace pastiq {
 
-// Enforces one Pastiq per user: asks every older instance to quit and kills the ones still
-// running 1.5 s later. Never waits; the launch goes on meanwhile.
+// Enforces one Pastiq per user and X display: asks every older instance to quit and kills the ones
+// still running 1.5 s later. Never waits; the launch goes on meanwhile.
 class OlderInstanceTerminator {
   public:
     static constexpr Delay kKillDelay{1500};
@@ -25,8 +26,9 @@ class OlderInstanceTerminator {
         std::function<void(pid_t pid, int signal)> sendSignal;
         uid_t uid;
         pid_t self;
+        std::string display;
     };
-    // The real /proc, kill(2), this user and this process.
+    // The real /proc, kill(2), this user, this process and its X display.
     [[nodiscard]] static System currentSystem();
 
     OlderInstanceTerminator(System system, Scheduler& scheduler, Log& log);

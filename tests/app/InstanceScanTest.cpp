@@ -24,6 +24,7 @@ class FakeProc {
         char state = 'S';
         std::uint64_t startTime = 1000;
         std::string comm = "pastiq";
+        std::string environ = std::string("DISPLAY=:0") + '\0' + "HOME=/h" + '\0';
     };
 
     void add(const Process& process) {
@@ -40,6 +41,9 @@ class FakeProc {
         write(dir / "stat", stat);
         write(dir / "cmdline", process.cmdline);
         write(dir / "comm", process.comm + "\n");
+        if (process.environ != "unreadable") {
+            write(dir / "environ", process.environ);
+        }
         if (!process.exe.empty()) {
             fs::create_symlink(process.exe, dir / "exe");
         }
@@ -85,10 +89,15 @@ TEST(InstanceScanTest, FindsOnlyThisUsersOtherTrayPrograms) {
     proc.add({107, me, "/usr/bin/pastiq-helper", argv({"pastiq-helper"})});
     proc.add({108, me, "", "", 'S', 1, "pastiq"});  // kernel-thread-like: no exe, no argv
     proc.add({200, me, "/usr/bin/pastiq", argv({"pastiq"})});  // this process
+    // Another X session of the same user keeps its own Pastiq.
+    proc.add({110, me, "/usr/bin/pastiq", argv({"pastiq"}), 'S', 1, "pastiq", "DISPLAY=:1"});
+    proc.add({111, me, "/usr/bin/pastiq", argv({"pastiq"}), 'S', 1, "pastiq", "DISPLAY=:0.1"});
+    proc.add({112, me, "/usr/bin/pastiq", argv({"pastiq"}), 'S', 1, "pastiq", "unreadable"});
 
     const auto table = readProcessTable(proc.root());
-    EXPECT_EQ(table.size(), 10u);
-    EXPECT_EQ(pids(otherDesktopInstances(table, me, 200)), (std::vector<pid_t>{100, 101}));
+    EXPECT_EQ(table.size(), 13u);
+    EXPECT_EQ(pids(otherDesktopInstances(table, me, 200, ":0")),
+              (std::vector<pid_t>{100, 101, 111, 112}));
 }
 
 TEST(InstanceScanTest, FallsBackToTheCommandNameWhenExeIsUnreadable) {
@@ -98,7 +107,7 @@ TEST(InstanceScanTest, FallsBackToTheCommandNameWhenExeIsUnreadable) {
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table.front().executableName, "pastiq");
     EXPECT_EQ(table.front().startTime, 5u);
-    EXPECT_EQ(pids(otherDesktopInstances(table, 7, 1)), (std::vector<pid_t>{300}));
+    EXPECT_EQ(pids(otherDesktopInstances(table, 7, 1, ":0.0")), (std::vector<pid_t>{300}));
 }
 
 TEST(InstanceScanTest, CommandNamesWithParenthesesDoNotShiftTheFields) {
@@ -119,8 +128,16 @@ TEST(InstanceScanTest, SkipsEntriesThatAreNotProcesses) {
     EXPECT_EQ(pids(readProcessTable(proc.root())), (std::vector<pid_t>{14}));
 }
 
+TEST(InstanceScanTest, DisplaysDifferingOnlyInTheScreenAreTheSame) {
+    EXPECT_EQ(normalizedDisplay(":0.1"), ":0");
+    EXPECT_EQ(normalizedDisplay("host:10.0"), "host:10");
+    EXPECT_EQ(normalizedDisplay(":12"), ":12");
+    EXPECT_EQ(normalizedDisplay("10.0.0.1:3"), "10.0.0.1:3");
+    EXPECT_EQ(normalizedDisplay(""), "");
+}
+
 TEST(InstanceScanTest, StillRunningNeedsTheSamePidAndStartTime) {
-    const ProcessRecord asked{50, 7, "pastiq", {"pastiq"}, 900, false};
+    const ProcessRecord asked{50, 7, "pastiq", {"pastiq"}, 900, false, ":0"};
     EXPECT_TRUE(isStillRunning(asked, {asked}));
     ProcessRecord reused = asked;
     reused.startTime = 901;  // the pid now belongs to a newer process

@@ -17,7 +17,7 @@ constexpr uid_t kUser = 1000;
 constexpr pid_t kSelf = 500;
 
 ProcessRecord tray(pid_t pid, std::uint64_t startTime = 10) {
-    return ProcessRecord{pid, kUser, "pastiq", {"pastiq"}, startTime, false};
+    return ProcessRecord{pid, kUser, "pastiq", {"pastiq"}, startTime, false, ":0"};
 }
 
 // A process table that the test edits, and a record of the signals sent.
@@ -30,6 +30,7 @@ class OlderInstanceTerminatorTest : public ::testing::Test {
                 [this](pid_t pid, int signal) { signals_.emplace_back(pid, signal); },
                 kUser,
                 kSelf,
+                ":0",
             },
             scheduler_, log_);
     }
