@@ -186,14 +186,17 @@ void StatusBarController::refreshButton() {
     trayIcon_->setToolTip(state.toolTip);
 }
 
-// The session announces a change before storing it, so the refresh waits for the next turn of
-// the event loop to read the new state. Several changes in one turn share one refresh.
+// The session announces a change before storing it, so the refresh waits to read the new state.
+// It waits a little longer than a turn of the event loop: a Ctrl+V changes the session while
+// the application is still fetching the pasted text, and drawing the icon then (a few
+// milliseconds of text rendering) competes with that paste for the processor. The changes of
+// a burst share one refresh.
 void StatusBarController::scheduleRefresh() {
     if (isRefreshScheduled_) {
         return;
     }
     isRefreshScheduled_ = true;
-    QTimer::singleShot(0, this, &StatusBarController::refreshButton);
+    QTimer::singleShot(kRefreshDelay, this, &StatusBarController::refreshButton);
 }
 
 void StatusBarController::observeSession() {

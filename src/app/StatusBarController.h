@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <memory>
 
 #include "app/StatusButtonState.h"
@@ -25,6 +26,9 @@ class SystemHelpers;
 class StatusBarController : public QObject {
     Q_OBJECT
   public:
+    // How long after a session change the button is redrawn.
+    static constexpr std::chrono::milliseconds kRefreshDelay{40};
+
     StatusBarController(std::shared_ptr<SessionController> sessionController, Settings& settings,
                         InputAccess& inputAccess, SystemHelpers& helpers,
                         AboutWindowController& about, QObject* parent = nullptr);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTest>
 
 #include "app/AboutWindowController.h"
 #include "app/StatusBarController.h"
@@ -109,7 +110,10 @@ class StatusBarControllerTest : public ::testing::Test {
         }
         controller_->startFromText(text);
     }
-    void settle() { QCoreApplication::processEvents(); }
+    // Lets the delayed refresh of the button run.
+    void settle() {
+        QTest::qWait(static_cast<int>((StatusBarController::kRefreshDelay * 3 / 2).count()));
+    }
 
     FakeEnginePorts ports_;
     MemoryPreferenceStore store_;
