@@ -38,17 +38,37 @@ xcb_timestamp_t ClipboardOwner::setOwnerForKey(xcb_timestamp_t keyTime) {
     if (!owns_) {
         return setOwner(keyTime);
     }
-    // The key's paste waits for this write, so it asks the server nothing back. Pastiq owns
-    // the clipboard: a key time older than its own last change is refused, yet Pastiq stays
-    // the owner; only another owner's change since the key press, a clear crossing this
-    // request, can beat it, and that clear is checked when it arrives.
-    xcb_set_selection_owner(connection_.get(), connection_.window(), connection_.atoms().clipboard,
-                            keyTime);
+    // The key's paste waits for this write, so it waits for no answer. Pastiq owns the
+    // clipboard: a key time older than its own last change is refused, yet Pastiq stays the
+    // owner; only another owner's change since the key press, whose clear is then on its way,
+    // can beat it. The owner is asked for all the same and the answer read with that clear.
+    xcb_connection_t* c = connection_.get();
+    discardOwnerCheck();
+    xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard, keyTime);
+    ownerCheck_ = xcb_get_selection_owner(c, connection_.atoms().clipboard);
     return keyTime;
+}
+
+void ClipboardOwner::discardOwnerCheck() {
+    if (ownerCheck_) {
+        xcb_discard_reply(connection_.get(), ownerCheck_->sequence);
+        ownerCheck_.reset();
+    }
+}
+
+bool ClipboardOwner::keyWriteWasRefused() {
+    if (!ownerCheck_) {
+        return false;
+    }
+    const auto reply = fetchReply<xcb_get_selection_owner_reply_t>(connection_.get(), *ownerCheck_,
+                                                                   xcb_get_selection_owner_reply);
+    ownerCheck_.reset();
+    return reply && reply->owner != connection_.window();
 }
 
 xcb_timestamp_t ClipboardOwner::setOwner(xcb_timestamp_t time) {
     xcb_connection_t* c = connection_.get();
+    discardOwnerCheck();  // this write checks for itself
     xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard, time);
     if (ownerIsUs()) {
         // While Pastiq owns the clipboard an older time is refused by the server, yet Pastiq
@@ -68,9 +88,19 @@ std::shared_ptr<const std::string> ClipboardOwner::currentText() const {
 
 void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
     connection_.noteServerTime(event.time);
+    if (event.selection != connection_.atoms().clipboard) {
+        return;
+    }
+    if (keyWriteWasRefused()) {
+        // The other owner's change came first and Pastiq's key time is older: take it as of
+        // now, as a write that had waited for the owner would have.
+        xcb_set_selection_owner(connection_.get(), connection_.window(),
+                                connection_.atoms().clipboard, XCB_CURRENT_TIME);
+        return;
+    }
     // Pastiq may have taken the clipboard back (a write made after the other owner's change)
     // before this clear was read; only a clear that still holds ends the ownership.
-    if (event.selection == connection_.atoms().clipboard && !ownerIsUs()) {
+    if (!ownerIsUs()) {
         owns_ = false;
         history_.clear();
         flow_.ownershipLost();

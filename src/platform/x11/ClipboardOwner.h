@@ -36,6 +36,9 @@ class ClipboardOwner {
     [[nodiscard]] xcb_timestamp_t setOwnerForKey(xcb_timestamp_t keyTime);
     [[nodiscard]] xcb_timestamp_t setOwner(xcb_timestamp_t time);
     [[nodiscard]] bool ownerIsUs() const;
+    void discardOwnerCheck();
+    // Whether the owner asked for right after the last unverified key write was another.
+    [[nodiscard]] bool keyWriteWasRefused();
     [[nodiscard]] bool convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
                                const ClipboardEntry& entry);
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
@@ -52,6 +55,7 @@ class ClipboardOwner {
     IncrSender incr_;
     bool owns_ = false;
     std::uint64_t lastSerial_ = 0;
+    std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
 };
 
 }  // namespace pastiq::x11
