@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AppId.h"
 
@@ -22,7 +24,16 @@ std::string_view levelName(LogLevel level) {
 
 }  // namespace
 
-JournalLog::JournalLog(Destination destination) : destination_(destination) {}
+JournalLog::JournalLog(Destination destination)
+    : destination_(destination == Destination::journal && !isJournalRunning()
+                       ? Destination::standardError
+                       : destination) {}
+
+bool JournalLog::isJournalRunning() {
+    // sd_journal_send() reports success when the socket is missing, so ask for the socket.
+    std::error_code error;
+    return std::filesystem::exists("/run/systemd/journal/socket", error);
+}
 
 JournalLog::Destination JournalLog::destinationFromEnvironment() {
     const char* forced = std::getenv("PASTIQ_LOG");
@@ -51,7 +62,7 @@ void JournalLog::write(LogLevel level, LogCategory category, std::string_view me
 bool JournalLog::sendToJournal(LogLevel level, LogCategory category, std::string_view message) {
     const std::string text(message);
     const std::string categoryText(categoryName(category));
-    // Fails (negative errno) when no journal socket exists, e.g. in a container or under CI.
+    // Fails (negative errno) when journald refuses the line, e.g. when it is too large.
     return sd_journal_send("MESSAGE=%s", text.c_str(), "PRIORITY=%i",
                            level == LogLevel::info ? kPriorityInfo : kPriorityError,
                            "SYSLOG_IDENTIFIER=pastiq", "PASTIQ_APP_ID=%s", kAppId,

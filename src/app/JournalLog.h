@@ -18,6 +18,8 @@ class JournalLog final : public Log {
     explicit JournalLog(Destination destination = destinationFromEnvironment());
 
     [[nodiscard]] static Destination destinationFromEnvironment();
+    // Whether journald listens on this machine (not so in containers and most CI runners).
+    [[nodiscard]] static bool isJournalRunning();
     // The line written to standard error, e.g. "pastiq[session] error: Key grab failed".
     [[nodiscard]] static std::string formatLine(LogLevel level, LogCategory category,
                                                 std::string_view message);

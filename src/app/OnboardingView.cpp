@@ -16,6 +16,9 @@ constexpr int kHeaderSpacing = 12;
 constexpr int kHeaderLineSpacing = 4;
 constexpr int kStepSpacing = 6;
 constexpr int kSymbolSize = 36;
+// Large controls: taller than the toolkit's default push button.
+constexpr int kLargeButtonHeight = 32;
+constexpr int kLargeButtonPadding = 12;
 // Title-2 and callout relative to the body font.
 constexpr double kTitleScale = 1.55;
 constexpr double kCalloutScale = 0.93;
@@ -120,6 +123,10 @@ QWidget* OnboardingView::makeButtons() {
     auto* reveal = new QPushButton(QStringLiteral("Show App in File Manager"), buttons);
     openSettingsButton_ = new QPushButton(QStringLiteral("Open Input Access Help"), buttons);
     auto* restart = new QPushButton(QStringLiteral("Restart Pastiq"), buttons);
+    for (QPushButton* button : {reveal, openSettingsButton_, restart}) {
+        button->setMinimumHeight(kLargeButtonHeight);
+        button->setMinimumWidth(button->sizeHint().width() + kLargeButtonPadding);
+    }
     openSettingsButton_->setDefault(true);
     openSettingsButton_->setAutoDefault(true);
     reveal->setAutoDefault(false);

@@ -20,5 +20,16 @@ TEST(JournalLogTest, StandardErrorDestinationWritesThere) {
               "pastiq[session] info: Quitting older instance pid 7\n");
 }
 
+TEST(JournalLogTest, WithoutAJournalSocketLinesFallBackToStandardError) {
+    if (JournalLog::isJournalRunning()) {
+        GTEST_SKIP() << "a journal is running here";
+    }
+    JournalLog log(JournalLog::Destination::journal);
+    ::testing::internal::CaptureStderr();
+    log.error(LogCategory::permissions, "Key grab failed — input access unavailable");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "pastiq[permissions] error: Key grab failed — input access unavailable\n");
+}
+
 }  // namespace
 }  // namespace pastiq
