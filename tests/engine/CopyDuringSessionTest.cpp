@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ TEST_F(CopyDuringSessionTest, CopyRightAfterTheKeyIsSeenAtTheFirstPoll) {
 struct TimeoutCase {
     int copyAtMs;
     bool reloads;
+    friend void PrintTo(const TimeoutCase& c, std::ostream* out) {
+        *out << "copy at " << c.copyAtMs << " ms";
+    }
 };
 
 class CopyTimeoutTest : public EngineHarness, public ::testing::WithParamInterface<TimeoutCase> {};

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
+#include <variant>
 
 #include "engine/ListFinishBehavior.h"
 #include "engine/Settings.h"
@@ -39,6 +41,13 @@ TEST(SettingsTest, FreshInstallReadsDefaultsAndWritesNothing) {
 struct StoredBehaviorCase {
     PreferenceValue stored;
     ListFinishBehavior expected;
+    friend void PrintTo(const StoredBehaviorCase& c, std::ostream* out) {
+        if (const auto* text = std::get_if<std::string>(&c.stored)) {
+            *out << '"' << *text << '"';
+        } else {
+            *out << (std::get<bool>(c.stored) ? "true" : "false");
+        }
+    }
 };
 
 class StoredBehaviorTest : public ::testing::TestWithParam<StoredBehaviorCase> {};
