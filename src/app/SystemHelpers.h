@@ -7,7 +7,7 @@ enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound 
 
 // Small operations on the desktop that the tray menu and the onboarding window share.
 class SystemHelpers {
-public:
+  public:
     virtual ~SystemHelpers() = default;
     // Opens Pastiq's input-access help page with the desktop's default handler.
     virtual void openInputAccessHelp() = 0;

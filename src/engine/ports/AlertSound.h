@@ -3,7 +3,7 @@
 namespace pastiq {
 
 class AlertSound {
-public:
+  public:
     virtual ~AlertSound() = default;
     virtual void beep() = 0;
 };

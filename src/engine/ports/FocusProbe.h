@@ -3,7 +3,7 @@
 namespace pastiq {
 
 class FocusProbe {
-public:
+  public:
     virtual ~FocusProbe() = default;
     // True when the focused or active window belongs to Pastiq itself.
     [[nodiscard]] virtual bool isOwnApplicationActive() = 0;

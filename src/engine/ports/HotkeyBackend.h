@@ -6,7 +6,7 @@ namespace pastiq {
 
 // The system-wide start hot key (Ctrl+Alt+C). Presses never reach the focused application.
 class HotkeyBackend {
-public:
+  public:
     virtual ~HotkeyBackend() = default;
     // Reserves the hot key; onPressed runs on the main thread for each press.
     virtual void registerHotkey(std::function<void()> onPressed) = 0;

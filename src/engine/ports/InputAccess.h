@@ -4,7 +4,7 @@ namespace pastiq {
 
 // Whether Pastiq may observe and post input events in this desktop session.
 class InputAccess {
-public:
+  public:
     virtual ~InputAccess() = default;
     // `prompt` asks the user where the desktop offers such a request.
     [[nodiscard]] virtual bool isTrusted(bool prompt) = 0;

@@ -27,7 +27,7 @@ enum class KeyVerdict { passOn, consume };
 // System-wide interception of key presses while a session runs. The backend calls the handlers
 // on the main thread; the key press waits for onKeyDown's verdict.
 class KeyTapBackend {
-public:
+  public:
     struct Handlers {
         std::function<KeyVerdict(const KeyEvent&)> onKeyDown;
         // The system switched interception off (for example after a slow verdict).

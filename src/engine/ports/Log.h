@@ -9,7 +9,7 @@ enum class LogLevel { info, error };
 
 // Pastiq's log. Messages never contain item text.
 class Log {
-public:
+  public:
     virtual ~Log() = default;
     virtual void write(LogLevel level, LogCategory category, std::string_view message) = 0;
 

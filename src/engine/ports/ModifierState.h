@@ -4,7 +4,7 @@ namespace pastiq {
 
 // The modifier keys held right now.
 class ModifierState {
-public:
+  public:
     virtual ~ModifierState() = default;
     [[nodiscard]] virtual bool isCtrlOrAltHeld() = 0;
 };

@@ -4,7 +4,7 @@ namespace pastiq {
 
 // The window that explains how to give Pastiq input access.
 class OnboardingPresenter {
-public:
+  public:
     virtual ~OnboardingPresenter() = default;
     // Shows the window unless access is already there.
     virtual void show() = 0;

@@ -9,7 +9,7 @@ class PasteSession;
 
 // The floating panel that shows the running session's queue.
 class OverlayPresenter {
-public:
+  public:
     virtual ~OverlayPresenter() = default;
     virtual void show(std::shared_ptr<PasteSession> session) = 0;
     virtual void close() = 0;

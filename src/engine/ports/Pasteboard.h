@@ -8,7 +8,7 @@ namespace pastiq {
 
 // The system clipboard, plain text only.
 class Pasteboard {
-public:
+  public:
     virtual ~Pasteboard() = default;
     // Advances whenever the clipboard's owner changes, Pastiq's own writes included. A write
     // made through this port advances it before the call returns.

@@ -12,7 +12,7 @@ using PreferenceValue = std::variant<std::string, bool>;
 // The per-user preference store. Registered defaults are an in-memory fallback layer that
 // answers reads of keys with no stored value; they are never written.
 class PreferenceStore {
-public:
+  public:
     virtual ~PreferenceStore() = default;
     virtual void registerDefaults(const std::map<std::string, PreferenceValue>& defaults) = 0;
     // The stored (or registered) text, or nothing when the key has no text value.

@@ -10,18 +10,18 @@ using Delay = std::chrono::milliseconds;
 
 // A handle to scheduled work. Cancelling it before it runs means it never runs.
 class WorkItem {
-public:
+  public:
     WorkItem() : cancelled_(std::make_shared<bool>(false)) {}
     void cancel() const { *cancelled_ = true; }
     [[nodiscard]] bool isCancelled() const { return *cancelled_; }
 
-private:
+  private:
     std::shared_ptr<bool> cancelled_;
 };
 
 // The main thread's queue. Work always runs later on the main thread, never inside the call.
 class Scheduler {
-public:
+  public:
     virtual ~Scheduler() = default;
     // Runs the work after at least the delay unless the returned item is cancelled first.
     virtual WorkItem runAfter(Delay delay, std::function<void()> work) = 0;
