@@ -6,10 +6,13 @@
 namespace pastiq {
 
 QueueListModel::QueueListModel(std::shared_ptr<PasteSession> session, QObject* parent)
-    : QAbstractListModel(parent), session_(std::move(session)) {
+    : QAbstractListModel(parent),
+      session_(std::move(session)),
+      update_([this] { runDeferredUpdate(); }) {
     if (!session_) {
         return;
     }
+    announcedCursor_ = session_->cursorIndex();
     willChange_ = session_->willChange().subscribe(
         [this](const SessionChange& change) { sessionWillChange(change); });
     didChange_ = session_->didChange().subscribe(
@@ -20,6 +23,7 @@ void QueueListModel::detach() {
     beginResetModel();
     willChange_.cancel();
     didChange_.cancel();
+    update_.cancel();
     session_.reset();
     editingId_.reset();
     endResetModel();
@@ -107,58 +111,60 @@ void QueueListModel::emitRowChanged(std::optional<int> row) {
 }
 
 void QueueListModel::sessionWillChange(const SessionChange& change) {
-    switch (change.field) {
-        case SessionField::items:
-            if (change.kind == SessionChange::Kind::replaced) {
-                beginResetModel();
-            } else if (change.kind == SessionChange::Kind::itemRemoved) {
-                const int row = static_cast<int>(change.index);
-                beginRemoveRows({}, row, row);
-            }
-            break;
-        case SessionField::cursorIndex:
-            cursorBefore_ = session_->cursorIndex();
-            break;
-        default:
-            break;
+    if (change.field != SessionField::items) {
+        return;
+    }
+    if (change.kind == SessionChange::Kind::replaced) {
+        beginResetModel();
+    } else if (change.kind == SessionChange::Kind::itemRemoved) {
+        const int row = static_cast<int>(change.index);
+        beginRemoveRows({}, row, row);
     }
 }
 
 void QueueListModel::sessionDidChange(const SessionChange& change) {
-    switch (change.field) {
-        case SessionField::items:
-            if (change.kind == SessionChange::Kind::replaced) {
-                endResetModel();
-            } else if (change.kind == SessionChange::Kind::itemRemoved) {
-                endRemoveRows();
-            } else {
-                emitRowChanged(static_cast<int>(change.index));
-            }
-            break;
-        case SessionField::cursorIndex:
-            cursorDidChange();
-            break;
-        default:
-            break;
+    if (change.field != SessionField::items) {
+        update_.noteQuietChange();
+        return;
     }
+    if (change.kind == SessionChange::Kind::replaced) {
+        endResetModel();
+    } else if (change.kind == SessionChange::Kind::itemRemoved) {
+        endRemoveRows();
+    } else {
+        emitRowChanged(static_cast<int>(change.index));
+    }
+    // The user changed the queue (in the panel or by copying a new list): no paste is
+    // waiting, and the header should keep up with the rows.
+    update_.noteUrgentChange();
+}
+
+void QueueListModel::runDeferredUpdate() {
+    if (!session_) {
+        return;
+    }
+    announceCursorMove();
     Q_EMIT sessionChanged();
 }
 
-void QueueListModel::cursorDidChange() {
+// The rows between the position last announced and the current one changed their state. Rows
+// removed or a queue replaced meanwhile were repainted whole when that happened, so rows that
+// shifted since are drawn from the current state already.
+void QueueListModel::announceCursorMove() {
     const std::int64_t cursor = session_->cursorIndex();
-    if (cursor == cursorBefore_) {
+    const std::int64_t previous = std::exchange(announcedCursor_, cursor);
+    if (cursor == previous) {
         return;
     }
     const std::int64_t lastRow = rowCount() - 1;
-    const std::int64_t first = std::clamp<std::int64_t>(std::min(cursor, cursorBefore_), 0,
-                                                        std::max<std::int64_t>(lastRow, 0));
-    const std::int64_t last = std::clamp<std::int64_t>(std::max(cursor, cursorBefore_), 0,
-                                                       std::max<std::int64_t>(lastRow, 0));
     if (lastRow >= 0) {
-        Q_EMIT dataChanged(index(static_cast<int>(first)), index(static_cast<int>(last)),
-                           {RowStateRole});
+        const auto clamped = [lastRow](std::int64_t position) {
+            return static_cast<int>(std::clamp<std::int64_t>(position, 0, lastRow));
+        };
+        Q_EMIT dataChanged(index(clamped(std::min(cursor, previous))),
+                           index(clamped(std::max(cursor, previous))), {RowStateRole});
     }
-    Q_EMIT cursorMoved(cursorBefore_, cursor);
+    Q_EMIT cursorMoved(previous, cursor);
 }
 
 }  // namespace pastiq

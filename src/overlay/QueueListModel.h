@@ -7,6 +7,7 @@
 
 #include "model/PasteSession.h"
 #include "model/Uuid.h"
+#include "overlay/CoalescedUpdate.h"
 
 namespace pastiq {
 
@@ -15,6 +16,12 @@ namespace pastiq {
 // The session's change notifications become precise model signals: a removed item is one
 // removed row, an edited item one changed row, a cursor move a change of the rows between
 // the old and the new position (their pasted state flips); only a new queue resets the model.
+//
+// Changes to the rows themselves are signalled at once, bracketing the store as the item
+// views require. Everything else is coalesced into one deferred update: a paste moves the
+// cursor while the user's Ctrl+V waits for its verdict, and the rows, the scroll and the
+// header are redrawn only once the paste is through (see CoalescedUpdate). Rows read the
+// session whenever they are drawn, so a repaint in between never shows a stale state.
 class QueueListModel final : public QAbstractListModel {
     Q_OBJECT
   public:
@@ -48,22 +55,29 @@ class QueueListModel final : public QAbstractListModel {
     [[nodiscard]] const std::optional<Uuid>& editingId() const { return editingId_; }
     void setEditingId(std::optional<Uuid> id);
 
+    // Whether session changes wait for the deferred update.
+    [[nodiscard]] bool isUpdatePending() const { return update_.isPending(); }
+
   Q_SIGNALS:
-    // The cursor moved from one position to another (both may lie outside the queue).
+    // In the deferred update: the cursor moved from the position last announced (both may lie
+    // outside the queue). Moves that cancel out announce nothing.
     void cursorMoved(std::int64_t previous, std::int64_t current);
-    // Any observed field of the session changed: header texts may be stale.
+    // In the deferred update, after cursorMoved: some observed field of the session changed,
+    // so header texts may be stale.
     void sessionChanged();
 
   private:
     void sessionWillChange(const SessionChange& change);
     void sessionDidChange(const SessionChange& change);
-    void cursorDidChange();
+    void runDeferredUpdate();
+    void announceCursorMove();
     void emitRowChanged(std::optional<int> row);
 
     std::shared_ptr<PasteSession> session_;
     Subscription willChange_;
     Subscription didChange_;
-    std::int64_t cursorBefore_ = 0;
+    CoalescedUpdate update_;
+    std::int64_t announcedCursor_ = 0;
     std::optional<Uuid> editingId_;
 };
 

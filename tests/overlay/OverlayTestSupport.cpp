@@ -7,6 +7,7 @@
 
 #include "model/ClipboardParser.h"
 #include "model/PasteSession.h"
+#include "overlay/QueueListModel.h"
 #include "overlay/QueueListView.h"
 
 namespace pastiq::overlaytest {
@@ -39,6 +40,10 @@ QPoint rowCentre(QueueListView& list, int row) {
 
 void spin(int ms) {
     QTest::qWait(ms);
+}
+
+bool settle(const QueueListModel& model) {
+    return QTest::qWaitFor([&model] { return !model.isUpdatePending(); }, 2000);
 }
 
 }  // namespace pastiq::overlaytest

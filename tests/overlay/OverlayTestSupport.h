@@ -10,6 +10,7 @@
 namespace pastiq {
 
 class PasteSession;
+class QueueListModel;
 class QueueListView;
 
 namespace overlaytest {
@@ -26,6 +27,9 @@ QPoint rowCentre(QueueListView& list, int row);
 
 // Runs the event loop for `ms` milliseconds.
 void spin(int ms);
+
+// Runs the event loop until the model's deferred update has run; false if it never did.
+[[nodiscard]] bool settle(const QueueListModel& model);
 
 }  // namespace overlaytest
 }  // namespace pastiq

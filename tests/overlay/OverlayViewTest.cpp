@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 
@@ -27,6 +28,7 @@ namespace {
 using overlaytest::listSession;
 using overlaytest::parsedSession;
 using overlaytest::rowCentre;
+using overlaytest::settle;
 using overlaytest::spin;
 using overlaytest::textAt;
 
@@ -52,6 +54,7 @@ class OverlayViewTest : public ::testing::Test {
 
     QWidget* viewport() const { return view->list()->viewport(); }
     QPoint centreOf(int row) const { return rowCentre(*view->list(), row); }
+    bool settled() const { return settle(*view->model()); }
     Uuid idAt(int row) const { return session->items().at(static_cast<std::size_t>(row)).id(); }
 
     void clickRow(int row) { QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(row)); }
@@ -98,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OverlayViewTest, SubtitleFollowsTheCursor) {
     open(listSession(10, 2));
     session->advance();
+    ASSERT_TRUE(settled());
     EXPECT_EQ(view->header()->subtitle(), "List · 4 of 10");
 }
 
@@ -134,6 +138,7 @@ TEST_F(OverlayViewTest, PasteOrderSwitchHighlightsTheActiveOrderAndTransposes) {
 
     QTest::mouseClick(order->toggle(), Qt::LeftButton);
     EXPECT_TRUE(session->isTransposed());
+    ASSERT_TRUE(settled());
     EXPECT_FALSE(order->toggle()->isChecked());
     EXPECT_EQ(colourOf(order->columnsLabel()), OverlayStyle::primaryText());
     EXPECT_EQ(colourOf(order->rowsLabel()), OverlayStyle::tertiaryText());
@@ -155,8 +160,10 @@ TEST_F(OverlayViewTest, EmptyQueueShowsTheEmptyStateAndTheFooter) {
     EXPECT_TRUE(texts.contains("click to jump · double-click to edit · right-click to delete"));
 
     session->load(*ClipboardParser::parse("a\nb"));
+    ASSERT_TRUE(settled());
     EXPECT_FALSE(view->emptyState()->isVisible());
     session->clear();
+    ASSERT_TRUE(settled());
     EXPECT_TRUE(view->emptyState()->isVisible());
 }
 
@@ -409,6 +416,7 @@ TEST_F(OverlayViewTest, CursorChangeScrollsTheNewRowToTheCentreWithAShortAnimati
     QueueListView* list = view->list();
     EXPECT_EQ(list->verticalScrollBar()->value(), 0);
     session->jump(120);
+    ASSERT_TRUE(settled());
     EXPECT_TRUE(list->isScrollAnimating());
     EXPECT_LT(list->verticalScrollBar()->value(), 100) << "the scroll is animated, not a jump";
     spin(QueueListView::scrollAnimationMs + 150);
@@ -418,8 +426,31 @@ TEST_F(OverlayViewTest, CursorChangeScrollsTheNewRowToTheCentreWithAShortAnimati
 
     // Near the end the list cannot scroll further: the last rows stay where they are.
     session->jump(199);
+    ASSERT_TRUE(settled());
     spin(QueueListView::scrollAnimationMs + 150);
     EXPECT_EQ(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
+}
+
+// Pastes in quick succession do no Qt work while each Ctrl+V waits: the list scrolls once,
+// after the burst, to the row the cursor ended on.
+TEST_F(OverlayViewTest, BurstOfPastesScrollsOnceAfterwardsToTheLastRow) {
+    open(listSession(200, 0));
+    QueueListView* list = view->list();
+    QSignalSpy moves(view->model(), &QueueListModel::cursorMoved);
+    for (int i = 0; i < 60; ++i) {
+        session->advance();
+        EXPECT_FALSE(list->isScrollAnimating());
+    }
+    session->jump(150);
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << "no scroll inside the notification";
+    EXPECT_EQ(view->header()->subtitle(), "List · 1 of 200");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(moves.size(), 1);
+    EXPECT_EQ(view->header()->subtitle(), "List · 151 of 200");
+    EXPECT_TRUE(list->isScrollAnimating());
+    spin(QueueListView::scrollAnimationMs + 150);
+    const QRect current = list->visualRect(list->model()->index(150, 0));
+    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2, 2);
 }
 
 TEST_F(OverlayViewTest, AMillionItemsOpenWithUniformRows) {

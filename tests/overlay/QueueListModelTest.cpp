@@ -12,6 +12,8 @@ namespace {
 
 using overlaytest::listSession;
 using overlaytest::parsedSession;
+using overlaytest::settle;
+using overlaytest::spin;
 using RowState = QueueListModel::RowState;
 
 // Every model signal the view reacts to, recorded in order.
@@ -20,11 +22,13 @@ struct ModelSignals {
         : reset(&model, &QAbstractItemModel::modelReset),
           removed(&model, &QAbstractItemModel::rowsRemoved),
           changed(&model, &QAbstractItemModel::dataChanged),
-          cursor(&model, &QueueListModel::cursorMoved) {}
+          cursor(&model, &QueueListModel::cursorMoved),
+          session(&model, &QueueListModel::sessionChanged) {}
     QSignalSpy reset;
     QSignalSpy removed;
     QSignalSpy changed;
     QSignalSpy cursor;
+    QSignalSpy session;
 };
 
 RowState stateAt(const QueueListModel& model, int row) {
@@ -53,6 +57,9 @@ TEST(QueueListModelTest, CursorMoveChangesTheRowsBetweenOldAndNewPositionWithout
     QueueListModel model(session);
     ModelSignals spy(model);
     session->jump(6);
+    EXPECT_EQ(stateAt(model, 5), RowState::behind) << "rows are read from the session at once";
+    EXPECT_EQ(spy.changed.size(), 0) << "announced in the deferred update, not in the paste";
+    ASSERT_TRUE(settle(model));
     ASSERT_EQ(spy.changed.size(), 1);
     EXPECT_EQ(spy.changed[0][0].value<QModelIndex>().row(), 2);
     EXPECT_EQ(spy.changed[0][1].value<QModelIndex>().row(), 6);
@@ -60,15 +67,63 @@ TEST(QueueListModelTest, CursorMoveChangesTheRowsBetweenOldAndNewPositionWithout
     EXPECT_EQ(spy.cursor[0][0].toLongLong(), 2);
     EXPECT_EQ(spy.cursor[0][1].toLongLong(), 6);
     EXPECT_EQ(spy.reset.size(), 0);
-    EXPECT_EQ(stateAt(model, 5), RowState::behind);
 
     // Storing the same cursor again is no move.
     session->jump(6);
+    ASSERT_TRUE(settle(model));
     EXPECT_EQ(spy.cursor.size(), 1);
 }
 
-TEST(QueueListModelTest, RemovedItemIsOneRemovedRow) {
-    auto session = listSession(5, 0);
+// A burst of pastes and steps is announced once, from where the view last was to where the
+// cursor ended; moves that cancel out announce no move at all.
+TEST(QueueListModelTest, BurstOfCursorMovesIsOneDeferredUpdate) {
+    auto session = listSession(20, 2);
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    for (int i = 0; i < 6; ++i) {
+        session->advance();
+    }
+    session->jump(4);
+    session->setFinished(false);
+    EXPECT_TRUE(model.isUpdatePending());
+    EXPECT_EQ(spy.changed.size() + spy.cursor.size() + spy.session.size(), 0);
+    ASSERT_TRUE(settle(model));
+    ASSERT_EQ(spy.cursor.size(), 1);
+    EXPECT_EQ(spy.cursor[0][0].toLongLong(), 2);
+    EXPECT_EQ(spy.cursor[0][1].toLongLong(), 4);
+    ASSERT_EQ(spy.changed.size(), 1);
+    EXPECT_EQ(spy.changed[0][0].value<QModelIndex>().row(), 2);
+    EXPECT_EQ(spy.changed[0][1].value<QModelIndex>().row(), 4);
+    EXPECT_EQ(spy.session.size(), 1);
+
+    session->advance();
+    session->jump(4);
+    ASSERT_TRUE(settle(model));
+    EXPECT_EQ(spy.cursor.size(), 1);
+    EXPECT_EQ(spy.session.size(), 2);
+}
+
+// A held step key keeps moving the cursor faster than the quiet period; the list must still
+// follow while the key is held, not only once it is released.
+TEST(QueueListModelTest, EndlessBurstStillUpdatesWithinTheLongestDelay) {
+    auto session = listSession(200, 0);
+    QueueListModel model(session);
+    ModelSignals spy(model);
+    const auto burst = 2 * CoalescedUpdate::longestDelay;
+    const auto step = CoalescedUpdate::quietPeriod / 4;
+    for (auto elapsed = step; elapsed <= burst; elapsed += step) {
+        session->advance();
+        spin(static_cast<int>(step.count()));
+    }
+    EXPECT_GE(spy.cursor.size(), 1);
+    ASSERT_TRUE(settle(model));
+    EXPECT_EQ(spy.cursor.last()[1].toLongLong(), session->cursorIndex());
+}
+
+// The removed row is signalled around the store; the cursor's shift and the header follow
+// at the next turn of the event loop, without waiting for the quiet period.
+TEST(QueueListModelTest, RemovedItemIsOneRemovedRowAndUpdatesAtTheNextTurn) {
+    auto session = listSession(5, 4);
     QueueListModel model(session);
     ModelSignals spy(model);
     session->deleteItem(session->items()[3].id());
@@ -77,6 +132,14 @@ TEST(QueueListModelTest, RemovedItemIsOneRemovedRow) {
     EXPECT_EQ(spy.removed[0][2].toInt(), 3);
     EXPECT_EQ(spy.reset.size(), 0);
     EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(spy.session.size(), 0);
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model.isUpdatePending());
+    EXPECT_EQ(spy.session.size(), 1);
+    ASSERT_EQ(spy.cursor.size(), 1);
+    EXPECT_EQ(spy.cursor[0][0].toLongLong(), 4);
+    EXPECT_EQ(spy.cursor[0][1].toLongLong(), 3);
 }
 
 TEST(QueueListModelTest, EditedItemIsOneChangedRow) {
@@ -118,7 +181,12 @@ TEST(QueueListModelTest, DetachReleasesTheSessionAndStopsListening) {
     auto session = listSession(3);
     std::weak_ptr<PasteSession> watch = session;
     QueueListModel model(session);
+    ModelSignals spy(model);
+    session->advance();
     model.detach();
+    EXPECT_FALSE(model.isUpdatePending());
+    spin(2 * static_cast<int>(CoalescedUpdate::quietPeriod.count()));
+    EXPECT_EQ(spy.cursor.size() + spy.session.size(), 0);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(session->didChange().subscriberCount(), 0U);
     session.reset();
@@ -137,8 +205,11 @@ TEST(QueueListModelTest, StaysConsistentThroughEveryKindOfChange) {
         session->deleteItem(session->items()[static_cast<std::size_t>(i)].id());
     }
     session->advance();
+    ASSERT_TRUE(settle(model));
     session->load(*ClipboardParser::parse("1\n2"));
+    session->jump(1);
     session->clear();
+    ASSERT_TRUE(settle(model));
     EXPECT_EQ(model.rowCount(), 0);
 }
 
