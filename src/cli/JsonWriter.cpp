@@ -1,8 +1,8 @@
 #include "cli/JsonWriter.h"
 
-#include <unicode/utf8.h>
-
 #include <array>
+
+#include "model/Utf8CodePoint.h"
 
 namespace pastiq {
 
@@ -40,38 +40,37 @@ void appendControlEscape(std::string& out, unsigned char byte) {
 // Copies one UTF-8 sequence starting at pos, or U+FFFD for an ill-formed one; returns the
 // number of input bytes consumed.
 std::size_t appendNonAscii(std::string& out, std::string_view text, std::size_t pos) {
-    const std::string_view window = text.substr(pos, 4);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(window.data());
-    const auto length = static_cast<std::int32_t>(window.size());
-    std::int32_t consumed = 0;
-    UChar32 codePoint = 0;
-    U8_NEXT(bytes, consumed, length, codePoint);
-    const auto size = static_cast<std::size_t>(consumed);
-    out += codePoint < 0 ? kReplacementCharacter : window.substr(0, size);
-    return size;
+    const Utf8CodePoint point = Utf8CodePoint::decodeAt(text, pos);
+    out += point.isValid() ? text.substr(pos, point.length) : kReplacementCharacter;
+    return point.length;
 }
 
 }  // namespace
 
 void JsonWriter::beginObject() {
-    beginValue();
-    out_.push_back('{');
-    hasMember_.push_back(false);
+    open('{');
 }
 
 void JsonWriter::endObject() {
-    out_.push_back('}');
-    hasMember_.pop_back();
+    close('}');
 }
 
 void JsonWriter::beginArray() {
-    beginValue();
-    out_.push_back('[');
-    hasMember_.push_back(false);
+    open('[');
 }
 
 void JsonWriter::endArray() {
-    out_.push_back(']');
+    close(']');
+}
+
+void JsonWriter::open(char bracket) {
+    beginValue();
+    out_.push_back(bracket);
+    hasMember_.push_back(false);
+}
+
+void JsonWriter::close(char bracket) {
+    out_.push_back(bracket);
     hasMember_.pop_back();
 }
 

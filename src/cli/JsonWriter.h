@@ -23,6 +23,8 @@ class JsonWriter {
     [[nodiscard]] const std::string& text() const { return out_; }
 
   private:
+    void open(char bracket);
+    void close(char bracket);
     void beginValue();
     void appendString(std::string_view text);
 

@@ -1,11 +1,11 @@
 #include "model/ListMarkerMatcher.h"
 
 #include <unicode/uniset.h>
-#include <unicode/utf8.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+#include "model/Utf8CodePoint.h"
 
 namespace pastiq {
 
@@ -41,27 +41,6 @@ const CharacterClasses& characterClasses() {
 
 constexpr UChar32 kBullet = 0x2022;
 
-struct CodePoint {
-    UChar32 value;  // negative for a byte that does not start a valid UTF-8 sequence
-    std::size_t length;
-};
-
-CodePoint decodeAt(std::string_view line, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(line[pos]);
-    if (lead < 0x80) {
-        return {lead, 1};
-    }
-    // A UTF-8 sequence is at most 4 bytes, so a short window keeps the offsets in int32_t
-    // whatever the line's length.
-    const std::string_view window = line.substr(pos, 4);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(window.data());
-    const auto length = static_cast<std::int32_t>(window.size());
-    std::int32_t index = 0;
-    UChar32 value = 0;
-    U8_NEXT(bytes, index, length, value);
-    return {value, static_cast<std::size_t>(index)};
-}
-
 bool isWhiteSpace(UChar32 c) {
     if (c < 0x80) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
@@ -80,8 +59,8 @@ bool isDigit(UChar32 c) {
 template <typename Predicate>
 std::size_t skipWhile(std::string_view line, std::size_t pos, Predicate predicate) {
     while (pos < line.size()) {
-        const CodePoint point = decodeAt(line, pos);
-        if (point.value < 0 || !predicate(point.value)) {
+        const Utf8CodePoint point = Utf8CodePoint::decodeAt(line, pos);
+        if (!point.isValid() || !predicate(point.value)) {
             break;
         }
         pos += point.length;
@@ -94,11 +73,11 @@ std::size_t skipMarker(std::string_view line, std::size_t pos) {
     if (pos >= line.size()) {
         return 0;
     }
-    const CodePoint first = decodeAt(line, pos);
+    const Utf8CodePoint first = Utf8CodePoint::decodeAt(line, pos);
     if (first.value == '-' || first.value == '*' || first.value == kBullet) {
         return pos + first.length;
     }
-    if (first.value < 0 || !isDigit(first.value)) {
+    if (!first.isValid() || !isDigit(first.value)) {
         return 0;
     }
     const std::size_t afterDigits = skipWhile(line, pos, isDigit);
