@@ -1,4 +1,5 @@
-// The desktop tests share one QApplication on the offscreen platform, as a real run shares one.
+// The entry point of the widget and desktop unit tests: one QApplication on Qt's offscreen
+// platform for the whole run, as a real run shares one, so no display is needed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
