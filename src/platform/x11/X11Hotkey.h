@@ -7,21 +7,15 @@
 #include <memory>
 
 #include "engine/ports/HotkeyBackend.h"
-#include "engine/ports/Log.h"
+#include "platform/x11/KeyGrabContext.h"
 #include "platform/x11/KeyGrabSet.h"
 
 namespace pastiq::x11 {
 
-class KeyboardTracker;
-class MainThreadChannel;
-class XConnection;
-class XEventLoop;
-
 // Ctrl+Alt+C at the C position, grabbed asynchronously: the press goes to Pastiq alone.
 class X11Hotkey final : public HotkeyBackend {
   public:
-    X11Hotkey(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
-              KeyboardTracker& keyboard, Log& log);
+    explicit X11Hotkey(const KeyGrabContext& context);
     X11Hotkey(const X11Hotkey&) = delete;
     X11Hotkey& operator=(const X11Hotkey&) = delete;
 
@@ -39,11 +33,7 @@ class X11Hotkey final : public HotkeyBackend {
     bool grabHotkey();
     void reportGrabFailure();
 
-    XConnection& connection_;
-    XEventLoop& loop_;
-    const MainThreadChannel& mainThread_;
-    KeyboardTracker& keyboard_;
-    Log& log_;
+    KeyGrabContext context_;
     // Main thread.
     std::shared_ptr<std::function<void()>> onPressed_;
     // X11 thread.

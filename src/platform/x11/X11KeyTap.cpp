@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/ports/Log.h"
 #include "platform/x11/KeyboardTracker.h"
 #include "platform/x11/MainThreadChannel.h"
 #include "platform/x11/XConnection.h"
@@ -20,15 +21,8 @@ Modifiers modifiersOfMask(std::uint32_t mask) {
                      (mask & XCB_MOD_MASK_1) != 0, (mask & XCB_MOD_MASK_4) != 0};
 }
 
-X11KeyTap::X11KeyTap(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
-                     KeyboardTracker& keyboard, JudgedKey& judgedKey, Log& log)
-    : connection_(connection),
-      loop_(loop),
-      mainThread_(mainThread),
-      keyboard_(keyboard),
-      judgedKey_(judgedKey),
-      log_(log),
-      grabs_(connection, /*synchronous=*/true) {}
+X11KeyTap::X11KeyTap(const KeyGrabContext& context, JudgedKey& judgedKey)
+    : context_(context), judgedKey_(judgedKey), grabs_(context.connection, /*synchronous=*/true) {}
 
 X11KeyTap::~X11KeyTap() = default;
 
@@ -45,12 +39,7 @@ bool X11KeyTap::install(Handlers handlers) {
 void X11KeyTap::remove() {
     handlers_.reset();
     // Waits so that a key pressed after remove() returns is certainly not grabbed any more.
-    if (!callOnXThread<bool>(loop_, kGrabBound, [this] {
-            releaseShortcuts();
-            return true;
-        })) {
-        loop_.post([this] { releaseShortcuts(); });
-    }
+    runOnXThread(context_.loop, kGrabBound, [this] { releaseShortcuts(); });
 }
 
 void X11KeyTap::enable() {
@@ -60,12 +49,13 @@ void X11KeyTap::enable() {
 }
 
 bool X11KeyTap::enableGrabs() {
-    const auto grabbed = callOnXThread<bool>(loop_, kGrabBound, [this] { return grabShortcuts(); });
+    const auto grabbed =
+        callOnXThread<bool>(context_.loop, kGrabBound, [this] { return grabShortcuts(); });
     if (grabbed.value_or(false)) {
         return true;
     }
     // A grab that succeeds after the wait gave up must not stay behind.
-    loop_.post([this] { releaseShortcuts(); });
+    context_.loop.post([this] { releaseShortcuts(); });
     return false;
 }
 
@@ -83,25 +73,25 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
         verdict = handlers->onKeyDown(event);
         judgedKey_.press.reset();
     }
-    loop_.post([this, id = key.id, verdict] { applyVerdict(id, verdict); });
+    context_.loop.post([this, id = key.id, verdict] { applyVerdict(id, verdict); });
 }
 
 void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
-    connection_.noteServerTime(event.time);
-    const auto& layout = keyboard_.layout();
+    context_.connection.noteServerTime(event.time);
+    const auto& layout = context_.keyboard.layout();
     if (!grabs_.isActive() || !layout) {
         // A press from a grab released a moment ago: the keyboard must not stay frozen.
         allowEvent(event.deviceid, event.time, KeyVerdict::passOn);
         return;
     }
     const std::uint64_t id = nextId_++;
-    const auto timer = loop_.timers().schedule(kVerdictBound, [this, id] { timeOut(id); });
+    const auto timer = context_.loop.timers().schedule(kVerdictBound, [this, id] { timeOut(id); });
     pending_.push_back(PendingKey{id, event.deviceid, event.time, TimerQueue::Clock::now(), timer,
                                   std::make_shared<std::atomic<KeyTurn>>(KeyTurn::waiting)});
     const KeyEvent keyEvent{layout->positionOf(static_cast<xcb_keycode_t>(event.detail)),
                             modifiersOfMask(event.mods.effective),
                             (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
-    mainThread_.post([this, key = pending_.back(), keyEvent] { judge(key, keyEvent); });
+    context_.mainThread.post([this, key = pending_.back(), keyEvent] { judge(key, keyEvent); });
 }
 
 void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
@@ -109,7 +99,7 @@ void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
                                       [id](const PendingKey& key) { return key.id == id; });
     // A verdict after the bound comes too late: the key was passed on already.
     if (pending != pending_.end()) {
-        loop_.timers().cancel(pending->timer);
+        context_.loop.timers().cancel(pending->timer);
         finish(pending, verdict);
     }
 }
@@ -121,8 +111,9 @@ void X11KeyTap::timeOut(std::uint64_t id) {
         return;
     }
     passOnUnjudged(pending);
-    mainThread_.post(
-        [this] { log_.error(LogCategory::session, "Key verdict timed out — key passed on"); });
+    context_.mainThread.post([this] {
+        context_.log.error(LogCategory::session, "Key verdict timed out — key passed on");
+    });
 }
 
 void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
@@ -135,7 +126,7 @@ void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
 
 void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict) {
     allowEvent(pending->device, pending->time, verdict);
-    xcb_flush(connection_.get());
+    xcb_flush(context_.connection.get());
     if (observer_) {
         observer_(TimerQueue::Clock::now() - pending->arrived);
     }
@@ -143,21 +134,21 @@ void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict ver
 }
 
 void X11KeyTap::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict) {
-    xcb_connection_t* c = connection_.get();
+    xcb_connection_t* c = context_.connection.get();
     if (verdict == KeyVerdict::passOn) {
         xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0,
-                                  connection_.root());
+                                  context_.connection.root());
         return;
     }
     xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_ASYNC_DEVICE, 0,
-                              connection_.root());
+                              context_.connection.root());
     // The consumed press would otherwise keep the keyboard grabbed until its release, and keys
     // typed meanwhile would be lost; only the consumed key's own release reaches the window.
     xcb_input_xi_ungrab_device(c, time, device);
 }
 
 bool X11KeyTap::grabShortcuts() {
-    const auto& layout = keyboard_.layout();
+    const auto& layout = context_.keyboard.layout();
     if (!layout) {
         grabs_.release();
         return false;
@@ -173,7 +164,7 @@ void X11KeyTap::releaseShortcuts() {
     grabs_.release();
     // Keys still frozen by the released grabs are passed on.
     while (!pending_.empty()) {
-        loop_.timers().cancel(pending_.back().timer);
+        context_.loop.timers().cancel(pending_.back().timer);
         passOnUnjudged(std::prev(pending_.end()));
     }
 }
@@ -182,8 +173,8 @@ void X11KeyTap::renewGrabs() {
     if (!grabs_.isActive() || grabShortcuts()) {
         return;
     }
-    mainThread_.post([this] {
-        log_.error(LogCategory::session, "Key grabs lost after a keyboard change");
+    context_.mainThread.post([this] {
+        context_.log.error(LogCategory::session, "Key grabs lost after a keyboard change");
         if (const auto handlers = handlers_; handlers && handlers->onDisabled) {
             handlers->onDisabled();
         }

@@ -11,17 +11,12 @@
 #include <vector>
 
 #include "engine/ports/KeyTapBackend.h"
-#include "engine/ports/Log.h"
 #include "platform/x11/JudgedKey.h"
+#include "platform/x11/KeyGrabContext.h"
 #include "platform/x11/KeyGrabSet.h"
 #include "platform/x11/TimerQueue.h"
 
 namespace pastiq::x11 {
-
-class KeyboardTracker;
-class MainThreadChannel;
-class XConnection;
-class XEventLoop;
 
 // Ctrl+V, Ctrl+C, Ctrl+[ and Ctrl+] grabbed synchronously on the root window. The keyboard
 // stays frozen on a grabbed press until the main thread's verdict replays the key (pass on) or
@@ -32,8 +27,7 @@ class X11KeyTap final : public KeyTapBackend {
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
     static constexpr std::chrono::milliseconds kVerdictBound{250};
 
-    X11KeyTap(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
-              KeyboardTracker& keyboard, JudgedKey& judgedKey, Log& log);
+    X11KeyTap(const KeyGrabContext& context, JudgedKey& judgedKey);
     ~X11KeyTap() override;
     X11KeyTap(const X11KeyTap&) = delete;
     X11KeyTap& operator=(const X11KeyTap&) = delete;
@@ -77,12 +71,8 @@ class X11KeyTap final : public KeyTapBackend {
     void finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict);
     void allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict);
 
-    XConnection& connection_;
-    XEventLoop& loop_;
-    const MainThreadChannel& mainThread_;
-    KeyboardTracker& keyboard_;
+    KeyGrabContext context_;
     JudgedKey& judgedKey_;
-    Log& log_;
 
     // Main thread.
     std::shared_ptr<Handlers> handlers_;

@@ -37,14 +37,15 @@ struct X11Platform::Parts {
               [this] { loop.releaseCommands(); }),
           owner(*connection, loop.timers(), flow),
           reader(*connection, loop.timers()),
-          keyTap(*connection, loop, mainThread, keyboard, judgedKey, appLog),
-          hotkey(*connection, loop, mainThread, keyboard, appLog),
+          keyTap(grabContext(), judgedKey),
+          hotkey(grabContext()),
           pasteboard(*connection, loop, owner, reader, flow, judgedKey),
           eventPoster(*connection, loop, keyTap, keyboard),
           modifiers(keyboard),
           focus(*connection, loop),
           inputAccess(true) {}
 
+    KeyGrabContext grabContext() { return {*connection, loop, mainThread, keyboard, log}; }
     void route(const xcb_generic_event_t& event);
     void routeGeneric(const xcb_generic_event_t& event);
     void routeExtension(const xcb_generic_event_t& event);

@@ -41,4 +41,15 @@ std::optional<T> callOnXThread(XEventLoop& loop, std::chrono::milliseconds bound
         loop, bound, [work = std::move(work)](std::function<void(T)> answer) { answer(work()); });
 }
 
+// Runs work on the X11 thread and waits for it at most `bound`, so that when the X11 thread keeps
+// up, what the work undoes (a grab, say) is undone before the caller goes on. Late, it still
+// runs there, before anything posted after this call.
+inline void runOnXThread(XEventLoop& loop, std::chrono::milliseconds bound,
+                         std::function<void()> work) {
+    callOnXThread<bool>(loop, bound, [work = std::move(work)] {
+        work();
+        return true;
+    });
+}
+
 }  // namespace pastiq::x11
