@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
-#include <QPalette>
 #include <QVBoxLayout>
 
 #include "app/AppId.h"
+#include "app/WindowTextStyle.h"
 
 namespace pastiq {
 namespace {
@@ -15,8 +15,6 @@ constexpr int kIconSize = 64;
 constexpr int kRowSpacing = 8;
 constexpr int kHorizontalPadding = 20;
 constexpr int kVerticalPadding = 18;
-constexpr qreal kCaptionScale = 0.85;
-constexpr int kSecondaryAlpha = 160;
 
 QIcon applicationIcon() {
     const QIcon windowIcon = QApplication::windowIcon();
@@ -25,12 +23,6 @@ QIcon applicationIcon() {
     }
     return QIcon::fromTheme(QLatin1String(kAppId),
                             QIcon(QStringLiteral(":/pastiq/icons/pastiq.svg")));
-}
-
-QFont captionFont(const QFont& base) {
-    QFont font = base;
-    font.setPointSizeF(base.pointSizeF() * kCaptionScale);
-    return font;
 }
 
 }  // namespace
@@ -60,22 +52,14 @@ void AboutView::addIcon() {
 }
 
 void AboutView::addText(const QString& text, const QString& objectName, bool isHeadline) {
-    auto* label = new QLabel(text, this);
+    auto* label = WindowTextStyle::wrappedLabel(text, this);
     label->setObjectName(objectName);
     label->setAlignment(Qt::AlignHCenter);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
     if (isHeadline) {
-        QFont bold = font();
-        bold.setBold(true);
-        label->setFont(bold);
+        WindowTextStyle::scaleFont(label, 1.0, true);
     } else {
-        label->setFont(captionFont(font()));
-        QPalette secondary = label->palette();
-        QColor textColour = secondary.color(QPalette::WindowText);
-        textColour.setAlpha(kSecondaryAlpha);
-        secondary.setColor(QPalette::WindowText, textColour);
-        label->setPalette(secondary);
+        WindowTextStyle::scaleFont(label, WindowTextStyle::kCaptionScale);
+        WindowTextStyle::makeSecondary(label);
     }
     layout()->addWidget(label);
 }
@@ -87,7 +71,7 @@ void AboutView::addLink(const AppInfo& info) {
                       .arg(info.websiteUrl.toString(QUrl::FullyEncoded).toHtmlEscaped(),
                            info.websiteTitle().toHtmlEscaped()));
     link->setTextFormat(Qt::RichText);
-    link->setFont(captionFont(font()));
+    WindowTextStyle::scaleFont(link, WindowTextStyle::kCaptionScale);
     link->setAlignment(Qt::AlignHCenter);
     // Opens the address with the desktop's default browser.
     link->setOpenExternalLinks(true);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/WindowTextStyle.h"
+
 namespace pastiq {
 
 namespace {
@@ -19,35 +21,6 @@ constexpr int kSymbolSize = 36;
 // Large controls: taller than the toolkit's default push button.
 constexpr int kLargeButtonHeight = 32;
 constexpr int kLargeButtonPadding = 12;
-// Title-2 and callout relative to the body font.
-constexpr double kTitleScale = 1.55;
-constexpr double kCalloutScale = 0.93;
-constexpr float kSecondaryOpacity = 0.6F;
-
-QLabel* makeLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    // Long texts wrap inside the padded width rather than being cut off.
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-// The text colour at reduced opacity, as secondary text.
-void makeSecondary(QLabel* label) {
-    QPalette palette = label->palette();
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(kSecondaryOpacity);
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-void scaleFont(QWidget* widget, double scale, bool bold) {
-    QFont font = widget->font();
-    font.setPointSizeF(font.pointSizeF() * scale);
-    font.setBold(bold);
-    widget->setFont(font);
-}
-
 QIcon paperclipIcon() {
     return QIcon::fromTheme(QStringLiteral("mail-attachment"),
                             QIcon(QStringLiteral(":/pastiq/onboarding/paperclip.svg")));
@@ -61,13 +34,14 @@ OnboardingView::OnboardingView(QWidget* parent) : QWidget(parent) {
     rows->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
     rows->setSpacing(kRowSpacing);
     rows->addWidget(makeHeader());
-    rows->addWidget(makeLabel(
+    rows->addWidget(WindowTextStyle::wrappedLabel(
         QStringLiteral("Pastiq reads and sends keys through the X11 display server. Log in to an "
                        "X11 session (on the login screen, choose a session on Xorg), and quit "
                        "any older copies."),
         this));
-    auto* privacy = makeLabel(QStringLiteral("Pastiq never sends your clipboard anywhere."), this);
-    makeSecondary(privacy);
+    auto* privacy = WindowTextStyle::wrappedLabel(
+        QStringLiteral("Pastiq never sends your clipboard anywhere."), this);
+    WindowTextStyle::makeSecondary(privacy);
     rows->addWidget(privacy);
     rows->addWidget(makeSteps());
     rows->addStretch(1);
@@ -86,12 +60,14 @@ QWidget* OnboardingView::makeHeader() {
 
     auto* lines = new QVBoxLayout;
     lines->setSpacing(kHeaderLineSpacing);
-    auto* title = makeLabel(QStringLiteral("Pastiq needs input access"), header);
-    scaleFont(title, kTitleScale, true);
-    auto* hint = makeLabel(QStringLiteral("Look for “Pastiq” in the panel — that’s how you know "
-                                          "it’s running."),
-                           header);
-    makeSecondary(hint);
+    auto* title =
+        WindowTextStyle::wrappedLabel(QStringLiteral("Pastiq needs input access"), header);
+    WindowTextStyle::scaleFont(title, WindowTextStyle::kTitle2Scale, true);
+    auto* hint = WindowTextStyle::wrappedLabel(
+        QStringLiteral("Look for “Pastiq” in the panel — that’s how you know "
+                       "it’s running."),
+        header);
+    WindowTextStyle::makeSecondary(hint);
     lines->addWidget(title);
     lines->addWidget(hint);
     layout->addLayout(lines, 1);
@@ -107,9 +83,9 @@ QWidget* OnboardingView::makeSteps() {
                                 QStringLiteral("2. Log out and back in to an X11 session"),
                                 QStringLiteral("3. If this window is still here, click Restart "
                                                "Pastiq")}) {
-        auto* step = makeLabel(text, steps);
-        scaleFont(step, kCalloutScale, false);
-        makeSecondary(step);
+        auto* step = WindowTextStyle::wrappedLabel(text, steps);
+        WindowTextStyle::scaleFont(step, WindowTextStyle::kCalloutScale);
+        WindowTextStyle::makeSecondary(step);
         layout->addWidget(step);
     }
     return steps;
