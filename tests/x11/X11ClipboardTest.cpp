@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "X11Fixture.h"
+#include "platform/x11/XReply.h"
 
 namespace pastiq::testing {
 namespace {
@@ -41,12 +42,11 @@ class X11ClipboardTest : public X11Test {
         for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
             xcb_atom_t atom = 0;
             std::copy_n(bytes.data() + i, 4, reinterpret_cast<char*>(&atom));
-            auto* reply = xcb_get_atom_name_reply(client->get(),
-                                                  xcb_get_atom_name(client->get(), atom), nullptr);
-            names += std::string(xcb_get_atom_name_name(reply),
-                                 static_cast<std::size_t>(xcb_get_atom_name_name_length(reply))) +
-                     " ";
-            free(reply);
+            const x11::XReply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(
+                client->get(), xcb_get_atom_name(client->get(), atom), nullptr));
+            names.append(xcb_get_atom_name_name(reply.get()),
+                         static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+            names += ' ';
         }
         return names;
     }

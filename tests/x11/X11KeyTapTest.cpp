@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "X11Fixture.h"
+#include "platform/x11/XReply.h"
 
 namespace pastiq::testing {
 namespace {
@@ -148,17 +149,20 @@ TEST_F(X11KeyTapTest, RemoveReleasesEveryGrab) {
 TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
     // Another program grabs Ctrl+[ first.
     xcb_connection_t* other = client->get();
-    free(xcb_input_xi_query_version_reply(other, xcb_input_xi_query_version(other, 2, 2), nullptr));
+    const x11::XReply<xcb_input_xi_query_version_reply_t> version(
+        xcb_input_xi_query_version_reply(other, xcb_input_xi_query_version(other, 2, 2), nullptr));
     const auto root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
     const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_KEY_PRESS;
     const std::uint32_t modifiers = XCB_MOD_MASK_CONTROL;
-    free(xcb_input_xi_passive_grab_device_reply(
-        other,
-        xcb_input_xi_passive_grab_device(other, XCB_CURRENT_TIME, root, XCB_NONE,
-                                         client->key("AD11"), XCB_INPUT_DEVICE_ALL_MASTER, 1, 1,
-                                         XCB_INPUT_GRAB_TYPE_KEYCODE, XCB_INPUT_GRAB_MODE_22_ASYNC,
-                                         XCB_INPUT_GRAB_MODE_22_ASYNC, 0, &mask, &modifiers),
-        nullptr));
+    const x11::XReply<xcb_input_xi_passive_grab_device_reply_t> grab(
+        xcb_input_xi_passive_grab_device_reply(
+            other,
+            xcb_input_xi_passive_grab_device(
+                other, XCB_CURRENT_TIME, root, XCB_NONE, client->key("AD11"),
+                XCB_INPUT_DEVICE_ALL_MASTER, 1, 1, XCB_INPUT_GRAB_TYPE_KEYCODE,
+                XCB_INPUT_GRAB_MODE_22_ASYNC, XCB_INPUT_GRAB_MODE_22_ASYNC, 0, &mask, &modifiers),
+            nullptr));
+    ASSERT_NE(grab, nullptr);
 
     EXPECT_FALSE(platform->keyTap().install(answering(KeyVerdict::consume)));
     // Nothing of the failed install stays grabbed.

@@ -3,11 +3,11 @@
 #include <xcb/xtest.h>
 
 #include <array>
-#include <cstdlib>
 
 #include "platform/x11/KeyboardTracker.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/XConnection.h"
+#include "platform/x11/XReply.h"
 #include "platform/x11/XThreadCall.h"
 
 namespace pastiq::x11 {
@@ -46,9 +46,7 @@ bool X11EventPoster::post() {
     }
     bool posted = true;
     for (const auto cookie : cookies) {
-        xcb_generic_error_t* error = xcb_request_check(connection_.get(), cookie);
-        posted = posted && error == nullptr;
-        std::free(error);
+        posted = !checkRequest(connection_.get(), cookie) && posted;
     }
     return posted;
 }
