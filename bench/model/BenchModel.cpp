@@ -48,21 +48,21 @@ void parse(benchmark::State& state, const std::string& text) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-void ListSplitBaseline(benchmark::State& state) {
+void listSplitBaseline(benchmark::State& state) {
     splitBaseline(state, listText());
 }
-void ListParse(benchmark::State& state) {
+void listParse(benchmark::State& state) {
     parse(state, listText());
 }
-void GridSplitBaseline(benchmark::State& state) {
+void gridSplitBaseline(benchmark::State& state) {
     splitBaseline(state, gridText());
 }
-void GridParse(benchmark::State& state) {
+void gridParse(benchmark::State& state) {
     parse(state, gridText());
 }
 
 // Baseline for reordering: copying the same items in the order they already have.
-void GridCopyBaseline(benchmark::State& state) {
+void gridCopyBaseline(benchmark::State& state) {
     const auto& items = parsedGrid().items;
     for (auto _ : state) {
         std::vector<QueueItem> copy = items;
@@ -71,7 +71,7 @@ void GridCopyBaseline(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * items.size()));
 }
 
-void FlattenGridTransposed(benchmark::State& state) {
+void flattenGridTransposed(benchmark::State& state) {
     const Grid& grid = *parsedGrid().grid;
     for (auto _ : state) {
         auto items = ClipboardParser::flattenGrid(grid, true);
@@ -80,12 +80,12 @@ void FlattenGridTransposed(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kGridRows * kGridCols));
 }
 
-BENCHMARK(ListSplitBaseline)->Unit(benchmark::kMillisecond);
-BENCHMARK(ListParse)->Unit(benchmark::kMillisecond);
-BENCHMARK(GridSplitBaseline)->Unit(benchmark::kMillisecond);
-BENCHMARK(GridParse)->Unit(benchmark::kMillisecond);
-BENCHMARK(GridCopyBaseline)->Unit(benchmark::kMillisecond);
-BENCHMARK(FlattenGridTransposed)->Unit(benchmark::kMillisecond);
+BENCHMARK(listSplitBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(listParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(gridSplitBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(gridParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(gridCopyBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(flattenGridTransposed)->Unit(benchmark::kMillisecond);
 
 long long textHeapBytes(const std::vector<QueueItem>& items) {
     long long bytes = 0;
@@ -135,9 +135,9 @@ void reportQueueMemory() {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     pastiq::bench::RatioReporter reporter({
-        {"ListParse", "ListSplitBaseline"},
-        {"GridParse", "GridSplitBaseline"},
-        {"FlattenGridTransposed", "GridCopyBaseline"},
+        {"listParse", "listSplitBaseline"},
+        {"gridParse", "gridSplitBaseline"},
+        {"flattenGridTransposed", "gridCopyBaseline"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     pastiq::bench::reportQueueMemory();

@@ -17,7 +17,7 @@ constexpr int kHorizontalPadding = 20;
 constexpr int kVerticalPadding = 18;
 
 QIcon applicationIcon() {
-    const QIcon windowIcon = QApplication::windowIcon();
+    QIcon windowIcon = QApplication::windowIcon();
     if (!windowIcon.isNull()) {
         return windowIcon;
     }

@@ -1,5 +1,7 @@
 #include "app/AppInfo.h"
 
+#include <utility>
+
 #include "app/AppId.h"
 
 namespace pastiq {
@@ -23,8 +25,8 @@ std::optional<QString> configured(const char* value) {
 AppInfo AppInfo::from(std::optional<QString> version, std::optional<QString> build,
                       std::optional<QString> copyright) {
     AppInfo info;
-    info.version = version.value_or(QStringLiteral("1.0"));
-    info.build = build.value_or(QStringLiteral("1"));
+    info.version = std::move(version).value_or(QStringLiteral("1.0"));
+    info.build = std::move(build).value_or(QStringLiteral("1"));
     info.copyright =
         copyright && !copyright->isEmpty() ? *copyright : QString::fromUtf8(kBuiltInCopyright);
     info.websiteUrl = QUrl(kWebsite);

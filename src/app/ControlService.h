@@ -30,10 +30,13 @@ class ControlService final : public QObject {
     [[nodiscard]] const QString& errorText() const { return errorText_; }
 
   public Q_SLOTS:
+    // The bus's method names, which key bindings and panels call; D-Bus spells them CamelCase.
+    // NOLINTBEGIN(readability-identifier-naming)
     Q_SCRIPTABLE void Start();
     Q_SCRIPTABLE void End();
     Q_SCRIPTABLE void Toggle();
     Q_SCRIPTABLE QString Status();
+    // NOLINTEND(readability-identifier-naming)
 
   private:
     ControlActions actions_;

@@ -22,7 +22,8 @@ class TestHooksService final : public QObject {
   public Q_SLOTS:
     // Replies at once, then blocks the main thread for the given time on the next loop turn:
     // the key handling thread must keep the keyboard usable meanwhile.
-    Q_SCRIPTABLE void StallMainThread(int milliseconds);
+    // A D-Bus method name, CamelCase as the bus spells them.
+    Q_SCRIPTABLE void StallMainThread(int milliseconds);  // NOLINT(readability-identifier-naming)
 };
 
 }  // namespace pastiq

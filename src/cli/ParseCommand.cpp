@@ -53,7 +53,7 @@ std::optional<ParseOptions> readOptions(std::span<const std::string_view> args, 
 // The whole stream, or nothing when reading failed.
 std::optional<std::string> readAll(std::istream& in) {
     std::string text;
-    std::array<char, 64 * 1024> chunk{};
+    std::array<char, std::size_t{64} * 1024> chunk{};
     while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
         text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     }

@@ -51,7 +51,8 @@ std::array<std::uint16_t, 2> readLockKeyMasks(xcb_connection_t* connection) {
             if (keycode < setup->min_keycode || keycode > setup->max_keycode) {
                 continue;
             }
-            const xcb_keysym_t* syms = keysyms + (keycode - setup->min_keycode) * perKey;
+            const xcb_keysym_t* syms =
+                keysyms + static_cast<std::ptrdiff_t>(keycode - setup->min_keycode) * perKey;
             const auto bit = static_cast<std::uint16_t>(1U << row);
             if (std::find(syms, syms + perKey, kNumLock) != syms + perKey) {
                 masks[0] |= bit;

@@ -56,7 +56,7 @@ XConnection::XConnection(Passkey /*unused*/, xcb_connection_t* connection, int s
             root_ = screens.data->root;
         }
     }
-    const std::size_t maxRequestBytes = xcb_get_maximum_request_length(connection) * 4U;
+    const std::size_t maxRequestBytes = std::size_t{xcb_get_maximum_request_length(connection)} * 4;
     maxPropertyBytes_ = maxRequestBytes - kChangePropertyHeaderBytes;
 }
 
