@@ -73,9 +73,9 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     }
     std::vector<std::string> calls;
     ControlService service(ControlActions{
-        [&] { calls.push_back("start"); },
-        [&] { calls.push_back("end"); },
-        [&] { calls.push_back("toggle"); },
+        [&] { calls.emplace_back("start"); },
+        [&] { calls.emplace_back("end"); },
+        [&] { calls.emplace_back("toggle"); },
         [] { return std::string(R"({"session":null})"); },
     });
     ASSERT_TRUE(service.publish(bus.connect("pastiq-test-service")))

@@ -69,6 +69,7 @@ std::string argv(std::initializer_list<std::string> parts) {
 
 std::vector<pid_t> pids(const std::vector<ProcessRecord>& records) {
     std::vector<pid_t> result;
+    result.reserve(records.size());
     for (const auto& record : records) {
         result.push_back(record.pid);
     }

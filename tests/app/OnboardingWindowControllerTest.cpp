@@ -19,11 +19,11 @@ using namespace pastiq::testing;
 
 class RecordingSystemHelpers : public SystemHelpers {
   public:
-    void openInputAccessHelp() override { calls.push_back("help"); }
-    void showInFileManager() override { calls.push_back("show"); }
-    void relaunch() override { calls.push_back("relaunch"); }
+    void openInputAccessHelp() override { calls.emplace_back("help"); }
+    void showInFileManager() override { calls.emplace_back("show"); }
+    void relaunch() override { calls.emplace_back("relaunch"); }
     LoginItemStatus loginItemStatus() override { return LoginItemStatus::notRegistered; }
-    void toggleLoginItem() override { calls.push_back("login"); }
+    void toggleLoginItem() override { calls.emplace_back("login"); }
     std::vector<std::string> calls;
 };
 

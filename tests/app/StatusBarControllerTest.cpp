@@ -67,8 +67,8 @@ std::vector<Row> rowsOf(const QMenu& menu) {
         }
         // A tooltip that merely repeats the title is Qt's default, not one Pastiq set.
         const QString tip = action->toolTip() == action->text() ? QString() : action->toolTip();
-        rows.push_back({action->text(), action->isEnabled(), action->isChecked(),
-                        action->shortcut().toString(), tip});
+        rows.emplace_back(action->text(), action->isEnabled(), action->isChecked(),
+                          action->shortcut().toString(), tip);
     }
     return rows;
 }

@@ -43,7 +43,7 @@ bool writeFile(const QString& path, const QByteArray& contents,
 
 // A script that records that it ran by creating `marker`.
 QString writeMarkerScript(const QDir& directory, const QString& name, const QString& marker) {
-    const QString path = directory.filePath(name);
+    QString path = directory.filePath(name);
     const QByteArray script = "#!/bin/sh\ntouch " + posixShellQuote(marker).toUtf8() + "\n";
     writeFile(path, script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;

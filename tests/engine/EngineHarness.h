@@ -17,11 +17,13 @@ namespace pastiq::testing {
 // A session controller on fakes of every port, driven through the keys the user presses.
 // Item texts in tests carry the marker kSecret so that the log can be checked for leaks.
 class EngineHarness : public ::testing::Test {
+  public:
+    ~EngineHarness() override;
+
   protected:
     static constexpr const char* kSecret = "SECRET";
 
     EngineHarness();
-    ~EngineHarness() override;
 
     // Another application copies `text`, then the user chooses Start Session.
     void startWith(const std::optional<std::string>& text);

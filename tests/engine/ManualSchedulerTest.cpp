@@ -12,10 +12,10 @@ namespace {
 TEST(ManualSchedulerTest, RunsDueStepsInTimeOrderAndSoonWorkFirst) {
     ManualScheduler clock;
     std::vector<std::string> ran;
-    clock.runAfter(Delay{30}, [&] { ran.push_back("30"); });
-    clock.runAfter(Delay{0}, [&] { ran.push_back("0"); });
-    clock.runAfter(Delay{10}, [&] { ran.push_back("10"); });
-    clock.runSoon([&] { ran.push_back("soon"); });
+    clock.runAfter(Delay{30}, [&] { ran.emplace_back("30"); });
+    clock.runAfter(Delay{0}, [&] { ran.emplace_back("0"); });
+    clock.runAfter(Delay{10}, [&] { ran.emplace_back("10"); });
+    clock.runSoon([&] { ran.emplace_back("soon"); });
     EXPECT_TRUE(ran.empty());
     clock.advance(Delay{20});
     EXPECT_EQ(ran, (std::vector<std::string>{"soon", "0", "10"}));

@@ -13,10 +13,10 @@ namespace {
 class PasteEventTapTest : public ::testing::Test {
   protected:
     PasteEventTapTest() {
-        tap.onCommandV = [this] { calls.push_back("V"); };
-        tap.onCommandC = [this] { calls.push_back("C"); };
-        tap.onStepBackward = [this] { calls.push_back("["); };
-        tap.onStepForward = [this] { calls.push_back("]"); };
+        tap.onCommandV = [this] { calls.emplace_back("V"); };
+        tap.onCommandC = [this] { calls.emplace_back("C"); };
+        tap.onStepBackward = [this] { calls.emplace_back("["); };
+        tap.onStepForward = [this] { calls.emplace_back("]"); };
     }
 
     FakeKeyTapBackend backend;

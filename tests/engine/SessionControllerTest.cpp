@@ -335,15 +335,15 @@ TEST_F(SessionControllerTest, DeletingTheLastRemainingItemWithdrawsItFromTheClip
 TEST_F(SessionControllerTest, PublishesSessionAndStatusAroundEachStore) {
     std::vector<std::string> events;
     auto sub1 = controller->sessionWillChange().subscribe([&] {
-        events.push_back(controller->session() ? "session will (set)" : "session will (none)");
+        events.emplace_back(controller->session() ? "session will (set)" : "session will (none)");
     });
     auto sub2 = controller->sessionDidChange().subscribe([&] {
-        events.push_back(controller->session() ? "session did (set)" : "session did (none)");
+        events.emplace_back(controller->session() ? "session did (set)" : "session did (none)");
     });
-    auto sub3 =
-        controller->statusMessageWillChange().subscribe([&] { events.push_back("status will"); });
+    auto sub3 = controller->statusMessageWillChange().subscribe(
+        [&] { events.emplace_back("status will"); });
     auto sub4 =
-        controller->statusMessageDidChange().subscribe([&] { events.push_back("status did"); });
+        controller->statusMessageDidChange().subscribe([&] { events.emplace_back("status did"); });
     startWith(kList);
     controller->endSession(true);
     EXPECT_EQ(events,

@@ -25,6 +25,7 @@ Texts textsOf(const std::vector<QueueItem>& items) {
 
 std::vector<std::string> cellLabelsOf(const std::vector<QueueItem>& items) {
     std::vector<std::string> labels;
+    labels.reserve(items.size());
     for (const QueueItem& item : items) {
         labels.push_back(item.cellLabel().value_or("-"));
     }

@@ -35,8 +35,8 @@ SessionEventRecorder::SessionEventRecorder(PasteSession& session)
       didChange_(session.didChange().subscribe([this](const SessionChange& change) {
           events_.push_back(std::string(kDid) + describe(change));
       })),
-      signal_(session.nextItemChangedByUser().subscribe(
-          [this] { events_.push_back(std::string(kSignal)); })) {}
+      signal_(
+          session.nextItemChangedByUser().subscribe([this] { events_.emplace_back(kSignal); })) {}
 
 std::string SessionEventRecorder::describe(const SessionChange& change) {
     std::string text = fieldName(change.field);
@@ -80,7 +80,11 @@ std::optional<std::string> SessionEventRecorder::unpairedChange() const {
         }
         const std::string expected = std::string(kDid) + event.substr(kWill.size());
         if (i + 1 >= events_.size() || events_[i + 1] != expected) {
-            return "'" + event + "' is not followed by '" + expected + "'";
+            return std::string("'")
+                .append(event)
+                .append("' is not followed by '")
+                .append(expected)
+                .append("'");
         }
         ++i;
     }

@@ -17,13 +17,13 @@ TEST_F(X11ProbesTest, ModifierStateFollowsTheServer) {
         std::string_view key;
         bool counts;
     };
-    for (const auto& [key, counts] :
+    for (const Case& testCase :
          std::vector<Case>{{"LCTL", true}, {"RCTL", true}, {"LALT", true}, {"LFSH", false}}) {
-        SCOPED_TRACE(key);
-        client->press(key);
-        EXPECT_TRUE(main.runUntil([&] { return platform->modifiers().isCtrlOrAltHeld() == counts; },
-                                  1000ms));
-        client->release(key);
+        SCOPED_TRACE(testCase.key);
+        client->press(testCase.key);
+        EXPECT_TRUE(main.runUntil(
+            [&] { return platform->modifiers().isCtrlOrAltHeld() == testCase.counts; }, 1000ms));
+        client->release(testCase.key);
         EXPECT_TRUE(
             main.runUntil([&] { return !platform->modifiers().isCtrlOrAltHeld(); }, 1000ms));
     }
