@@ -453,6 +453,31 @@ TEST_F(OverlayViewTest, BurstOfPastesScrollsOnceAfterwardsToTheLastRow) {
     EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2, 2);
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// The rows' pasted state is repainted even when the list has nothing to scroll.
+TEST_F(OverlayViewTest, CursorMoveRepaintsTheRowsWithoutScrolling) {
+    open(listSession(3, 0));
+    spin(50);
+    PaintCounter counter(viewport());
+    session->jump(2);
+    ASSERT_TRUE(settled());
+    spin(50);
+    EXPECT_EQ(view->list()->verticalScrollBar()->value(), 0);
+    EXPECT_GE(counter.paints, 1);
+}
+
 TEST_F(OverlayViewTest, AMillionItemsOpenWithUniformRows) {
     open(listSession(1'000'000, 999'999));
     QueueListView* list = view->list();
