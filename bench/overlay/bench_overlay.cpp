@@ -96,8 +96,10 @@ double showOnce(const std::shared_ptr<PasteSession>& session) {
 }
 
 double medianShow(const std::shared_ptr<PasteSession>& session) {
+    constexpr int runCount = 7;
     std::vector<double> runs;
-    for (int i = 0; i < 7; ++i) {
+    runs.reserve(runCount);
+    for (int i = 0; i < runCount; ++i) {
         runs.push_back(showOnce(session));
     }
     return median(runs);

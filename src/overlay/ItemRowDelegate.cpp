@@ -166,6 +166,10 @@ bool ItemRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
 }
 
 bool ItemRowDelegate::eventFilter(QObject* object, QEvent* event) {
+    // Skips QStyledItemDelegate's editor filter on purpose: it swallows Escape before the
+    // editor sees it, so the edit never cancels and the focus loss that follows commits the
+    // typed text. ItemEditor handles Return, Escape, Tab and focus loss itself.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): see above
     return QObject::eventFilter(object, event);
 }
 

@@ -7,20 +7,14 @@
 #include <QWindow>
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <iterator>
-#include <memory>
 #include <vector>
+
+#include "platform/x11/XReply.h"
 
 namespace pastiq {
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
 
 xcb_connection_t* connection() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -35,16 +29,16 @@ xcb_screen_t* defaultScreen(xcb_connection_t* xcb) {
 
 xcb_atom_t atom(xcb_connection_t* xcb, const char* name) {
     const QByteArray bytes(name);
-    ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    const auto reply = x11::fetchReply<xcb_intern_atom_reply_t>(
         xcb, xcb_intern_atom(xcb, 0, static_cast<std::uint16_t>(bytes.size()), bytes.data()),
-        nullptr));
+        xcb_intern_atom_reply);
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 std::vector<std::uint32_t> cardinalProperty(xcb_connection_t* xcb, xcb_window_t window,
                                             xcb_atom_t property, xcb_atom_t type) {
-    ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        xcb, xcb_get_property(xcb, 0, window, property, type, 0, 1024), nullptr));
+    const auto reply = x11::fetchReply<xcb_get_property_reply_t>(
+        xcb, xcb_get_property(xcb, 0, window, property, type, 0, 1024), xcb_get_property_reply);
     if (!reply || reply->format != 32) {
         return {};
     }
@@ -80,8 +74,9 @@ bool OverlayWindowSystem::isCompositing() {
         return false;
     }
     const QByteArray selection = "_NET_WM_CM_S" + QByteArray::number(0);
-    ReplyPtr<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-        xcb, xcb_get_selection_owner(xcb, atom(xcb, selection.constData())), nullptr));
+    const auto owner = x11::fetchReply<xcb_get_selection_owner_reply_t>(
+        xcb, xcb_get_selection_owner(xcb, atom(xcb, selection.constData())),
+        xcb_get_selection_owner_reply);
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
@@ -119,8 +114,8 @@ OverlayWindowSystem::WindowId OverlayWindowSystem::activeWindow() {
     if (!active.empty() && active.front() != XCB_WINDOW_NONE) {
         return active.front();
     }
-    ReplyPtr<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(xcb, xcb_get_input_focus(xcb), nullptr));
+    const auto focus = x11::fetchReply<xcb_get_input_focus_reply_t>(xcb, xcb_get_input_focus(xcb),
+                                                                    xcb_get_input_focus_reply);
     // PointerRoot (1) and None (0) name no window that could be given the focus back.
     if (!focus || focus->focus <= XCB_INPUT_FOCUS_POINTER_ROOT) {
         return 0;

@@ -59,7 +59,7 @@ int RowTextLayout::lineCount(const QString& text, const QFont& font, int width) 
 
 QString RowTextLayout::withEllipsis(const QString& line, const QFont& font, int width) {
     const QFontMetrics metrics(font);
-    const QString appended = line + ellipsis;
+    QString appended = line + ellipsis;
     if (metrics.horizontalAdvance(appended) <= width) {
         return appended;
     }

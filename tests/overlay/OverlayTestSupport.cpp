@@ -1,8 +1,5 @@
 #include "OverlayTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include "model/ClipboardParser.h"
@@ -47,13 +44,3 @@ bool settle(const QueueListModel& model) {
 }
 
 }  // namespace pastiq::overlaytest
-
-int main(int argc, char** argv) {
-    // The widget tests need no display: Qt's offscreen platform stands in for one.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
+#include <string>
 
 #include "OverlayTestSupport.h"
 #include "model/ClipboardParser.h"
@@ -65,6 +66,16 @@ class OverlayViewTest : public ::testing::Test {
 
     ItemEditor* editor() const { return view->openEditor(); }
     bool isEditing(int row) const { return view->editingId() == idAt(row); }
+
+    // The edit outlived a change of the list: still open on `row` with the typed text, which
+    // Return then stores in the item now at `row`.
+    void expectEditMovedTo(int row, const std::string& typed) {
+        ASSERT_TRUE(isEditing(row));
+        ASSERT_NE(editor(), nullptr);
+        EXPECT_EQ(editor()->text(), QString::fromStdString(typed));
+        QTest::keyClick(editor(), Qt::Key_Return);
+        EXPECT_EQ(textAt(*session, row), typed);
+    }
 
     std::shared_ptr<PasteSession> session;
     std::unique_ptr<OverlayView> view;
@@ -351,12 +362,7 @@ TEST_F(OverlayViewTest, DeletingAnotherRowKeepsTheEdit) {
     view->beginEdit(idAt(4));
     QTest::keyClicks(editor(), "?");
     view->deleteItem(idAt(1));
-    ASSERT_TRUE(view->editingId());
-    EXPECT_EQ(view->editingId(), idAt(3));
-    ASSERT_NE(editor(), nullptr);
-    EXPECT_EQ(editor()->text(), "Item 5?");
-    QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_EQ(textAt(*session, 3), "Item 5?");
+    expectEditMovedTo(3, "Item 5?");
 }
 
 TEST_F(OverlayViewTest, DeletingTheEditedRowClosesTheEditWithoutWriting) {
@@ -376,11 +382,7 @@ TEST_F(OverlayViewTest, TransposingWhileEditingKeepsTheEditorAndTheTypedText) {
     view->beginEdit(idAt(2));  // "c"
     QTest::keyClicks(editor(), "3");
     session->setTransposed(true);
-    ASSERT_TRUE(isEditing(4));  // column-major: a d b e c f
-    ASSERT_NE(editor(), nullptr);
-    EXPECT_EQ(editor()->text(), "c3");
-    QTest::keyClick(editor(), Qt::Key_Return);
-    EXPECT_EQ(textAt(*session, 4), "c3");
+    expectEditMovedTo(4, "c3");  // column-major: a d b e c f
 }
 
 TEST_F(OverlayViewTest, NewQueueWhileEditingEndsTheEdit) {
@@ -407,7 +409,7 @@ TEST_F(OverlayViewTest, ShownListCentresTheCurrentRowAtOnce) {
     open(listSession(200, 100));
     QueueListView* list = view->list();
     const QRect current = list->visualRect(list->model()->index(100, 0));
-    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2, 2);
+    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2.0, 2);
     EXPECT_FALSE(list->isScrollAnimating());
 }
 
@@ -422,7 +424,7 @@ TEST_F(OverlayViewTest, CursorChangeScrollsTheNewRowToTheCentreWithAShortAnimati
     spin(QueueListView::scrollAnimationMs + 150);
     EXPECT_FALSE(list->isScrollAnimating());
     const QRect current = list->visualRect(list->model()->index(120, 0));
-    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2, 2);
+    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2.0, 2);
 
     // Near the end the list cannot scroll further: the last rows stay where they are.
     session->jump(199);
@@ -450,7 +452,7 @@ TEST_F(OverlayViewTest, BurstOfPastesScrollsOnceAfterwardsToTheLastRow) {
     EXPECT_TRUE(list->isScrollAnimating());
     spin(QueueListView::scrollAnimationMs + 150);
     const QRect current = list->visualRect(list->model()->index(150, 0));
-    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2, 2);
+    EXPECT_NEAR(current.center().y(), list->viewport()->height() / 2.0, 2);
 }
 
 // Counts the paint events a widget receives.

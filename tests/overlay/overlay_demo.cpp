@@ -29,7 +29,6 @@ namespace {
 using pastiq::ClipboardParser;
 using pastiq::ParsedClipboard;
 using pastiq::PasteSession;
-using pastiq::QueueItem;
 
 void say(const QString& line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);

@@ -134,13 +134,18 @@ class OverlayPanelTest(unittest.TestCase):
         wait_until(lambda: self.tk.text() == "still here", timeout=5,
                    what="typing to reach the Tk text after the click")
 
-    def test_double_click_edits_and_return_gives_the_focus_back(self):
+    def edit_row(self, row, typed, ending_key):
+        """Double-clicks `row`, waits for the panel to take the keyboard, types and ends."""
         demo = self.start_demo()
         panel = wait_until(self.panel_window, timeout=5, what="the panel window")
-        self.click(demo.rows[5], repeat=2)
+        self.click(demo.rows[row], repeat=2)
         self.wait_active(panel, "the panel to take the keyboard for the edit")
-        self.keyboard.type(" edited")
-        self.keyboard.key("Return")
+        self.keyboard.type(typed)
+        self.keyboard.key(ending_key)
+        return demo
+
+    def test_double_click_edits_and_return_gives_the_focus_back(self):
+        demo = self.edit_row(5, " edited", "Return")
         demo.wait_line('text 5 ["Baker Street 221b edited"]')
         self.wait_active(self.tk.window, "the keyboard to go back to the Tk window")
         self.assertEqual(demo.seen("cursor"), [], "a double click never jumps")
@@ -149,12 +154,7 @@ class OverlayPanelTest(unittest.TestCase):
         wait_until(lambda: self.tk.text() == "back", timeout=5, what="typing into Tk again")
 
     def test_escape_cancels_and_gives_the_focus_back(self):
-        demo = self.start_demo()
-        panel = wait_until(self.panel_window, timeout=5, what="the panel window")
-        self.click(demo.rows[4], repeat=2)
-        self.wait_active(panel, "the panel to take the keyboard for the edit")
-        self.keyboard.type("typed")
-        self.keyboard.key("Escape")
+        demo = self.edit_row(4, "typed", "Escape")
         self.wait_active(self.tk.window, "the keyboard to go back to the Tk window")
         self.assertEqual(demo.seen("text"), [], "Escape never commits")
 
