@@ -71,9 +71,9 @@ std::optional<std::uint32_t> X11FocusProbe::creatingClientProcess(xcb_window_t w
         return std::nullopt;
     }
     xcb_connection_t* c = connection_.get();
-    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t pidQuery{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const auto reply = fetchReply<xcb_res_query_client_ids_reply_t>(
-        c, xcb_res_query_client_ids(c, 1, &spec), xcb_res_query_client_ids_reply);
+        c, xcb_res_query_client_ids(c, 1, &pidQuery), xcb_res_query_client_ids_reply);
     if (!reply) {
         return std::nullopt;
     }
