@@ -22,9 +22,11 @@ KeyboardTracker::KeyboardTracker(XConnection& connection) : connection_(connecti
 
 void KeyboardTracker::start() {
     xcb_connection_t* c = connection_.get();
-    constexpr std::uint16_t kEvents = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY |
-                                      XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
-                                      XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    // A new keycodes table alone (key names moved, symbols kept) comes only as a names
+    // notification.
+    constexpr std::uint16_t kEvents =
+        XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
+        XCB_XKB_EVENT_TYPE_NAMES_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     xcb_xkb_select_events(c, XCB_XKB_ID_USE_CORE_KBD, kEvents, 0, kEvents, 0xff, 0xff, nullptr);
     const auto state = fetchReply<xcb_xkb_get_state_reply_t>(
         c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), xcb_xkb_get_state_reply);
@@ -43,6 +45,7 @@ bool KeyboardTracker::handleXkbEvent(const xcb_generic_event_t& event) {
             return false;
         case XCB_XKB_NEW_KEYBOARD_NOTIFY:
         case XCB_XKB_MAP_NOTIFY:
+        case XCB_XKB_NAMES_NOTIFY:
             return reloadLayout();
         default:
             return false;
