@@ -44,6 +44,10 @@ xcb_keycode_t TestClient::key(std::string_view xkbName) const {
     return keys_ ? keys_->keycodeOf(xkbName) : 0;
 }
 
+void TestClient::reloadKeyNames() {
+    keys_ = x11::XkbKeyNames::read(connection_);
+}
+
 xcb_atom_t TestClient::atom(std::string_view name) {
     const auto reply = fetchReply<xcb_intern_atom_reply_t>(
         connection_,

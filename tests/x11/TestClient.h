@@ -30,6 +30,8 @@ class TestClient {
     [[nodiscard]] xcb_connection_t* get() const { return connection_; }
     [[nodiscard]] xcb_window_t window() const { return window_; }
     [[nodiscard]] xcb_keycode_t key(std::string_view xkbName) const;
+    // Reads the key names again after the server's keymap changed.
+    void reloadKeyNames();
     xcb_atom_t atom(std::string_view name);
 
     void focusWindow();

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "SwappedKeyPositions.h"
 #include "X11Fixture.h"
 #include "platform/x11/XReply.h"
 
@@ -94,6 +95,35 @@ TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AD12"), 0);
         client->chord({}, lock);  // unlocks
     }
+}
+
+TEST_F(X11KeyTapTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
+    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    const xcb_keycode_t formerV = client->key("AB04");
+    {
+        const SwappedKeyPositions swapped("AB04", "AB05");
+        ASSERT_TRUE(swapped.loaded());
+        client->reloadKeyNames();
+        ASSERT_NE(client->key("AB04"), formerV);
+        // The grabs are renewed once Pastiq's thread has read the new keymap.
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            client->chord({"LCTL"}, "AB04");
+            if (main.runUntil([&] { return !seen.empty(); }, 50ms)) {
+                break;
+            }
+            static_cast<void>(client->keyPressesUntilMarker());
+        }
+        ASSERT_EQ(seen.size(), 1U);
+        EXPECT_EQ(seen[0].key, KeyPosition::v);
+        // The key that now sits on V's former keycode is B and is no longer grabbed.
+        ASSERT_EQ(client->key("AB05"), formerV);
+        client->chord({"LCTL"}, "AB05");
+        EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB05"), 1);
+        main.runFor(50ms);
+        EXPECT_EQ(seen.size(), 1U);
+    }
+    client->reloadKeyNames();
+    EXPECT_EQ(client->key("AB04"), formerV);
 }
 
 TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
