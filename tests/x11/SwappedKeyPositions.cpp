@@ -5,20 +5,12 @@
 #include <fstream>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <utility>
 
 #include "X11Fixture.h"
 
 namespace pastiq::testing {
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The keymap's "<NAME> = 55;" line for a key, with the keycode as the second group.
 std::regex keycodeLine(std::string_view name) {
@@ -63,14 +55,13 @@ SwappedKeyPositions::SwappedKeyPositions(std::string_view first, std::string_vie
     const std::string stem = "pastiq-keymap-" + std::to_string(getpid());
     original_ = folder / (stem + "-original.xkb");
     swapped_ = folder / (stem + "-swapped.xkb");
-    if (runShell("xkbcomp -w 0 -xkb \"$DISPLAY\" '" + original_.string() + "'") != 0) {
+    const std::string keymap = readShell("xkbcomp -w 0 -xkb \"$DISPLAY\" -");
+    const std::string swapped = swapKeycodes(keymap, first, second);
+    if (swapped.empty()) {
         return;
     }
-    const std::string keymap = swapKeycodes(readFile(original_), first, second);
-    if (keymap.empty()) {
-        return;
-    }
-    std::ofstream(swapped_) << keymap;
+    std::ofstream(original_) << keymap;
+    std::ofstream(swapped_) << swapped;
     loaded_ = load(swapped_);
 }
 

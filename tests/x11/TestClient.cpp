@@ -25,7 +25,7 @@ TestClient::TestClient(const std::string& display)
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
     fetchReply<xcb_xkb_use_extension_reply_t>(connection_, xcb_xkb_use_extension(connection_, 1, 0),
                                               xcb_xkb_use_extension_reply);
-    keys_ = x11::XkbKeyNames::read(connection_);
+    reloadKeyNames();
     window_ = xcb_generate_id(connection_);
     const std::array<std::uint32_t, 1> events{XCB_EVENT_MASK_KEY_PRESS |
                                               XCB_EVENT_MASK_PROPERTY_CHANGE};
