@@ -1,5 +1,7 @@
 #include "X11Fixture.h"
 
+#include "ExternalPrograms.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +16,9 @@ std::unique_ptr<XvfbServer>& server() {
 class XvfbEnvironment final : public ::testing::Environment {
   public:
     void SetUp() override {
+        if (const std::string problem = programProblem("Xvfb"); !problem.empty()) {
+            GTEST_FAIL() << problem;
+        }
         server() = XvfbServer::start();
         if (server()) {
             setenv("DISPLAY", server()->display().c_str(), 1);
@@ -37,11 +42,19 @@ const XvfbServer* sharedServer() {
 }
 
 int runShell(const std::string& command) {
+    if (const std::string problem = programProblem(command); !problem.empty()) {
+        ADD_FAILURE() << problem;
+        return -1;
+    }
     return std::system(command.c_str());
 }
 
 std::string readShell(const std::string& command) {
     std::string output;
+    if (const std::string problem = programProblem(command); !problem.empty()) {
+        ADD_FAILURE() << problem;
+        return output;
+    }
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return output;
@@ -56,7 +69,7 @@ std::string readShell(const std::string& command) {
 
 void X11Test::SetUp() {
     if (sharedServer() == nullptr) {
-        GTEST_SKIP() << "Xvfb is not installed";
+        GTEST_FAIL() << "the private Xvfb did not start";
     }
     platform = X11Platform::start(main.poster(), log);
     ASSERT_NE(platform, nullptr);

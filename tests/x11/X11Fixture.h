@@ -12,10 +12,11 @@
 
 namespace pastiq::testing {
 
-// The display every test of this binary shares; none when Xvfb is missing.
+// The display every test of this binary shares; none when Xvfb could not start.
 const XvfbServer* sharedServer();
 
-// Runs shell commands with the private display (xclip).
+// Runs shell commands with the private display; the command's program must be one of
+// tests/external-programs.txt.
 int runShell(const std::string& command);
 std::string readShell(const std::string& command);
 

@@ -25,11 +25,11 @@ class Clipboard:
 
     def text(self):
         """The clipboard's text, or None when nobody owns it or the owner offers no text."""
-        result = subprocess.run(
+        result = self.desktop.run(
             ["xclip", "-selection", "clipboard", "-target", "UTF8_STRING", "-out"],
-            env=self.desktop.env,
-            capture_output=True,
             timeout=5,
+            check=False,
+            text=False,
         )
         if result.returncode != 0:
             return None

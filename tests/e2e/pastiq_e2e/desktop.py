@@ -13,6 +13,7 @@ import subprocess
 import tempfile
 import time
 
+from . import programs
 from .waiting import wait_until
 
 # Variables of the caller's own session that must not leak into the private desktop.
@@ -46,6 +47,7 @@ class Desktop:
 
     # ----------------------------------------------------------------------------- lifecycle
     def start(self):
+        programs.require_all()
         self.root = tempfile.mkdtemp(prefix="pastiq-e2e-")
         try:
             self.env = self._isolated_environment()
@@ -78,7 +80,7 @@ class Desktop:
         env = dict(self.env, **(extra_env or {}))
         log = open(self.path("logs", log_name or os.path.basename(args[0]) + ".log"), "ab")
         process = subprocess.Popen(
-            args,
+            programs.checked(args),
             env=env,
             stdin=kwargs.pop("stdin", subprocess.DEVNULL),
             stdout=kwargs.pop("stdout", log),
@@ -94,14 +96,14 @@ class Desktop:
         if process in self._processes:
             self._processes.remove(process)
 
-    def run(self, args, timeout=10, check=True, input_text=None):
-        """Runs a short-lived client and returns its CompletedProcess (text mode)."""
+    def run(self, args, timeout=10, check=True, input_text=None, text=True):
+        """Runs a short-lived client and returns its CompletedProcess (text mode by default)."""
         return subprocess.run(
-            args,
+            programs.checked(args),
             env=self.env,
             input=input_text,
             capture_output=True,
-            text=True,
+            text=text,
             timeout=timeout,
             check=check,
         )

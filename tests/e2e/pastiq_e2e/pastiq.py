@@ -5,6 +5,7 @@ import os
 import signal
 import subprocess
 
+from . import programs
 from .waiting import wait_until
 
 APP_ID = "io.github.pastiq.Pastiq"
@@ -119,10 +120,10 @@ class Pastiq:
     def stall_main_thread(self, milliseconds):
         """Asks the test hook to block Pastiq's main thread; returns at once."""
         return subprocess.Popen(
-            [
+            programs.checked([
                 "dbus-send", "--session", "--type=method_call", f"--dest={APP_ID}",
                 STALL_OBJECT_PATH, f"{STALL_INTERFACE}.{STALL_METHOD}", f"int32:{milliseconds}",
-            ],
+            ]),
             env=self.desktop.env,
         )
 
