@@ -170,15 +170,25 @@ std::vector<ProcessRecord> readProcessTable(const std::filesystem::path& procRoo
     return table;
 }
 
-std::vector<ProcessRecord> otherDesktopInstances(const std::vector<ProcessRecord>& table, uid_t uid,
+bool startedBefore(const ProcessRecord& a, const ProcessRecord& b) {
+    return a.startTime != b.startTime ? a.startTime < b.startTime : a.pid < b.pid;
+}
+
+std::vector<ProcessRecord> olderDesktopInstances(const std::vector<ProcessRecord>& table, uid_t uid,
                                                  pid_t self, std::string_view display) {
     const std::string ours = normalizedDisplay(display);
+    const auto selfRecord =
+        std::find_if(table.begin(), table.end(),
+                     [&](const ProcessRecord& record) { return record.pid == self; });
+    const auto isOlder = [&](const ProcessRecord& record) {
+        return selfRecord == table.end() || startedBefore(record, *selfRecord);
+    };
     std::vector<ProcessRecord> instances;
     std::copy_if(table.begin(), table.end(), std::back_inserter(instances),
                  [&](const ProcessRecord& record) {
                      return record.pid != self && record.uid == uid && !record.isZombie &&
                             record.executableName == kProgramName && record.arguments.size() == 1 &&
-                            (!record.display || *record.display == ours);
+                            (!record.display || *record.display == ours) && isOlder(record);
                  });
     return instances;
 }

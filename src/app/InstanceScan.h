@@ -35,11 +35,16 @@ struct ProcessRecord {
 // Reads one /proc/PID directory; nothing when it is gone or unreadable.
 [[nodiscard]] std::optional<ProcessRecord> readProcessRecord(const std::filesystem::path& dir);
 
-// The running tray programs of this user on this display other than this process:
+// Whether `a` started before `b`. Processes started in the same clock tick are ordered by pid,
+// so two instances started together agree on which of them is the newer one.
+[[nodiscard]] bool startedBefore(const ProcessRecord& a, const ProcessRecord& b);
+
+// The running tray programs of this user on this display that started before this process:
 // executables named "pastiq" started without arguments. The short-lived front ends
 // (`pastiq status`, `pastiq parse`, ...) and zombies are not instances, and neither is a Pastiq
-// serving another X session of the same user. One whose display is unknown counts.
-[[nodiscard]] std::vector<ProcessRecord> otherDesktopInstances(
+// serving another X session of the same user. One whose display is unknown counts. Newer ones
+// are left alone: they quit this one, so of instances started together exactly one survives.
+[[nodiscard]] std::vector<ProcessRecord> olderDesktopInstances(
     const std::vector<ProcessRecord>& table, uid_t uid, pid_t self, std::string_view display);
 
 // Whether `instance` still runs in `table`: the same pid with the same start time, not a zombie.

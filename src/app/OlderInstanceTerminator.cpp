@@ -1,6 +1,7 @@
 #include "app/OlderInstanceTerminator.h"
 
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -16,12 +17,27 @@ std::string displayOfThisProcess() {
     return display != nullptr ? display : "";
 }
 
+// Holding a pidfd pins the process: once it is open and the start time still matches, the
+// signal cannot reach a process that took over a reused pid. Debian 12's glibc declares the
+// pidfd wrappers without C linkage, so the system calls are made directly.
+void signalSameProcess(const ProcessRecord& process, int signal) {
+    const auto pidfd = static_cast<int>(syscall(SYS_pidfd_open, process.pid, 0));
+    if (pidfd < 0) {
+        return;
+    }
+    const auto now = readProcessRecord("/proc/" + std::to_string(process.pid));
+    if (now && now->startTime == process.startTime) {
+        syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0);
+    }
+    close(pidfd);
+}
+
 }  // namespace
 
 OlderInstanceTerminator::System OlderInstanceTerminator::currentSystem() {
     return System{
         [] { return readProcessTable(); },
-        [](pid_t pid, int signal) { ::kill(pid, signal); },
+        signalSameProcess,
         ::getuid(),
         ::getpid(),
         displayOfThisProcess(),
@@ -37,11 +53,11 @@ OlderInstanceTerminator::~OlderInstanceTerminator() {
 
 std::size_t OlderInstanceTerminator::quitOtherInstances(std::function<void()> onGone) {
     const std::vector<ProcessRecord> older =
-        otherDesktopInstances(system_.processTable(), system_.uid, system_.self, system_.display);
+        olderDesktopInstances(system_.processTable(), system_.uid, system_.self, system_.display);
     for (const ProcessRecord& instance : older) {
         log_.info(LogCategory::session,
                   "Quitting older instance pid " + std::to_string(instance.pid));
-        system_.sendSignal(instance.pid, SIGTERM);
+        system_.sendSignal(instance, SIGTERM);
     }
     if (older.empty()) {
         return 0;
@@ -76,7 +92,7 @@ std::size_t OlderInstanceTerminator::killSurvivors(const std::vector<ProcessReco
         if (isStillRunning(instance, now)) {
             log_.info(LogCategory::session,
                       "Killing older instance pid " + std::to_string(instance.pid));
-            system_.sendSignal(instance.pid, SIGKILL);
+            system_.sendSignal(instance, SIGKILL);
             ++killed;
         }
     }

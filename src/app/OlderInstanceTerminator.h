@@ -23,12 +23,13 @@ class OlderInstanceTerminator {
 
     struct System {
         std::function<std::vector<ProcessRecord>()> processTable;
-        std::function<void(pid_t pid, int signal)> sendSignal;
+        // Signals the process only while its pid still names it (same start time).
+        std::function<void(const ProcessRecord& process, int signal)> sendSignal;
         uid_t uid;
         pid_t self;
         std::string display;
     };
-    // The real /proc, kill(2), this user, this process and its X display.
+    // The real /proc, pidfd signals, this user, this process and its X display.
     [[nodiscard]] static System currentSystem();
 
     OlderInstanceTerminator(System system, Scheduler& scheduler, Log& log);

@@ -97,7 +97,7 @@ TEST(InstanceScanTest, FindsOnlyThisUsersOtherTrayPrograms) {
 
     const auto table = readProcessTable(proc.root());
     EXPECT_EQ(table.size(), 13u);
-    EXPECT_EQ(pids(otherDesktopInstances(table, me, 200, ":0")),
+    EXPECT_EQ(pids(olderDesktopInstances(table, me, 200, ":0")),
               (std::vector<pid_t>{100, 101, 111, 112}));
 }
 
@@ -108,7 +108,7 @@ TEST(InstanceScanTest, FallsBackToTheCommandNameWhenExeIsUnreadable) {
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table.front().executableName, "pastiq");
     EXPECT_EQ(table.front().startTime, 5u);
-    EXPECT_EQ(pids(otherDesktopInstances(table, 7, 1, ":0.0")), (std::vector<pid_t>{300}));
+    EXPECT_EQ(pids(olderDesktopInstances(table, 7, 1, ":0.0")), (std::vector<pid_t>{300}));
 }
 
 TEST(InstanceScanTest, CommandNamesWithParenthesesDoNotShiftTheFields) {
@@ -135,6 +135,31 @@ TEST(InstanceScanTest, DisplaysDifferingOnlyInTheScreenAreTheSame) {
     EXPECT_EQ(normalizedDisplay(":12"), ":12");
     EXPECT_EQ(normalizedDisplay("10.0.0.1:3"), "10.0.0.1:3");
     EXPECT_EQ(normalizedDisplay(""), "");
+}
+
+// Two Pastiqs started together each scan the other: exactly one of them may see the other as
+// older, or both quit (or neither does).
+TEST(InstanceScanTest, InstancesStartedTogetherAgreeWhichIsNewer) {
+    struct Start {
+        pid_t pid;
+        std::uint64_t startTime;
+    };
+    const std::vector<std::pair<Start, Start>> pairs{
+        {{10, 5}, {11, 6}},  // different ticks
+        {{11, 5}, {10, 6}},  // the later start has the smaller pid
+        {{20, 7}, {21, 7}},  // the same tick: the pid decides
+        {{900, 7}, {30, 7}},
+    };
+    for (const auto& [a, b] : pairs) {
+        const ProcessRecord first{a.pid, 7, "pastiq", {"pastiq"}, a.startTime, false, ":0"};
+        const ProcessRecord second{b.pid, 7, "pastiq", {"pastiq"}, b.startTime, false, ":0"};
+        const std::vector<ProcessRecord> table{first, second};
+        const auto olderThanFirst = olderDesktopInstances(table, 7, first.pid, ":0");
+        const auto olderThanSecond = olderDesktopInstances(table, 7, second.pid, ":0");
+        EXPECT_EQ(olderThanFirst.size() + olderThanSecond.size(), 1u) << a.pid << " " << b.pid;
+        const bool firstIsOlder = olderThanSecond.size() == 1;
+        EXPECT_EQ(firstIsOlder, startedBefore(first, second)) << a.pid << " " << b.pid;
+    }
 }
 
 TEST(InstanceScanTest, StillRunningNeedsTheSamePidAndStartTime) {

@@ -24,15 +24,16 @@ ProcessRecord tray(pid_t pid, std::uint64_t startTime = 10) {
 class OlderInstanceTerminatorTest : public ::testing::Test {
   protected:
     OlderInstanceTerminator makeTerminator() {
-        return OlderInstanceTerminator(
-            OlderInstanceTerminator::System{
-                [this] { return table_; },
-                [this](pid_t pid, int signal) { signals_.emplace_back(pid, signal); },
-                kUser,
-                kSelf,
-                ":0",
-            },
-            scheduler_, log_);
+        return OlderInstanceTerminator(OlderInstanceTerminator::System{
+                                           [this] { return table_; },
+                                           [this](const ProcessRecord& process, int signal) {
+                                               signals_.emplace_back(process.pid, signal);
+                                           },
+                                           kUser,
+                                           kSelf,
+                                           ":0",
+                                       },
+                                       scheduler_, log_);
     }
 
     std::vector<ProcessRecord> table_;

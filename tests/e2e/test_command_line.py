@@ -1,6 +1,7 @@
 """`pastiq start|end|toggle|status` control the running Pastiq over the session bus."""
 
 import json
+import time
 
 from pastiq_e2e.case import DesktopTestCase, main
 from pastiq_e2e.pastiq import Pastiq
@@ -93,6 +94,19 @@ class LifecycleTest(DesktopTestCase):
         self.assertTrue(second.running())
         wait_until(lambda: second.cli("status").returncode == 0, what="the second to answer")
         self.assertIsNone(second.status())
+
+    def test_of_two_pastiqs_started_together_exactly_one_survives(self):
+        self.stop_pastiq()
+        pair = [Pastiq(self.desktop), Pastiq(self.desktop)]
+        for instance in pair:
+            self.addCleanup(instance.terminate)
+            instance.launch()
+        # Past the 1.5 s kill delay, so a wrong verdict would have killed the survivor too.
+        time.sleep(2.5)
+        self.assertEqual([instance.running() for instance in pair].count(True), 1,
+                         "exactly one of two Pastiqs started together should run")
+        survivor = next(instance for instance in pair if instance.running())
+        wait_until(lambda: survivor.cli("status").returncode == 0, what="the survivor to answer")
 
 
 if __name__ == "__main__":

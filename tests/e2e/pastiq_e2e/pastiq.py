@@ -38,14 +38,18 @@ class Pastiq:
             conf.write("\n".join(lines) + "\n")
 
     def start(self, timeout=15):
+        self.launch()
+        wait_until(self._answers, timeout=timeout, what="Pastiq to answer `pastiq status`")
+        return self
+
+    def launch(self):
+        """Starts the process without waiting for it to answer."""
         Pastiq._runs += 1
         log_name = f"pastiq-{Pastiq._runs}.log"
         self.log_path = self.desktop.path("logs", log_name)
         self.process = self.desktop.spawn(
             [self.binary], log_name=log_name, extra_env={"PASTIQ_TEST_HOOKS": "1"}
         )
-        wait_until(self._answers, timeout=timeout, what="Pastiq to answer `pastiq status`")
-        return self
 
     def terminate(self, timeout=5):
         """SIGTERM, as a desktop logout would send; returns the exit status."""
