@@ -124,6 +124,15 @@ void Application::publishControl() {
             [this] { return sessionStatusJson(sessionController_->session().get()); },
         };
         control_ = std::make_unique<ControlService>(std::move(actions));
+        connect(control_.get(), &ControlService::nameLost, this, [this] {
+            isControlPublished_ = false;
+            log_.error(LogCategory::session,
+                       "D-Bus control name taken by another process; reclaiming it when released");
+        });
+        connect(control_.get(), &ControlService::nameRegained, this, [this] {
+            isControlPublished_ = true;
+            log_.info(LogCategory::session, "D-Bus control name reclaimed");
+        });
     }
     const QDBusConnection bus = QDBusConnection::sessionBus();
     isControlPublished_ = control_->publish(bus);

@@ -8,7 +8,14 @@
 namespace pastiq {
 
 ControlService::ControlService(ControlActions actions, QObject* parent)
-    : QObject(parent), actions_(std::move(actions)) {}
+    : QObject(parent), actions_(std::move(actions)) {
+    releaseWatcher_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+    connect(&releaseWatcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        if (!ownsName_ && claimName(releaseWatcher_.connection())) {
+            Q_EMIT nameRegained();
+        }
+    });
+}
 
 bool ControlService::publish(QDBusConnection bus) {
     const QString name = QString::fromLatin1(kAppId);
@@ -21,21 +28,48 @@ bool ControlService::publish(QDBusConnection bus) {
         errorText_ = bus.lastError().message();
         return false;
     }
+    releaseWatcher_.setConnection(bus);
+    if (!isWatchingLoss_) {
+        isWatchingLoss_ = bus.connect(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameLost"), this,
+            SLOT(handleNameLost(QString)));
+    }
+    return claimName(bus);
+}
+
+bool ControlService::claimName(QDBusConnection bus) {
     QDBusConnectionInterface* busInterface = bus.interface();
     if (busInterface == nullptr) {
         errorText_ = QStringLiteral("no bus daemon");
         return false;
     }
     // The newest Pastiq wins the name; older ones are being asked to quit anyway.
-    const auto reply =
-        busInterface->registerService(name, QDBusConnectionInterface::ReplaceExistingService,
-                                      QDBusConnectionInterface::AllowReplacement);
-    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+    const auto reply = busInterface->registerService(
+        QString::fromLatin1(kAppId), QDBusConnectionInterface::ReplaceExistingService,
+        QDBusConnectionInterface::AllowReplacement);
+    ownsName_ = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (!ownsName_) {
         errorText_ =
             reply.isValid() ? QStringLiteral("the name is taken") : reply.error().message();
-        return false;
+        reclaimWhenReleased();
     }
-    return true;
+    return ownsName_;
+}
+
+void ControlService::handleNameLost(const QString& name) {
+    if (name != QString::fromLatin1(kAppId) || !ownsName_) {
+        return;
+    }
+    ownsName_ = false;
+    errorText_ = QStringLiteral("another process took the name");
+    reclaimWhenReleased();
+    Q_EMIT nameLost();
+}
+
+// Watching from the loss on, so a release that comes before the next claim is not missed.
+void ControlService::reclaimWhenReleased() {
+    releaseWatcher_.setWatchedServices({QString::fromLatin1(kAppId)});
 }
 
 void ControlService::Start() {

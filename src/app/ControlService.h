@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -28,6 +29,13 @@ class ControlService final : public QObject {
     // that is on its way out. False when either failed; the reason is in errorText().
     bool publish(QDBusConnection bus);
     [[nodiscard]] const QString& errorText() const { return errorText_; }
+    [[nodiscard]] bool ownsName() const { return ownsName_; }
+
+  Q_SIGNALS:
+    // Another process took the name (an older Pastiq starting up at the same moment, or a
+    // stranger); the service claims it back once that process lets it go.
+    void nameLost();
+    void nameRegained();
 
   public Q_SLOTS:
     // The bus's method names, which key bindings and panels call; D-Bus spells them CamelCase.
@@ -38,10 +46,19 @@ class ControlService final : public QObject {
     Q_SCRIPTABLE QString Status();
     // NOLINTEND(readability-identifier-naming)
 
+  private Q_SLOTS:
+    void handleNameLost(const QString& name);
+
   private:
+    bool claimName(QDBusConnection bus);
+    void reclaimWhenReleased();
+
     ControlActions actions_;
+    QDBusServiceWatcher releaseWatcher_;
     QString errorText_;
     bool isObjectRegistered_ = false;
+    bool isWatchingLoss_ = false;
+    bool ownsName_ = false;
 };
 
 }  // namespace pastiq

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -91,6 +92,32 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
         EXPECT_TRUE(result.out.empty());
     }
     EXPECT_EQ(calls, (std::vector<std::string>{"start", "end", "toggle"}));
+}
+
+TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
+    PrivateBus bus;
+    if (!bus.isRunning()) {
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    }
+    ControlService service(ControlActions{[] {}, [] {}, [] {}, [] { return std::string(); }});
+    int losses = 0;
+    int regains = 0;
+    QObject::connect(&service, &ControlService::nameLost, [&] { ++losses; });
+    QObject::connect(&service, &ControlService::nameRegained, [&] { ++regains; });
+    ASSERT_TRUE(service.publish(bus.connect("pastiq-test-service")));
+
+    QDBusConnection taker = bus.connect("pastiq-test-client");
+    const auto name = QStringLiteral("io.github.pastiq.Pastiq");
+    ASSERT_EQ(taker.interface()
+                  ->registerService(name, QDBusConnectionInterface::ReplaceExistingService)
+                  .value(),
+              QDBusConnectionInterface::ServiceRegistered);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return losses == 1; }, 5000));
+    EXPECT_FALSE(service.ownsName());
+
+    taker.interface()->unregisterService(name);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return regains == 1; }, 5000));
+    EXPECT_TRUE(service.ownsName());
 }
 
 TEST(ControlServiceTest, FrontEndsFailWithAMessageWhenNoPastiqRuns) {
