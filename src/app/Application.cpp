@@ -35,6 +35,7 @@ Application::~Application() {
 }
 
 void Application::launch() {
+    launchedAt_ = std::chrono::steady_clock::now();
     terminator_.quitOtherInstances([this] { takeOverFromOlderInstances(); });
     connectDisplay();
     createControllers();
@@ -63,7 +64,25 @@ void Application::connectDisplay() {
         // refusing ports keep the session controller from starting.
         log_.error(LogCategory::permissions, "No usable X11 display — input access unavailable");
         noDisplay_ = std::make_unique<NoDisplayPorts>();
+        return;
     }
+    x11_->onConnectionLost([this] { restartAfterConnectionLoss(); });
+}
+
+// The key connection broke on Pastiq's side (its grabs are already gone). A new process has
+// new connections; one that loses them again soon after starting quits instead, so a fault
+// that repeats does not restart Pastiq in a loop.
+void Application::restartAfterConnectionLoss() {
+    constexpr std::chrono::seconds kSteadyRun{60};
+    if (std::chrono::steady_clock::now() - launchedAt_ < kSteadyRun) {
+        log_.error(LogCategory::session,
+                   "Quitting: the X11 connection broke again soon after start");
+        QCoreApplication::exit(1);
+        return;
+    }
+    log_.info(LogCategory::session, "Restarting Pastiq to reconnect to the X display");
+    helpers_->relaunch();
+    QCoreApplication::exit(0);
 }
 
 Application::DisplayPorts Application::displayPorts() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <memory>
 
 #include "app/JournalLog.h"
@@ -65,6 +66,7 @@ class Application final : public QObject {
     void toggleSessionSoon();
     void publishControl();
     void takeOverFromOlderInstances();
+    void restartAfterConnectionLoss();
     void handleApplicationState(Qt::ApplicationState state);
 
     // Declared first so they are destroyed last: the X11 thread logs and posts to the main
@@ -89,6 +91,7 @@ class Application final : public QObject {
     std::unique_ptr<ControlService> control_;
     std::unique_ptr<TestHooksService> testHooks_;
     std::unique_ptr<TerminationSignals> terminationSignals_;
+    std::chrono::steady_clock::time_point launchedAt_;
     bool isControlPublished_ = false;
     bool isTerminated_ = false;
 };

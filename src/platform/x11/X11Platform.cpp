@@ -51,6 +51,9 @@ struct X11Platform::Parts {
     void routeExtension(const xcb_generic_event_t& event);
     void reportConnectionLost();
 
+    // Main thread only.
+    std::function<void()> connectionLostHandler;
+
     std::unique_ptr<XConnection> connection;
     MainThreadChannel mainThread;
     Log& log;
@@ -128,6 +131,9 @@ void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
 void X11Platform::Parts::reportConnectionLost() {
     mainThread.post([this] {
         log.error(LogCategory::session, "X11 connection lost — keys are no longer intercepted");
+        if (connectionLostHandler) {
+            connectionLostHandler();
+        }
     });
 }
 
@@ -182,6 +188,10 @@ InputAccess& X11Platform::inputAccess() {
 }
 SelectionProbe& X11Platform::selection() {
     return parts_->selection;
+}
+
+void X11Platform::onConnectionLost(std::function<void()> handler) {
+    parts_->connectionLostHandler = std::move(handler);
 }
 
 void X11Platform::setVerdictObserver(std::function<void(std::chrono::nanoseconds)> observer) {

@@ -43,6 +43,10 @@ class X11Platform {
     InputAccess& inputAccess();
     SelectionProbe& selection();
 
+    // Main thread: called on the main thread once the X11 connection has broken. Its socket is
+    // closed by then, so no grab of Pastiq's holds the keyboard.
+    void onConnectionLost(std::function<void()> handler);
+
     // For measurements: called on the X11 thread with the time from each grabbed key press to
     // its replay or release.
     void setVerdictObserver(std::function<void(std::chrono::nanoseconds)> observer);

@@ -1,6 +1,7 @@
 #include "platform/x11/XEventLoop.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <array>
 #include <cerrno>
@@ -56,6 +57,11 @@ void XEventLoop::run() {
     }
     running_ = false;
     isHeld_ = false;  // no timer runs any more to end a hold
+    // libxcb marks a connection broken on its own side (a reply it could not allocate, a
+    // request too long) but leaves the socket open, and the server keeps this client's grabs:
+    // a key waiting for its verdict would freeze the whole keyboard until Pastiq exits.
+    // Shutting the socket makes the server drop the client and its grabs at once.
+    shutdown(xcb_get_file_descriptor(connection_), SHUT_RDWR);
     onConnectionLost_();
     // Later commands still run so their callers get their (empty) answers promptly.
     runCommands();
