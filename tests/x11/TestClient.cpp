@@ -96,6 +96,11 @@ void TestClient::sync() {
                                             xcb_get_input_focus_reply);
 }
 
+void TestClient::lockGroup(std::uint8_t group) {
+    xcb_xkb_latch_lock_state(connection_, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, group, 0, 0, 0);
+    sync();
+}
+
 template <typename Wanted>
 std::optional<Wanted> TestClient::waitForEvent(std::uint8_t type, std::chrono::milliseconds timeout,
                                                const std::function<bool(const Wanted&)>& accept) {

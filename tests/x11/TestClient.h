@@ -41,6 +41,8 @@ class TestClient {
     // Presses the modifiers in order, taps the key, releases the modifiers in reverse.
     void chord(const std::vector<std::string_view>& modifiers, std::string_view key);
     void sync();
+    // Locks the keyboard's XKB group, as a layout switch would.
+    void lockGroup(std::uint8_t group);
 
     // Taps an unmodified marker key and returns the window's presses of any key but a modifier
     // up to it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -32,7 +33,42 @@ class X11KeyTapTest : public X11Test {
         }));
     }
 
+    // Presses Ctrl+`key` until Pastiq judges it, as it does once its thread has read a new
+    // keymap or group; the presses before that reach the window and are drained.
+    bool judgedOnceTheGrabsFollow(std::string_view key) {
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            client->chord({"LCTL"}, key);
+            if (main.runUntil([&] { return !seen.empty(); }, 50ms)) {
+                return true;
+            }
+            static_cast<void>(client->keyPressesUntilMarker());
+        }
+        return false;
+    }
+
     std::vector<KeyEvent> seen;
+};
+
+// A layout loaded with setxkbmap, one group locked; the default US layout comes back after.
+class LoadedLayout {
+  public:
+    LoadedLayout(TestClient& client, const std::string& layout, const std::string& variant,
+                 std::uint8_t group)
+        : client_(client),
+          loaded_(runShell("setxkbmap -layout '" + layout + "' -variant '" + variant + "'") == 0) {
+        client_.lockGroup(group);
+    }
+    ~LoadedLayout() {
+        client_.lockGroup(0);
+        runShell("setxkbmap -layout us -variant ''");
+    }
+    LoadedLayout(const LoadedLayout&) = delete;
+    LoadedLayout& operator=(const LoadedLayout&) = delete;
+    [[nodiscard]] bool loaded() const { return loaded_; }
+
+  private:
+    TestClient& client_;
+    bool loaded_;
 };
 
 struct VerdictCase {
@@ -106,13 +142,7 @@ TEST_F(X11KeyTapTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
         client->reloadKeyNames();
         ASSERT_NE(client->key("AB04"), formerV);
         // The grabs are renewed once Pastiq's thread has read the new keymap.
-        for (int attempt = 0; attempt < 40; ++attempt) {
-            client->chord({"LCTL"}, "AB04");
-            if (main.runUntil([&] { return !seen.empty(); }, 50ms)) {
-                break;
-            }
-            static_cast<void>(client->keyPressesUntilMarker());
-        }
+        ASSERT_TRUE(judgedOnceTheGrabsFollow("AB04"));
         ASSERT_EQ(seen.size(), 1U);
         EXPECT_EQ(seen[0].key, KeyPosition::v);
         // The key that now sits on V's former keycode is B and is no longer grabbed.
@@ -124,6 +154,54 @@ TEST_F(X11KeyTapTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
     }
     client->reloadKeyNames();
     EXPECT_EQ(client->key("AB04"), formerV);
+}
+
+struct LayoutCase {
+    const char* layout;
+    const char* variant;
+    std::uint8_t group;
+    // XKB names of the keys typing c and v, and of a key that must be left alone: the QWERTY
+    // V position where it types another letter.
+    std::string_view c;
+    std::string_view v;
+    std::string_view other;
+};
+
+TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
+    const std::vector<LayoutCase> cases{
+        {"us", "dvorak", 0, "AD08", "AB09", "AB04"},
+        {"us,us", ",dvorak", 1, "AD08", "AB09", "AB04"},
+        {"us,ru", "", 1, "AB03", "AB04", "AB05"},
+        {"us,ru", "dvorak,", 1, "AD08", "AB09", "AB04"},
+        {"de", "", 0, "AB03", "AB04", "AB01"},
+    };
+    int hotkeyPresses = 0;
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(std::string(testCase.layout) + "(" + testCase.variant + ")");
+        seen.clear();
+        const LoadedLayout layout(*client, testCase.layout, testCase.variant, testCase.group);
+        ASSERT_TRUE(layout.loaded());
+        ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+        ASSERT_TRUE(judgedOnceTheGrabsFollow(testCase.v));
+        client->chord({"LCTL"}, testCase.c);
+        ASSERT_TRUE(main.runUntil([&] { return seen.size() == 2; }));
+        EXPECT_EQ(seen[0].key, KeyPosition::v);
+        EXPECT_EQ(seen[1].key, KeyPosition::c);
+        client->chord({"LCTL"}, testCase.other);
+        EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), testCase.other), 1);
+        main.runFor(50ms);
+        EXPECT_EQ(seen.size(), 2U);
+        platform->keyTap().remove();
+
+        platform->hotkey().registerHotkey([&] { ++hotkeyPresses; });
+        client->chord({"LCTL", "LALT"}, testCase.c);
+        EXPECT_TRUE(main.runUntil([&] { return hotkeyPresses == 1; }));
+        hotkeyPresses = 0;
+        platform->hotkey().unregisterHotkey();
+
+        ASSERT_TRUE(platform->eventPoster().postCopyKeystroke());
+        EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), testCase.c), 1);
+    }
 }
 
 TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {

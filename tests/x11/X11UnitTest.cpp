@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/x11/ClipboardHistory.h"
 #include "platform/x11/KeyboardLayout.h"
 #include "platform/x11/Latin1.h"
+#include "platform/x11/LetterKeys.h"
 #include "platform/x11/TimerQueue.h"
 #include "platform/x11/X11KeyTap.h"
 
@@ -97,6 +100,65 @@ TEST(KeyboardLayoutTest, LockCombinationsCoverEverySubsetOnce) {
     EXPECT_EQ(lockCombinationsOf({2, 16, 16}), (std::vector<std::uint16_t>{0, 2, 16, 18}));
     EXPECT_EQ(lockCombinationsOf({2, 16, 128}).size(), 8U);
     EXPECT_EQ(lockCombinationsOf({}), (std::vector<std::uint16_t>{0}));
+}
+
+// One key per character from `first` on, typing it plain and its capital with Shift.
+LetterKeys::Group row(xcb_keycode_t first, std::string_view typed) {
+    LetterKeys::Group keys;
+    for (const unsigned char character : typed) {
+        keys.push_back({first++, {character, static_cast<std::uint32_t>(std::toupper(character))}});
+    }
+    return keys;
+}
+
+LetterKeys::Group joined(std::vector<LetterKeys::Group> parts) {
+    LetterKeys::Group keys;
+    for (auto& part : parts) {
+        keys.insert(keys.end(), part.begin(), part.end());
+    }
+    return keys;
+}
+
+// The keycodes are evdev's: the QWERTY bottom row Z X C V B from 52, the top row from 24.
+const LetterKeys::Group kQwerty = joined({row(24, "qwertyuiop"), row(52, "zxcvb")});
+const LetterKeys::Group kDvorak = joined({row(24, "',.pyfgcrl"), row(52, ";qjkxbmwvz")});
+// Cyrillic on the same keys, and Latin letters only behind AltGr (level 3).
+const LetterKeys::Group kRussian = {{24, {0x6ca, 0x6ea, 'q'}},
+                                    {52, {0x6d1, 0x6f1, 'z'}},
+                                    {54, {0x6d3, 0x6f3}},
+                                    {55, {0x6cd, 0x6ed}}};
+
+TEST(LetterKeysTest, PicksTheKeyTypingTheLetterInTheShortcutGroup) {
+    struct Case {
+        const char* name;
+        std::vector<LetterKeys::Group> groups;
+        std::uint8_t active;
+        xcb_keycode_t c;
+        xcb_keycode_t v;
+    };
+    const std::vector<Case> cases{
+        {"QWERTY", {kQwerty}, 0, 54, 55},
+        {"Dvorak", {kDvorak}, 0, 31, 60},
+        {"QWERTY and Dvorak, Dvorak active", {kQwerty, kDvorak}, 1, 31, 60},
+        {"group beyond the keymap wraps", {kQwerty, kDvorak}, 3, 31, 60},
+        {"Russian active: the first Latin group", {kQwerty, kRussian}, 1, 54, 55},
+        {"Russian first: the Latin group after it", {kRussian, kDvorak, kQwerty}, 0, 31, 60},
+        {"no Latin group", {kRussian}, 0, 0, 0},
+        {"no keymap", {}, 0, 0, 0},
+        {"a plain v wins over a shifted one", {{{40, {'x', 'v'}}, {41, {'V', 'c'}}}}, 0, 41, 41},
+    };
+    for (const auto& testCase : cases) {
+        const LetterKeys letters(testCase.groups);
+        EXPECT_EQ(letters.keyFor('c', testCase.active), testCase.c) << testCase.name;
+        EXPECT_EQ(letters.keyFor('v', testCase.active), testCase.v) << testCase.name;
+    }
+}
+
+TEST(KeyboardLayoutTest, OnlyCAndVFollowTheLettersAndStayPutWithoutThem) {
+    const KeyboardLayout qwerty{{.c = 54, .v = 55, .leftBracket = 34, .rightBracket = 35}};
+    const KeyPositions dvorak = qwerty.typingLetters(LetterKeys({kDvorak}), 0).keys;
+    EXPECT_EQ(dvorak, (KeyPositions{.c = 31, .v = 60, .leftBracket = 34, .rightBracket = 35}));
+    EXPECT_EQ(qwerty.typingLetters(LetterKeys({kRussian}), 0), qwerty);
 }
 
 TEST(KeyTapTest, ReportedModifiersLeaveLocksOut) {

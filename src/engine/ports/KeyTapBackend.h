@@ -4,7 +4,8 @@
 
 namespace pastiq {
 
-// Physical key positions Pastiq listens for, independent of the keyboard layout.
+// The shortcut keys Pastiq listens for. The platform finds them on the keyboard: C and V are
+// the keys applications take for Ctrl+C and Ctrl+V, the brackets stay at their positions.
 enum class KeyPosition { c, v, leftBracket, rightBracket, other };
 
 // Modifiers held during a key press. Lock states (Caps Lock, Num Lock, ...) are not reported.

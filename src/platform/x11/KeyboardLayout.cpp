@@ -83,6 +83,17 @@ KeyPosition KeyboardLayout::positionOf(xcb_keycode_t keycode) const {
     return KeyPosition::other;
 }
 
+KeyboardLayout KeyboardLayout::typingLetters(const LetterKeys& letters, std::uint8_t group) const {
+    const auto keyTyping = [&](std::uint32_t letter, xcb_keycode_t qwertyPosition) {
+        const xcb_keycode_t typing = letters.keyFor(letter, group);
+        return typing != 0 ? typing : qwertyPosition;
+    };
+    KeyboardLayout layout = *this;
+    layout.keys.c = keyTyping('c', keys.c);
+    layout.keys.v = keyTyping('v', keys.v);
+    return layout;
+}
+
 std::optional<KeyboardLayout> KeyboardLayout::read(xcb_connection_t* connection) {
     const auto keys = readKeyPositions(connection);
     if (!keys) {

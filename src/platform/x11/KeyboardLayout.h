@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "engine/ports/KeyTapBackend.h"
+#include "platform/x11/LetterKeys.h"
 
 namespace pastiq::x11 {
 
-// Keycodes of the physical positions Pastiq listens at, whatever the active layout.
+// Keycodes of the keys Pastiq listens at. C and V are the keys typing c and v (read from the
+// keymap, they sit at AB03 and AB04, the QWERTY positions, until the layout is applied); the
+// brackets stay at their physical positions, since many layouts type [ and ] only with AltGr.
 struct KeyPositions {
-    xcb_keycode_t c = 0;             // AB03
-    xcb_keycode_t v = 0;             // AB04
+    xcb_keycode_t c = 0;             // types c
+    xcb_keycode_t v = 0;             // types v
     xcb_keycode_t leftBracket = 0;   // AD11
     xcb_keycode_t rightBracket = 0;  // AD12
     xcb_keycode_t leftControl = 0;   // LCTL
@@ -29,9 +32,13 @@ struct KeyboardLayout {
     friend bool operator==(const KeyboardLayout&, const KeyboardLayout&) = default;
 
     [[nodiscard]] KeyPosition positionOf(xcb_keycode_t keycode) const;
+    // C and V moved to the keys typing c and v in `group`; where no group types the letter they
+    // stay at the QWERTY positions, as Qt falls back to them.
+    [[nodiscard]] KeyboardLayout typingLetters(const LetterKeys& letters, std::uint8_t group) const;
 
     // Reads the server's keymap: key names through XKB, the lock modifiers through the
-    // modifier mapping. Nothing when a shortcut's key position does not exist.
+    // modifier mapping; C and V at AB03 and AB04. Nothing when one of these positions does not
+    // exist.
     static std::optional<KeyboardLayout> read(xcb_connection_t* connection);
 };
 

@@ -32,28 +32,47 @@ void KeyboardTracker::start() {
         c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), xcb_xkb_get_state_reply);
     if (state) {
         modifierMask_ = state->mods;
+        group_ = state->group;
     }
-    reloadLayout();
+    reloadKeymap();
 }
 
 bool KeyboardTracker::handleXkbEvent(const xcb_generic_event_t& event) {
     const auto& header = reinterpret_cast<const XkbEventHeader&>(event);
     connection_.noteServerTime(header.time);
     switch (header.xkbType) {
-        case XCB_XKB_STATE_NOTIFY:
-            modifierMask_ = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event).mods;
-            return false;
+        case XCB_XKB_STATE_NOTIFY: {
+            const auto& state = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event);
+            modifierMask_ = state.mods;
+            return applyGroup(state.group);
+        }
         case XCB_XKB_NEW_KEYBOARD_NOTIFY:
         case XCB_XKB_MAP_NOTIFY:
         case XCB_XKB_NAMES_NOTIFY:
-            return reloadLayout();
+            return reloadKeymap();
         default:
             return false;
     }
 }
 
-bool KeyboardTracker::reloadLayout() {
-    auto fresh = KeyboardLayout::read(connection_.get());
+bool KeyboardTracker::reloadKeymap() {
+    positions_ = KeyboardLayout::read(connection_.get());
+    letters_ = LetterKeys::read(connection_.get()).value_or(LetterKeys{});
+    return updateLayout();
+}
+
+bool KeyboardTracker::applyGroup(std::uint8_t group) {
+    // Most state changes are modifiers; only a group switch can move C and V.
+    if (group == group_) {
+        return false;
+    }
+    group_ = group;
+    return updateLayout();
+}
+
+bool KeyboardTracker::updateLayout() {
+    auto fresh =
+        positions_ ? std::optional(positions_->typingLetters(letters_, group_)) : std::nullopt;
     if (fresh == layout_) {
         return false;
     }

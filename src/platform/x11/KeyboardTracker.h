@@ -7,13 +7,15 @@
 #include <optional>
 
 #include "platform/x11/KeyboardLayout.h"
+#include "platform/x11/LetterKeys.h"
 
 namespace pastiq::x11 {
 
 class XConnection;
 
 // Follows the server's keyboard through XKB events on the X11 thread: the layout the grabs
-// depend on, and the modifier state that the main thread may read at any time.
+// depend on (which follows the keymap and the active group), and the modifier state that the
+// main thread may read at any time.
 class KeyboardTracker {
   public:
     explicit KeyboardTracker(XConnection& connection);
@@ -29,9 +31,15 @@ class KeyboardTracker {
     [[nodiscard]] std::uint16_t modifierMask() const { return modifierMask_.load(); }
 
   private:
-    bool reloadLayout();
+    bool reloadKeymap();
+    bool applyGroup(std::uint8_t group);
+    bool updateLayout();
 
     XConnection& connection_;
+    // As read from the keymap, C and V still at their QWERTY positions.
+    std::optional<KeyboardLayout> positions_;
+    LetterKeys letters_;
+    std::uint8_t group_ = 0;
     std::optional<KeyboardLayout> layout_;
     std::atomic<std::uint16_t> modifierMask_{0};
 };

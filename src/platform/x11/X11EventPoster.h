@@ -9,9 +9,9 @@ class X11KeyTap;
 class XConnection;
 class XEventLoop;
 
-// Ctrl+C at the C position through XTEST. Refused while Pastiq's own Ctrl+C grab is active
-// (the grab would catch the keystroke and take it for the user's copy) and while Alt is held
-// (the keystroke would be the hot key, not a copy).
+// Ctrl+C through XTEST, on the key that applications take for Ctrl+C. Refused while Pastiq's
+// own Ctrl+C grab is active (the grab would catch the keystroke and take it for the user's
+// copy) and while Alt is held (the keystroke would be the hot key, not a copy).
 class X11EventPoster final : public EventPoster {
   public:
     X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,

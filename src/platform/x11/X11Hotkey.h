@@ -12,7 +12,7 @@
 
 namespace pastiq::x11 {
 
-// Ctrl+Alt+C at the C position, grabbed asynchronously: the press goes to Pastiq alone.
+// Ctrl+Alt+C on the key typing c, grabbed asynchronously: the press goes to Pastiq alone.
 class X11Hotkey final : public HotkeyBackend {
   public:
     explicit X11Hotkey(const KeyGrabContext& context);
