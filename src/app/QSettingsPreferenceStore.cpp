@@ -1,12 +1,18 @@
 #include "app/QSettingsPreferenceStore.h"
 
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <cctype>
 
 namespace pastiq {
 
 QSettingsPreferenceStore::QSettingsPreferenceStore(const QString& filePath)
-    : settings_(filePath, QSettings::IniFormat) {}
+    : settings_(filePath, QSettings::IniFormat) {
+    QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, [this] { reloadEditedFile(); });
+    QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged,
+                     [this] { reloadEditedFile(); });
+    watchFile();
+}
 
 QString QSettingsPreferenceStore::defaultFilePath() {
     // GenericConfigLocation honours XDG_CONFIG_HOME and falls back to ~/.config.
@@ -76,8 +82,7 @@ void QSettingsPreferenceStore::writeBool(const std::string& key, bool value) {
     store(key, value ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
-std::optional<std::string> QSettingsPreferenceStore::storedText(const std::string& key) {
-    settings_.sync();
+std::optional<std::string> QSettingsPreferenceStore::storedText(const std::string& key) const {
     const QVariant value = settings_.value(QString::fromStdString(key));
     if (!value.isValid() || !value.canConvert<QString>()) {
         return std::nullopt;
@@ -89,6 +94,22 @@ void QSettingsPreferenceStore::store(const std::string& key, const QString& valu
     settings_.setValue(QString::fromStdString(key), value);
     // Written at once, so a preference chosen just before a crash or a kill is kept.
     settings_.sync();
+    watchFile();
+}
+
+void QSettingsPreferenceStore::reloadEditedFile() {
+    settings_.sync();
+    watchFile();
+}
+
+void QSettingsPreferenceStore::watchFile() {
+    const QFileInfo file(settings_.fileName());
+    for (const QString& path : {file.absoluteFilePath(), file.absolutePath()}) {
+        if (QFileInfo::exists(path) && !watcher_.files().contains(path) &&
+            !watcher_.directories().contains(path)) {
+            watcher_.addPath(path);
+        }
+    }
 }
 
 }  // namespace pastiq

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QSettings>
 #include <QString>
 #include <map>
@@ -13,7 +14,9 @@ namespace pastiq {
 
 // Pastiq's preferences in an INI file, by default $XDG_CONFIG_HOME/pastiq/pastiq.conf.
 // Registered defaults only answer reads; they are never written, so a later release can change
-// a default for everyone who never chose a value.
+// a default for everyone who never chose a value. Reads are answered from memory, since the
+// session reads settings while a key waits for its verdict; edits made to the file by another
+// process are loaded when the file system reports them, on the main thread's event loop.
 class QSettingsPreferenceStore final : public PreferenceStore {
   public:
     explicit QSettingsPreferenceStore(const QString& filePath = defaultFilePath());
@@ -31,11 +34,14 @@ class QSettingsPreferenceStore final : public PreferenceStore {
     void writeBool(const std::string& key, bool value) override;
 
   private:
-    // The stored value, refreshed from the file so edits by another process are seen.
-    [[nodiscard]] std::optional<std::string> storedText(const std::string& key);
+    [[nodiscard]] std::optional<std::string> storedText(const std::string& key) const;
     void store(const std::string& key, const QString& value);
+    void reloadEditedFile();
+    // Editors replace the file rather than write it in place, which ends a watch on it.
+    void watchFile();
 
     QSettings settings_;
+    QFileSystemWatcher watcher_;
     std::map<std::string, PreferenceValue> defaults_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "engine/Settings.h"
 
@@ -63,10 +64,14 @@ TEST_F(QSettingsPreferenceStoreTest, StoredValueWinsOverTheDefaultAndEditsByOthe
     store.writeBool("flag", false);
     EXPECT_FALSE(store.readBool("flag"));
 
-    // Another process (or the user) edits the file while Pastiq runs.
-    QSettingsPreferenceStore other(path());
-    other.writeText("mode", "b");
-    EXPECT_EQ(store.readText("mode"), "b");
+    // The user edits the file while Pastiq runs. Reads never touch the disk (they happen while
+    // a key waits); the edit is loaded from the event loop.
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[General]\nflag=false\nmode=b\n");
+    file.close();
+    EXPECT_EQ(store.readText("mode"), "a");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.readText("mode") == "b"; }, 5000));
 }
 
 TEST_F(QSettingsPreferenceStoreTest, MissingKeysReadAsNothingAndFalse) {
