@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "overlay/RowTextLayout.h"
+
 namespace pastiq {
 
 QueueListModel::QueueListModel(std::shared_ptr<PasteSession> session, QObject* parent)
@@ -51,6 +53,7 @@ QVariant QueueListModel::data(const QModelIndex& index, int role) const {
     const QueueItem& item = session_->items()[static_cast<std::size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
+            return RowTextLayout::shownText(item.text());
         case Qt::EditRole:
             return QString::fromStdString(item.text());
         case CellLabelRole: {

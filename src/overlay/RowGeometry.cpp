@@ -112,7 +112,7 @@ int RowGeometry::linesNeeded(const std::vector<QueueItem>& items, int textWidth,
         if (verdict == Verdict::breaksLine || ++measured > measureBudget) {
             return 2;
         }
-        if (RowTextLayout::lineCount(QString::fromStdString(item.text()), font, textWidth) > 1) {
+        if (RowTextLayout::lineCount(RowTextLayout::shownText(item.text()), font, textWidth) > 1) {
             return 2;
         }
     }

@@ -28,6 +28,17 @@ QString lineText(const QString& text, const QTextLine& line) {
 
 }  // namespace
 
+QString RowTextLayout::shownText(const std::string& text) {
+    if (text.size() <= shownBytes) {
+        return QString::fromStdString(text);
+    }
+    std::size_t cut = shownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
+        --cut;  // back to the first byte of the character the limit falls into
+    }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(cut)) + ellipsis;
+}
+
 QStringList RowTextLayout::lines(const QString& text, const QFont& font, int width) {
     const QString laidOut = withLayoutBreaks(text);
     QTextLayout layout(laidOut, font);

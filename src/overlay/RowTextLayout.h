@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <cstddef>
+#include <string>
 
 namespace pastiq {
 
@@ -12,6 +14,13 @@ namespace pastiq {
 class RowTextLayout {
   public:
     static constexpr int maxLines = 2;
+    // Two lines never show more than this, so a longer text is only ever laid out in part: a
+    // 20 MB item laid out in full would stall the main thread for seconds per layout.
+    static constexpr std::size_t shownBytes = 4096;
+
+    // The part of an item's UTF-8 text a row shows: all of it, or its first shownBytes cut at a
+    // character boundary and ending in an ellipsis.
+    [[nodiscard]] static QString shownText(const std::string& text);
 
     // The lines to draw, one or two; an empty text is one empty line.
     [[nodiscard]] static QStringList lines(const QString& text, const QFont& font, int width);

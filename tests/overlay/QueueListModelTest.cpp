@@ -6,6 +6,7 @@
 #include "model/ClipboardParser.h"
 #include "model/PasteSession.h"
 #include "overlay/QueueListModel.h"
+#include "overlay/RowTextLayout.h"
 
 namespace pastiq {
 namespace {
@@ -50,6 +51,24 @@ TEST(QueueListModelTest, ReadsRowsFromTheSession) {
 
     QueueListModel list(listSession(2));
     EXPECT_FALSE(list.data(list.index(0), QueueListModel::CellLabelRole).isValid());
+}
+
+// A row shows two lines: a huge item is shown (and so laid out) only in part, cut at a
+// character boundary, while the editor still gets all of it.
+TEST(QueueListModelTest, RowsShowOnlyTheStartOfAHugeItem) {
+    std::string text = "x";
+    for (std::size_t i = 0; i < 3 * RowTextLayout::shownBytes / 2; ++i) {
+        text += "\xC3\xA9";  // é: the byte limit falls inside a character
+    }
+    auto session = parsedSession(text + "\nshort\n");
+    QueueListModel model(session);
+    const QString shown = model.data(model.index(0), Qt::DisplayRole).toString();
+    EXPECT_LE(shown.toUtf8().size(), RowTextLayout::shownBytes + 3);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(QString::fromStdString(text).startsWith(shown.chopped(1)));
+    EXPECT_EQ(model.data(model.index(0), Qt::EditRole).toString().toStdString(), text);
+    EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), "short");
 }
 
 TEST(QueueListModelTest, CursorMoveChangesTheRowsBetweenOldAndNewPositionWithoutReset) {
