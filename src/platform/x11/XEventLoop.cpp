@@ -10,6 +10,13 @@
 #include "platform/x11/XReply.h"
 
 namespace pastiq::x11 {
+namespace {
+
+// Events handled before the loop looks at its timers and commands again. Without a cap a
+// client flooding Pastiq with events would starve the timers, the verdict bound among them.
+constexpr int kEventsPerTurn = 64;
+
+}  // namespace
 
 XEventLoop::XEventLoop(xcb_connection_t* connection, EventHandler handler,
                        std::function<void()> onConnectionLost)
@@ -37,7 +44,7 @@ void XEventLoop::stop() {
 
 void XEventLoop::run() {
     while (true) {
-        dispatchPendingEvents();
+        const bool backlog = dispatchPendingEvents();
         if (xcb_connection_has_error(connection_) != 0) {
             break;
         }
@@ -49,7 +56,7 @@ void XEventLoop::run() {
             running_ = false;
             return;
         }
-        if (!waitForWork()) {
+        if (!waitForWork(backlog)) {
             break;
         }
         runCommands();
@@ -72,10 +79,15 @@ void XEventLoop::run() {
     }
 }
 
-void XEventLoop::dispatchPendingEvents() {
-    while (XReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+bool XEventLoop::dispatchPendingEvents() {
+    for (int handled = 0; handled < kEventsPerTurn; ++handled) {
+        const XReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)};
+        if (!event) {
+            return false;
+        }
         handler_(*event);
     }
+    return true;
 }
 
 bool XEventLoop::holdCommands() {
@@ -105,13 +117,14 @@ void XEventLoop::runCommands() {
     }
 }
 
-bool XEventLoop::waitForWork() {
+bool XEventLoop::waitForWork(bool backlog) {
     std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(connection_), POLLIN, 0},
                               pollfd{commands_.fd(), POLLIN, 0}};
-    // Commands released from a hold run without waiting for anything new.
+    // Commands released from a hold run without waiting for anything new, and events that
+    // libxcb has already read are not announced by the socket again.
     const bool commandsRunnable = !isHeld_ && !waiting_.empty();
     const int timeout =
-        commandsRunnable ? 0 : timers_.millisecondsUntilNext(TimerQueue::Clock::now());
+        commandsRunnable || backlog ? 0 : timers_.millisecondsUntilNext(TimerQueue::Clock::now());
     const int ready = poll(fds.data(), fds.size(), timeout);
     if (ready < 0 && errno != EINTR) {
         return false;

@@ -44,9 +44,10 @@ class XEventLoop {
 
   private:
     void run();
-    void dispatchPendingEvents();
+    // Handles at most a turn's share of the queued events; true when more may be queued.
+    bool dispatchPendingEvents();
     void runCommands();
-    [[nodiscard]] bool waitForWork();
+    [[nodiscard]] bool waitForWork(bool backlog);
 
     xcb_connection_t* connection_;
     EventHandler handler_;
