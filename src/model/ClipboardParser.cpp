@@ -98,13 +98,9 @@ std::optional<GridShape> gridShape(std::string_view lines) {
     return GridShape{rows, tabsPerLine + 1};
 }
 
-std::optional<ParsedClipboard> readGrid(std::string_view lines) {
-    const auto shape = gridShape(lines);
-    if (!shape) {
-        return std::nullopt;
-    }
-    const std::size_t rows = shape->rows;
-    const std::size_t cols = shape->cols;
+ParsedClipboard readGrid(std::string_view lines, GridShape shape) {
+    const std::size_t rows = shape.rows;
+    const std::size_t cols = shape.cols;
     Grid grid;
     grid.reserve(rows);
     forEachField(lines, kLineFeed, [&](std::string_view line, std::size_t row) {
@@ -133,10 +129,17 @@ ParsedClipboard readList(std::string_view lines) {
     return parsed;
 }
 
-}  // namespace
+// What parse() reads a text as: its lines without the empty edge lines, and their grid shape
+// when they form a grid.
+struct Reading {
+    std::string_view lines;
+    std::optional<GridShape> grid;
+};
 
-std::optional<ParsedClipboard> ClipboardParser::parse(std::string_view text) {
-    std::string normalised;
+// `normalised` holds the text when its line breaks had to be rewritten; the reading's lines
+// point into it then.
+Reading readingOf(std::string_view text, std::string& normalised) {
+    Reading reading;
     if (text.find(kCarriageReturn) != std::string_view::npos) {
         normalised = normaliseLineBreaks(text);
         text = normalised;
@@ -144,17 +147,37 @@ std::optional<ParsedClipboard> ClipboardParser::parse(std::string_view text) {
     // Taken on the whole text, so a single trailing line feed makes one tabbed line a grid.
     const bool hasTab = text.find(kTab) != std::string_view::npos;
     const bool hasLineFeed = text.find(kLineFeed) != std::string_view::npos;
+    reading.lines = trimEmptyEdgeLines(text);
+    if (!reading.lines.empty() && hasTab && hasLineFeed) {
+        reading.grid = gridShape(reading.lines);
+    }
+    return reading;
+}
 
-    const std::string_view lines = trimEmptyEdgeLines(text);
-    if (lines.empty()) {
+}  // namespace
+
+std::optional<ParsedClipboard> ClipboardParser::parse(std::string_view text) {
+    std::string normalised;
+    const Reading reading = readingOf(text, normalised);
+    if (reading.lines.empty()) {
         return std::nullopt;
     }
-    if (hasTab && hasLineFeed) {
-        if (auto grid = readGrid(lines)) {
-            return grid;
-        }
+    if (reading.grid) {
+        return readGrid(reading.lines, *reading.grid);
     }
-    return readList(lines);
+    return readList(reading.lines);
+}
+
+std::size_t ClipboardParser::itemCount(std::string_view text) {
+    std::string normalised;
+    const Reading reading = readingOf(text, normalised);
+    if (reading.lines.empty()) {
+        return 0;
+    }
+    if (reading.grid) {
+        return reading.grid->rows * reading.grid->cols;
+    }
+    return countByte(reading.lines, kLineFeed) + 1;
 }
 
 std::vector<QueueItem> ClipboardParser::flattenGrid(const Grid& grid, bool transposed) {

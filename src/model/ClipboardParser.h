@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ class ClipboardParser {
   public:
     // Nothing when the text has no non-empty line.
     [[nodiscard]] static std::optional<ParsedClipboard> parse(std::string_view text);
+
+    // How many items parse() makes of the text (0 for nothing), found without making them, so
+    // a copy too large to queue costs one pass over its text.
+    [[nodiscard]] static std::size_t itemCount(std::string_view text);
 
     // The grid's items row by row, or column by column when transposed.
     [[nodiscard]] static std::vector<QueueItem> flattenGrid(const Grid& grid, bool transposed);

@@ -63,6 +63,9 @@ void checkMarkerAgainstReference(const std::string& text) {
 }
 
 void checkParse(const std::string& text, const std::optional<pastiq::ParsedClipboard>& parsed) {
+    if (pastiq::ClipboardParser::itemCount(text) != (parsed ? parsed->items.size() : 0)) {
+        fail("the item count differs from what the parse made");
+    }
     if (!parsed) {
         if (text.find_first_not_of("\r\n") != std::string::npos) {
             fail("a text with a non-empty line parsed to nothing");

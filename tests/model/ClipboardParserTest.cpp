@@ -142,6 +142,7 @@ TEST_P(ParseTest, ReadsTextAsExpected) {
     EXPECT_EQ(parsed->sourceKind.label(), c.label);
     EXPECT_EQ(textsOf(parsed->items), c.texts);
     EXPECT_EQ(parsedInvariantViolation(*parsed), std::nullopt);
+    EXPECT_EQ(ClipboardParser::itemCount(c.text), parsed->items.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ParseTest, testing::ValuesIn(kParseCases),
@@ -152,6 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseTest, testing::ValuesIn(kParseCases),
 TEST(ClipboardParser, TextWithoutNonEmptyLineYieldsNothing) {
     for (const std::string text : {"", "\n", "\n\n\n", "\r", "\r\n\r\n", "\r\r\n\n"}) {
         EXPECT_EQ(ClipboardParser::parse(text), std::nullopt) << testing::PrintToString(text);
+        EXPECT_EQ(ClipboardParser::itemCount(text), 0U);
     }
 }
 
