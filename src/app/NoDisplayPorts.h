@@ -37,7 +37,7 @@ class NoDisplayPorts final : public Pasteboard,
     void unregisterHotkey() override {}
 
     bool postCopyKeystroke() override { return false; }
-    [[nodiscard]] bool isCtrlOrAltHeld() override { return false; }
+    [[nodiscard]] bool isHotkeyHeld() override { return false; }
     [[nodiscard]] bool isOwnApplicationActive() override { return false; }
     [[nodiscard]] bool isTrusted(bool prompt) override;
     [[nodiscard]] bool selectionIsEmpty() override { return false; }

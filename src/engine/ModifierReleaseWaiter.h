@@ -8,9 +8,9 @@
 
 namespace pastiq {
 
-// Waits, without blocking the main loop, until the start hot key's Ctrl and Alt are released,
-// so that the copy keystroke Pastiq sends is not read as Ctrl+Alt+C. Polls hold the waiter
-// weakly.
+// Waits, without blocking the main loop, until every key of the start hot key is released:
+// with Ctrl or Alt down the copy keystroke Pastiq sends reads as Ctrl+Alt+C, and with the
+// letter down its press is no new keystroke. Polls hold the waiter weakly.
 class ModifierReleaseWaiter : public std::enable_shared_from_this<ModifierReleaseWaiter> {
   public:
     using Completion = std::function<void(bool stillHeld)>;
@@ -21,9 +21,9 @@ class ModifierReleaseWaiter : public std::enable_shared_from_this<ModifierReleas
 
     ModifierReleaseWaiter(ModifierState& modifiers, Scheduler& scheduler);
 
-    [[nodiscard]] bool isHeld() { return modifiers_.isCtrlOrAltHeld(); }
-    // Polls every 30 ms, the first poll 30 ms from now; `stillHeld` is true when the modifiers
-    // were still down at the last of `attempts` polls.
+    [[nodiscard]] bool isHeld() { return modifiers_.isHotkeyHeld(); }
+    // Polls every 30 ms, the first poll 30 ms from now; `stillHeld` is true when the hot key was
+    // still held at the last of `attempts` polls.
     void waitForRelease(int attempts, Completion completion);
 
   private:

@@ -20,8 +20,9 @@ void SelectionCapture::capture(Completion completion) {
         copyIfSelected(false, std::move(completion));
         return;
     }
-    // The user is still holding Ctrl+Alt of the hot key; a Ctrl+C sent now would arrive as
-    // Ctrl+Alt+C. Whether they were still held when the wait gave up decides the race retry.
+    // The user is still holding the hot key; a Ctrl+C sent now would arrive as Ctrl+Alt+C, or
+    // its C would be the hot key's C still down. Whether the hot key was still held when the
+    // wait gave up decides the race retry.
     deps_.modifiers->waitForRelease(ModifierReleaseWaiter::kFirstWaitAttempts,
                                     weakly([completion = std::move(completion)](
                                                SelectionCapture& self, bool stillHeld) mutable {

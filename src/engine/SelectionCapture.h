@@ -12,7 +12,7 @@
 
 namespace pastiq {
 
-// The hot-key start's copy of the current selection: wait for the hot key's modifiers to be
+// The hot-key start's copy of the current selection: wait for the hot key's keys to be
 // released, skip the copy when the focused input reports an empty selection, send Ctrl+C and
 // wait for the clipboard, and retry once when the first copy raced the still-held hot key.
 // Every delayed step holds the capture weakly.

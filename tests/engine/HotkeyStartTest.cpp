@@ -22,7 +22,7 @@ const std::string kStarted0 = "Session started with 0 items";
 struct HotkeyCase {
     const char* name;
     bool selectionEmpty;
-    int holdMs;  // how long Ctrl+Alt of the hot key stay down
+    int holdMs;  // how long the hot key stays held
     bool cannotPost;
     bool appCopies;  // the focused application answers a Ctrl+C that arrives without Alt
     int expectedPosts;
@@ -38,10 +38,10 @@ class HotkeyStartTest : public EngineHarness, public ::testing::WithParamInterfa
         fakes.selection.isEmpty = c.selectionEmpty;
         fakes.modifiers.holdFor(Delay{c.holdMs});
         fakes.eventPoster.cannotPost = c.cannotPost;
-        // A Ctrl+C that arrives while the hot key's Alt is still down reads as Ctrl+Alt+C and
-        // copies nothing; otherwise the application copies 50 ms later.
+        // A Ctrl+C that arrives while the hot key is still held copies nothing; otherwise the
+        // application copies 50 ms later.
         fakes.eventPoster.onCopyKeystroke = [this, appCopies = c.appCopies] {
-            if (appCopies && !fakes.modifiers.isCtrlOrAltHeld()) {
+            if (appCopies && !fakes.modifiers.isHotkeyHeld()) {
                 fakes.scheduler.runAfter(Delay{50},
                                          [this] { fakes.pasteboard.simulateCopy(kSelection); });
             }

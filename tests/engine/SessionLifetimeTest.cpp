@@ -75,7 +75,7 @@ TEST_F(SessionLifetimeTest, DestroyedControllerLeavesHarmlessSteps) {
 TEST_F(SessionLifetimeTest, DestroyedControllerDuringHotkeyCapture) {
     fakes.modifiers.holdFor(Delay{100'000});
     fakes.eventPoster.onCopyKeystroke = [this] {
-        if (!fakes.modifiers.isCtrlOrAltHeld()) {
+        if (!fakes.modifiers.isHotkeyHeld()) {
             fakes.pasteboard.simulateCopy(kList);
         }
     };

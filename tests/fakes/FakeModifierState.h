@@ -5,12 +5,12 @@
 
 namespace pastiq::testing {
 
-// Ctrl/Alt held until a scripted moment on the manual clock.
+// The hot key held until a scripted moment on the manual clock.
 class FakeModifierState : public ModifierState {
   public:
     explicit FakeModifierState(const ManualScheduler& clock) : clock_(clock) {}
 
-    [[nodiscard]] bool isCtrlOrAltHeld() override {
+    [[nodiscard]] bool isHotkeyHeld() override {
         ++queryCount_;
         return clock_.now() < releaseAt_;
     }

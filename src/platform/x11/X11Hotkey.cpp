@@ -43,7 +43,12 @@ bool X11Hotkey::matches(const xcb_input_key_press_event_t& event) const {
 void X11Hotkey::handleKeyPress(const xcb_input_key_press_event_t& event) {
     context_.connection.noteServerTime(event.time);
     // The press activated an asynchronous grab that would swallow every key typed until C is
-    // released; end it now, which lets only C's release through to the window.
+    // released; end it now, which lets only C's release through to the window. The grab took
+    // the focused window's focus (FocusOut, mode Grab) and this gives it back (FocusIn, mode
+    // Ungrab). The copy keystroke of a hot-key start needs no wait for that: it goes out later
+    // on this same connection, and the server handles one client's requests in order, so the
+    // window always has its FocusIn before the keystroke, and GTK and Tk act on keys that
+    // follow it at once.
     xcb_input_xi_ungrab_device(context_.connection.get(), event.time, event.deviceid);
     xcb_flush(context_.connection.get());
     if ((event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0) {

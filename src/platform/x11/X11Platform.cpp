@@ -41,7 +41,7 @@ struct X11Platform::Parts {
           hotkey(grabContext()),
           pasteboard(*connection, loop, owner, reader, flow, judgedKey),
           eventPoster(*connection, loop, keyTap, keyboard),
-          modifiers(keyboard),
+          modifiers(*connection, loop, keyboard),
           focus(*connection, loop),
           inputAccess(true) {}
 

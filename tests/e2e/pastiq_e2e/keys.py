@@ -11,6 +11,16 @@ class Keyboard:
         """Presses and releases each combo in turn (xdotool names: ctrl+v, ctrl+bracketleft)."""
         self._xdotool("key", "--delay", str(delay_ms), *combos)
 
+    def burst(self, combo, last_key_held_ms=0):
+        """Presses the keys of combo together and lets them go in order within about a
+        millisecond, as macro tools send a shortcut; with last_key_held_ms the last key (the
+        letter) goes up that long after the others."""
+        *modifiers, last = combo.split("+")
+        args = ["keydown", "--delay", "0", combo, "keyup", "--delay", "0", "+".join(modifiers)]
+        if last_key_held_ms:
+            args += ["sleep", f"{last_key_held_ms / 1000:.3f}"]
+        self._xdotool(*args, "keyup", "--delay", "0", last)
+
     def type(self, text, delay_ms=12):
         self._xdotool("type", "--delay", str(delay_ms), "--", text)
 
