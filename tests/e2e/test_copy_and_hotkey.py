@@ -71,6 +71,7 @@ class HotkeyTest(DesktopTestCase):
         view.focus()
         # xdotool types "\n" as Linefeed, which a GTK text view ignores, and "\r" as Return.
         self.keyboard.type(NEW_LIST.replace("\n", "\r"))
+        # 400 ms: a slow release of C, still short of the server's auto-repeat delay.
         for name, c_held_ms in (("all keys up at once", 0), ("C up last", 400)):
             with self.subTest(name):
                 self.clipboard.set("stale clipboard")
