@@ -10,25 +10,24 @@ Usage: tk_text.py STATE_DIR
 - STATE_DIR/pastes.log gets one line "MONOTONIC_NS LENGTH" per change of the text, with the
   CLOCK_MONOTONIC time taken first thing in the handler (the latency benchmark reads it).
 - STATE_DIR/keys.log gets one line "MONOTONIC_NS KEY" per key press, timed the same way.
-- STATE_DIR/control is a FIFO of JSON requests, one a line:
+- STATE_DIR/control is a FIFO of JSON requests, one a line (state_report.py keeps these files):
   {"op": "set", "text": "...", "select": [first, last] | null, "token": "..."}
   {"op": "dump", "token": "..."}
   The state file carries the last answered token, so a test knows its request was served.
 """
 
-import json
-import os
 import sys
 import time
 import tkinter as tk
+
+from state_report import ControlFifo, StateReport
 
 MODIFIER_BITS = ((0x1, "Shift"), (0x4, "Control"), (0x8, "Alt"), (0x40, "Super"))
 
 
 class TextTarget:
     def __init__(self, state_dir):
-        self.state_dir = state_dir
-        self.seq = 0
+        self.report = StateReport(state_dir)
         self.keys = []
         self.token = None
         self.root = tk.Tk(className="PastiqE2eTk")
@@ -40,20 +39,10 @@ class TextTarget:
         # Bound on the widget itself so it runs before (and independently of) the class
         # bindings that paste or copy.
         self.text.bind("<KeyPress>", self.on_key, add=True)
-        self.pastes = open(os.path.join(state_dir, "pastes.log"), "a", buffering=1)
-        self.key_log = open(os.path.join(state_dir, "keys.log"), "a", buffering=1)
-        self.open_control()
+        self.control = ControlFifo(state_dir)
+        self.root.createfilehandler(self.control.fd, tk.READABLE, self.on_control)
         self.text.focus_set()
         self.write_state()
-
-    def open_control(self):
-        path = os.path.join(self.state_dir, "control")
-        if not os.path.exists(path):
-            os.mkfifo(path)
-        # O_RDWR keeps the FIFO open with a writer so EOF never spins the handler.
-        self.control_fd = os.open(path, os.O_RDWR | os.O_NONBLOCK)
-        self.control_buffer = b""
-        self.root.createfilehandler(self.control_fd, tk.READABLE, self.on_control)
 
     def on_modified(self, _event=None):
         now = time.monotonic_ns()
@@ -61,7 +50,7 @@ class TextTarget:
             return
         self.text.edit_modified(False)
         content = self.content()
-        self.pastes.write(f"{now} {len(content)}\n")
+        self.report.log_change(now, len(content))
         self.write_state()
 
     def on_key(self, event):
@@ -69,18 +58,12 @@ class TextTarget:
         names = [name for bit, name in MODIFIER_BITS if event.state & bit]
         key = f"{event.keysym}:{'+'.join(names)}"
         self.keys.append(key)
-        self.key_log.write(f"{now} {key}\n")
+        self.report.log_key(now, key)
         self.write_state()
 
     def on_control(self, _fd, _mask):
-        try:
-            self.control_buffer += os.read(self.control_fd, 65536)
-        except BlockingIOError:
-            return
-        *lines, self.control_buffer = self.control_buffer.split(b"\n")
-        for line in lines:
-            if line.strip():
-                self.serve(json.loads(line))
+        for request in self.control.requests():
+            self.serve(request)
 
     def serve(self, request):
         if request["op"] == "set":
@@ -102,12 +85,7 @@ class TextTarget:
         return self.text.get("1.0", "end - 1 chars")
 
     def write_state(self):
-        self.seq += 1
-        state = {"seq": self.seq, "text": self.content(), "keys": self.keys, "token": self.token}
-        path = os.path.join(self.state_dir, "state.json")
-        with open(path + ".tmp", "w", encoding="utf-8") as out:
-            json.dump(state, out)
-        os.replace(path + ".tmp", path)
+        self.report.write(text=self.content(), keys=self.keys, token=self.token)
 
 
 def main():
