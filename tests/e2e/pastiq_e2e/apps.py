@@ -6,6 +6,7 @@ import os
 import signal
 import sys
 
+from . import programs
 from .waiting import wait_until
 
 APPS_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "apps")
@@ -16,10 +17,20 @@ MODIFIER_KEYSYMS = {
 }
 
 
+def end_app(desktop, process, timeout=5):
+    """Ends an application with SIGTERM, as a session ending would, and forgets it."""
+    if process.poll() is None:
+        process.terminate()
+        process.wait(timeout=timeout)
+    desktop.forget(process)
+
+
 class TkText:
     """The Tk text widget of apps/tk_text.py; its state file is re-read on every query."""
 
     TITLE = "Pastiq e2e Tk text"
+    SCRIPT = "tk_text.py"
+    PYTHON = sys.executable
 
     def __init__(self, desktop, keyboard, name="tk"):
         self.desktop = desktop
@@ -27,18 +38,15 @@ class TkText:
         self.dir = desktop.path(name)
         os.makedirs(self.dir, exist_ok=True)
         self.process = desktop.spawn(
-            [sys.executable, os.path.join(APPS_DIR, "tk_text.py"), self.dir], log_name=f"{name}.log"
+            [self.PYTHON, os.path.join(APPS_DIR, self.SCRIPT), self.dir], log_name=f"{name}.log"
         )
-        wait_until(self.state, timeout=10, what="the Tk application to start")
+        wait_until(self.state, timeout=10, what=f"{self.SCRIPT} to start")
         self.window = wait_until(
-            lambda: keyboard.find_window(self.TITLE), timeout=10, what="the Tk window to map"
+            lambda: keyboard.find_window(self.TITLE), timeout=10, what=f"{self.TITLE!r} to map"
         )
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            self.process.wait(timeout=5)
-        self.desktop.forget(self.process)
+        end_app(self.desktop, self.process)
 
     # -------------------------------------------------------------------------------- reading
     def state(self):
@@ -89,6 +97,23 @@ class TkText:
             timeout=5,
             what=f"the Tk application to serve {request['op']}",
         )
+
+
+class QtText(TkText):
+    """The QPlainTextEdit of apps/qt_text.py, which speaks tk_text.py's protocol."""
+
+    TITLE = "Pastiq e2e Qt text"
+    SCRIPT = "qt_text.py"
+    # PyQt6 is Debian's, installed for the system interpreter only.
+    PYTHON = programs.SYSTEM_PYTHON
+
+    def __init__(self, desktop, keyboard, name="qt"):
+        super().__init__(desktop, keyboard, name)
+
+    def describe(self):
+        """What the field saw, for a failure message."""
+        state = self.state()
+        return f"Qt saw {state['keys'].count('Ctrl+V')} Ctrl+V and pasted {state['pasted']}"
 
 
 class YadDialog:
