@@ -137,7 +137,10 @@ void Application::toggleSessionSoon() {
 void Application::publishControl() {
     if (!control_) {
         ControlActions actions{
-            [this] { sessionController_->startSession(false); },
+            [this] {
+                sessionController_->startSession(false);
+                return sessionController_->startRefusal().value_or(std::string());
+            },
             [this] { sessionController_->endSession(true); },
             [this] { toggleSessionSoon(); },
             [this] { return sessionStatusJson(sessionController_->session().get()); },

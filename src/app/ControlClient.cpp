@@ -31,6 +31,16 @@ bool meansNotRunning(QDBusError::ErrorType type) {
            type == QDBusError::UnknownObject || type == QDBusError::UnknownInterface;
 }
 
+// A Pastiq that refused to start a session answers with the reason.
+int reportStartRefusal(const QDBusMessage& reply, std::ostream& err) {
+    const QList<QVariant> arguments = reply.arguments();
+    if (arguments.isEmpty() || arguments.front().toString().isEmpty()) {
+        return 0;
+    }
+    err << "pastiq: " << arguments.front().toString().toStdString() << "\n";
+    return 1;
+}
+
 }  // namespace
 
 ControlClient::ControlClient(QDBusConnection bus) : bus_(std::move(bus)) {}
@@ -52,6 +62,9 @@ int ControlClient::run(DesktopCommand command, std::ostream& out, std::ostream& 
             err << "pastiq: " << error.message().toStdString() << "\n";
         }
         return 1;
+    }
+    if (command == DesktopCommand::start) {
+        return reportStartRefusal(reply, err);
     }
     if (command == DesktopCommand::status) {
         const QList<QVariant> arguments = reply.arguments();

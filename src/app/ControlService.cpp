@@ -72,8 +72,8 @@ void ControlService::reclaimWhenReleased() {
     releaseWatcher_.setWatchedServices({QString::fromLatin1(kAppId)});
 }
 
-void ControlService::Start() {
-    actions_.start();
+QString ControlService::Start() {
+    return QString::fromStdString(actions_.start());
 }
 
 void ControlService::End() {

@@ -11,7 +11,9 @@ namespace pastiq {
 
 // What the control methods do in the running program.
 struct ControlActions {
-    std::function<void()> start;   // as the tray menu's Start Session: from the clipboard
+    // As the tray menu's Start Session, from the clipboard; returns why nothing started, or an
+    // empty text when a session started.
+    std::function<std::string()> start;
     std::function<void()> end;     // ends the session, clipboard cleared
     std::function<void()> toggle;  // as the hot key: ends, or starts from the selection
     std::function<std::string()> status;
@@ -40,7 +42,8 @@ class ControlService final : public QObject {
   public Q_SLOTS:
     // The bus's method names, which key bindings and panels call; D-Bus spells them CamelCase.
     // NOLINTBEGIN(readability-identifier-naming)
-    Q_SCRIPTABLE void Start();
+    // Empty when a session started, else the reason it did not (a copy too large to queue).
+    Q_SCRIPTABLE QString Start();
     Q_SCRIPTABLE void End();
     Q_SCRIPTABLE void Toggle();
     Q_SCRIPTABLE QString Status();

@@ -25,7 +25,7 @@ class NoDisplayPorts final : public Pasteboard,
                              public SelectionProbe {
   public:
     [[nodiscard]] std::int64_t changeCount() const override { return 0; }
-    [[nodiscard]] std::optional<std::string> readText() override { return std::nullopt; }
+    [[nodiscard]] ClipboardText readText() override { return {}; }
     void writeText(const std::string& text) override;
     void clear() override {}
 

@@ -28,4 +28,8 @@ std::function<void(std::function<void()>)> QtScheduler::mainThreadPost() {
     };
 }
 
+Delay QtScheduler::now() const {
+    return std::chrono::duration_cast<Delay>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
 }  // namespace pastiq

@@ -17,6 +17,7 @@ class QtScheduler final : public Scheduler {
 
     WorkItem runAfter(Delay delay, std::function<void()> work) override;
     void runSoon(std::function<void()> work) override;
+    [[nodiscard]] Delay now() const override;
 
     // A hand-off to the main thread that other threads may call. It must not be used after the
     // scheduler is destroyed.

@@ -1,6 +1,5 @@
 #include "engine/PasteboardWatcher.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace pastiq {
@@ -9,32 +8,38 @@ PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboar
                                      Scheduler& scheduler)
     : pasteboard_(std::move(pasteboard)), scheduler_(scheduler) {}
 
-void PasteboardWatcher::waitForChange(std::int64_t start, Completion completion) {
-    if (pasteboard_->hasForeignTextSince(start)) {
-        completion(true);
+void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completion) {
+    const Delay deadline = scheduler_.now() + kTimeout;
+    if (auto copy = pasteboard_->foreignCopySince(start)) {
+        completion(std::move(copy));
         return;
     }
-    const auto attempts = std::max<std::int64_t>(1, kTimeout / kPollInterval);
-    schedulePoll(start, attempts, std::move(completion));
+    schedulePoll(start, deadline, std::move(completion));
 }
 
-void PasteboardWatcher::schedulePoll(std::int64_t start, std::int64_t attemptsLeft,
-                                     Completion completion) {
-    std::weak_ptr<PasteboardWatcher> weakSelf = weak_from_this();
-    scheduler_.runAfter(kPollInterval, [weakSelf, start, attemptsLeft,
-                                        completion = std::move(completion)]() mutable {
-        auto self = weakSelf.lock();
-        if (!self) {
-            return;
-        }
-        if (self->pasteboard_->hasForeignTextSince(start)) {
-            completion(true);
-        } else if (attemptsLeft <= 1) {
-            completion(false);
-        } else {
-            self->schedulePoll(start, attemptsLeft - 1, std::move(completion));
-        }
+void PasteboardWatcher::waitForChange(std::int64_t start, Completion completion) {
+    waitForCopy(start, [completion = std::move(completion)](std::optional<ClipboardText> copy) {
+        completion(copy.has_value());
     });
+}
+
+void PasteboardWatcher::schedulePoll(std::int64_t start, Delay deadline,
+                                     CopyCompletion completion) {
+    std::weak_ptr<PasteboardWatcher> weakSelf = weak_from_this();
+    scheduler_.runAfter(kPollInterval,
+                        [weakSelf, start, deadline, completion = std::move(completion)]() mutable {
+                            auto self = weakSelf.lock();
+                            if (!self) {
+                                return;
+                            }
+                            if (auto copy = self->pasteboard_->foreignCopySince(start)) {
+                                completion(std::move(copy));
+                            } else if (self->scheduler_.now() >= deadline) {
+                                completion(std::nullopt);
+                            } else {
+                                self->schedulePoll(start, deadline, std::move(completion));
+                            }
+                        });
 }
 
 }  // namespace pastiq

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/PasteboardWriter.h"
 #include "engine/ports/Scheduler.h"
@@ -10,10 +11,14 @@
 namespace pastiq {
 
 // Waits, without blocking the main loop, for another application to put text on the clipboard:
-// a check at once, then a poll every 20 ms for up to 1 s. Polls hold the watcher weakly, so
-// they stop when its owner goes away.
+// a check at once, then a poll every 20 ms until 1 s has passed on the scheduler's clock, so
+// reads that block (an owner that is slow to answer) shorten the wait instead of stretching
+// it. Polls hold the watcher weakly, so they stop when its owner goes away.
 class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher> {
   public:
+    // The copy as read by the check that found it (see PasteboardWriter::foreignCopySince),
+    // or nothing when none came in time.
+    using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
     using Completion = std::function<void(bool changed)>;
 
     static constexpr Delay kPollInterval{20};
@@ -21,12 +26,12 @@ class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher>
 
     PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboard, Scheduler& scheduler);
 
-    // `changed` is true once the change count differs from `start` and the clipboard holds
-    // non-empty text that Pastiq did not write itself.
+    void waitForCopy(std::int64_t start, CopyCompletion completion);
+    // The same wait, for callers that only need to know whether a copy came.
     void waitForChange(std::int64_t start, Completion completion);
 
   private:
-    void schedulePoll(std::int64_t start, std::int64_t attemptsLeft, Completion completion);
+    void schedulePoll(std::int64_t start, Delay deadline, CopyCompletion completion);
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     Scheduler& scheduler_;

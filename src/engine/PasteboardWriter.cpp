@@ -14,28 +14,32 @@ void PasteboardWriter::clear() {
     ownChangeCount_ = pasteboard_.changeCount();
 }
 
-std::string PasteboardWriter::readTextOrEmpty() {
-    return pasteboard_.readText().value_or("");
-}
-
 bool PasteboardWriter::holdsOwnContent() {
     if (!ownChangeCount_) {
         return false;
     }
-    if (pasteboard_.changeCount() == *ownChangeCount_) {
-        return true;
-    }
-    // Clipboard managers take over the clipboard with the same text right after a write;
-    // that is still Pastiq's item, not the user's copy.
-    return lastWrittenText_ && pasteboard_.readText() == lastWrittenText_;
+    return pasteboard_.changeCount() == *ownChangeCount_ || isOwnWrite(pasteboard_.readText());
 }
 
-bool PasteboardWriter::hasForeignTextSince(std::int64_t start) {
-    if (pasteboard_.changeCount() == start) {
-        return false;
+std::optional<ClipboardText> PasteboardWriter::foreignCopySince(std::int64_t start) {
+    const std::int64_t now = pasteboard_.changeCount();
+    if (now == start || (ownChangeCount_ && now == *ownChangeCount_)) {
+        return std::nullopt;
     }
-    const auto text = pasteboard_.readText();
-    return text && !text->empty() && !holdsOwnContent();
+    ClipboardText copy = pasteboard_.readText();
+    if (copy.isTooLarge()) {
+        return copy;
+    }
+    if (!copy.text || copy.text->empty() || (ownChangeCount_ && isOwnWrite(copy))) {
+        return std::nullopt;
+    }
+    return copy;
+}
+
+// Clipboard managers take over the clipboard with the same text right after a write; that is
+// still Pastiq's item, not the user's copy.
+bool PasteboardWriter::isOwnWrite(const ClipboardText& copy) const {
+    return lastWrittenText_ && copy.text == lastWrittenText_;
 }
 
 }  // namespace pastiq

@@ -20,15 +20,19 @@ class PasteboardWriter {
     void clear();
 
     [[nodiscard]] std::int64_t changeCount() const { return pasteboard_.changeCount(); }
-    // The plain text, or empty text when there is none.
-    [[nodiscard]] std::string readTextOrEmpty();
+    // What the clipboard holds now.
+    [[nodiscard]] ClipboardText read() { return pasteboard_.readText(); }
     // True when the clipboard still holds Pastiq's last write: nobody has changed it since, or
     // the text on it is exactly what Pastiq last wrote.
     [[nodiscard]] bool holdsOwnContent();
-    // True when someone other than Pastiq put non-empty text on the clipboard after `start`.
-    [[nodiscard]] bool hasForeignTextSince(std::int64_t start);
+    // The copy someone other than Pastiq made after `start`: non-empty text, or a text too
+    // large to read. Found with one read, and that read is what the caller gets, so the text
+    // checked is the text used. Nothing while the clipboard holds no such copy.
+    [[nodiscard]] std::optional<ClipboardText> foreignCopySince(std::int64_t start);
 
   private:
+    [[nodiscard]] bool isOwnWrite(const ClipboardText& copy) const;
+
     Pasteboard& pasteboard_;
     std::optional<std::int64_t> ownChangeCount_;
     std::optional<std::string> lastWrittenText_;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/CopySize.h"
 #include "engine/ModifierReleaseWaiter.h"
 #include "engine/PasteboardWatcher.h"
 #include "engine/PasteboardWriter.h"
@@ -74,7 +75,7 @@ void SessionController::startSession(bool captureSelection) {
         return;
     }
     if (!captureSelection) {
-        startFromText(pasteboard_->readTextOrEmpty());
+        startFromCopy(pasteboard_->read());
         return;
     }
     isStarting_ = true;
@@ -90,7 +91,25 @@ void SessionController::finishHotkeyStart(bool copied) {
     isStarting_ = false;
     ports_.log.info(LogCategory::session, std::string("Hotkey start — copied a fresh selection: ") +
                                               (copied ? "1" : "0"));
-    startFromText(copied ? pasteboard_->readTextOrEmpty() : std::string());
+    startFromCopy(copied ? pasteboard_->read() : ClipboardText{});
+}
+
+void SessionController::startFromCopy(const ClipboardText& copy) {
+    startRefusal_ = refusalOfTooLarge(copy);
+    if (!startRefusal_) {
+        startFromText(copy.text.value_or(std::string()));
+    }
+}
+
+std::optional<std::string> SessionController::refusalOfTooLarge(const ClipboardText& copy) {
+    const auto reason = whyTooLargeToQueue(copy);
+    if (!reason) {
+        return std::nullopt;
+    }
+    std::string refusal = std::string(kCopyTooLargeMessage) + ": " + *reason;
+    ports_.log.error(LogCategory::session, refusal);
+    showStatus(kCopyTooLargeMessage);
+    return refusal;
 }
 
 void SessionController::startFromText(const std::string& text) {
@@ -242,21 +261,22 @@ void SessionController::copyDuringSession() {
     }
     const std::weak_ptr<SessionController> weakSelf = weak_from_this();
     const std::weak_ptr<PasteSession> weakSession = session_;
-    pasteboardWatcher_->waitForChange(pasteboard_->changeCount(),
-                                      [weakSelf, weakSession](bool changed) {
-                                          if (auto self = weakSelf.lock()) {
-                                              self->reloadFromCopy(changed, weakSession);
-                                          }
-                                      });
+    pasteboardWatcher_->waitForCopy(pasteboard_->changeCount(),
+                                    [weakSelf, weakSession](std::optional<ClipboardText> copy) {
+                                        if (auto self = weakSelf.lock()) {
+                                            self->reloadFromCopy(copy, weakSession);
+                                        }
+                                    });
 }
 
-void SessionController::reloadFromCopy(bool changed,
+// The copy's text as the watcher read it: the text checked is the text parsed.
+void SessionController::reloadFromCopy(const std::optional<ClipboardText>& copy,
                                        const std::weak_ptr<PasteSession>& weakSession) {
     const auto session = weakSession.lock();
-    if (!changed || !session || !isCurrent(session)) {
+    if (!copy || !session || !isCurrent(session) || refusalOfTooLarge(*copy)) {
         return;
     }
-    auto parsed = ClipboardParser::parse(pasteboard_->readTextOrEmpty());
+    auto parsed = ClipboardParser::parse(copy->text.value_or(std::string()));
     if (!parsed || parsed->items.empty()) {
         return;
     }
@@ -298,6 +318,7 @@ void SessionController::setSession(std::shared_ptr<PasteSession> session) {
 void SessionController::setStatusMessage(std::optional<std::string> message) {
     statusMessageWillChange_.emit();
     statusMessage_ = std::move(message);
+    ports_.overlay.showNotice(statusMessage_);
     statusMessageDidChange_.emit();
 }
 

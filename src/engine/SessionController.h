@@ -31,6 +31,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
 
     void startSession(bool captureSelection);
     void startFromText(const std::string& text);
+    // A copy too large to queue starts nothing: a running session goes on untouched.
+    void startFromCopy(const ClipboardText& copy);
     void endSession(bool clearPasteboard);
     void pasteNext();
     void stepBackward();
@@ -40,6 +42,9 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
     [[nodiscard]] bool isStarting() const { return isStarting_; }
+    // Why the latest start from a copy started nothing ("Copy too large to queue: ..."); nothing
+    // when it started a session.
+    [[nodiscard]] const std::optional<std::string>& startRefusal() const { return startRefusal_; }
     [[nodiscard]] PasteEventTap& eventTap() { return *eventTap_; }
 
     // Published values: willChange before the store, didChange after it.
@@ -65,7 +70,11 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
     void writeCurrentItem(const PasteSession& session);
     void writeItemChangedByUser(const PasteSession& session);
-    void reloadFromCopy(bool changed, const std::weak_ptr<PasteSession>& weakSession);
+    void reloadFromCopy(const std::optional<ClipboardText>& copy,
+                        const std::weak_ptr<PasteSession>& weakSession);
+    // Why the copy is too large to queue, said in the journal and the status message; nothing
+    // when it may be queued.
+    std::optional<std::string> refusalOfTooLarge(const ClipboardText& copy);
     void finishHotkeyStart(bool copied);
     void showStatus(const std::string& message);
     void clearStatus();
@@ -78,6 +87,7 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     std::unique_ptr<PasteEventTap> eventTap_;
     std::shared_ptr<PasteSession> session_;
     std::optional<std::string> statusMessage_;
+    std::optional<std::string> startRefusal_;
     std::optional<WorkItem> statusMessageReset_;
     std::optional<WorkItem> pendingFinishStep_;
     Subscription nextItemSubscription_;

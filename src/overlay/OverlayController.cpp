@@ -75,9 +75,17 @@ void OverlayController::show(std::shared_ptr<PasteSession> session) {
     auto* view = new OverlayView(std::move(session), std::move(callbacks));
     panel_->setContent(view);
     view_ = view;
+    view->showNotice(notice_);
     panel_->showAt(savedFrame_.value_or(defaultFrameOnPrimaryScreen()));
     panel_->layout()->activate();
     view->scrollToCursorNow();
+}
+
+void OverlayController::showNotice(const std::optional<std::string>& notice) {
+    notice_ = notice;
+    if (view_) {
+        view_->showNotice(notice_);
+    }
 }
 
 void OverlayController::close() {

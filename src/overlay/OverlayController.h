@@ -31,6 +31,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     void show(std::shared_ptr<PasteSession> session) override;
     void close() override;
     void setOnClose(std::function<void()> onClose) override;
+    void showNotice(const std::optional<std::string>& notice) override;
 
     // 300 × 420, 24 px in from the top-right corner of `availableArea` (the primary screen's
     // area without panels); 800 × 600 at the origin stands in when there is no screen.
@@ -49,6 +50,8 @@ class OverlayController final : public QObject, public OverlayPresenter {
     std::unique_ptr<OverlayPanel> panel_;
     QPointer<OverlayView> view_;
     std::optional<QRect> savedFrame_;
+    // Kept for the content built by a later show.
+    std::optional<std::string> notice_;
 };
 
 }  // namespace pastiq

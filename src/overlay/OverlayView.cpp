@@ -55,6 +55,7 @@ OverlayView::OverlayView(std::shared_ptr<PasteSession> session, EditingCallbacks
                               this)),
       emptyState_(hintLabel(QStringLiteral("Nothing queued — press Ctrl+C to copy a list"),
                             OverlayStyle::captionFont(), this)),
+      notice_(hintLabel(QString(), OverlayStyle::captionFont(), this)),
       callbacks_(std::move(callbacks)) {
     setObjectName(QStringLiteral("overlayView"));
     buildLayout();
@@ -83,7 +84,19 @@ void OverlayView::buildLayout() {
     layout->addWidget(emptyState_);
     layout->addWidget(list_, 1);
     layout->addWidget(divider(this));
+    notice_->setObjectName(QStringLiteral("overlayNotice"));
+    notice_->setContentsMargins(12, 6, 12, 0);
+    QPalette noticePalette = notice_->palette();
+    noticePalette.setColor(QPalette::WindowText, OverlayStyle::primaryText());
+    notice_->setPalette(noticePalette);
+    notice_->hide();
+    layout->addWidget(notice_);
     layout->addWidget(buildFooter());
+}
+
+void OverlayView::showNotice(const std::optional<std::string>& notice) {
+    notice_->setText(notice ? QString::fromStdString(*notice) : QString());
+    notice_->setVisible(notice.has_value());
 }
 
 QWidget* OverlayView::buildFooter() {

@@ -38,6 +38,8 @@ class OverlayView final : public QWidget {
     void scrollToCursorNow();
     // Stops showing the session: an open edit is closed without writing.
     void detach();
+    // A status line above the key hints; nothing hides it.
+    void showNotice(const std::optional<std::string>& notice);
 
     // Row handlers.
     void select(const Uuid& id);
@@ -52,6 +54,7 @@ class OverlayView final : public QWidget {
     [[nodiscard]] OverlayHeader* header() const { return header_; }
     [[nodiscard]] QueueListModel* model() const { return model_; }
     [[nodiscard]] QLabel* emptyState() const { return emptyState_; }
+    [[nodiscard]] QLabel* notice() const { return notice_; }
 
   private:
     void buildLayout();
@@ -71,6 +74,7 @@ class OverlayView final : public QWidget {
     OverlayHeader* header_;
     QueueListView* list_;
     QLabel* emptyState_;
+    QLabel* notice_;
     EditingCallbacks callbacks_;
     std::optional<QString> textAcrossReset_;
 };

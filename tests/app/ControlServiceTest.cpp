@@ -73,8 +73,12 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
         GTEST_SKIP() << "dbus-daemon is not installed";
     }
     std::vector<std::string> calls;
+    std::string refusal;
     ControlService service(ControlActions{
-        [&] { calls.emplace_back("start"); },
+        [&] {
+            calls.emplace_back("start");
+            return refusal;
+        },
         [&] { calls.emplace_back("end"); },
         [&] { calls.emplace_back("toggle"); },
         [] { return std::string(R"({"session":null})"); },
@@ -92,6 +96,12 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
         EXPECT_TRUE(result.out.empty());
     }
     EXPECT_EQ(calls, (std::vector<std::string>{"start", "end", "toggle"}));
+
+    // A start that started nothing fails with the reason.
+    refusal = "Copy too large to queue: 110000000 bytes of text, more than 67108864";
+    const ClientResult refused = runClient(client, DesktopCommand::start);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "pastiq: " + refusal + "\n");
 }
 
 TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
@@ -99,7 +109,8 @@ TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
     if (!bus.isRunning()) {
         GTEST_SKIP() << "dbus-daemon is not installed";
     }
-    ControlService service(ControlActions{[] {}, [] {}, [] {}, [] { return std::string(); }});
+    ControlService service(
+        ControlActions{[] { return std::string(); }, [] {}, [] {}, [] { return std::string(); }});
     int losses = 0;
     int regains = 0;
     QObject::connect(&service, &ControlService::nameLost, [&] { ++losses; });

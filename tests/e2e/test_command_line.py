@@ -68,6 +68,13 @@ class FrontEndTest(DesktopTestCase):
         self.assertEqual(self.pastiq.cli("toggle").returncode, 0)
         self.wait_status(lambda s: s is None, what="the second toggle to end the session")
 
+    def test_start_refuses_a_copy_too_large_to_queue_and_says_why(self):
+        self.clipboard.own(b"x" * 110_000_000)
+        result = self.pastiq.cli("start")
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertRegex(result.stderr, r"Copy too large to queue: at least \d+ bytes of text")
+        self.assertIsNone(self.pastiq.status())
+
     def test_end_without_a_session_leaves_the_clipboard_alone(self):
         self.clipboard.set("keep me")
         self.assertEqual(self.pastiq.cli("end").returncode, 0)

@@ -33,8 +33,12 @@ TEST_F(CopyDuringSessionTest, CopyRightAfterTheKeyIsSeenAtTheFirstPoll) {
     fakes.keyTap.pressCtrl(KeyPosition::c);
     fakes.scheduler.runReady();
     fakes.pasteboard.simulateCopy(kNewList);
+    const int readsBefore = fakes.pasteboard.readCount();
     advance(20);
     EXPECT_EQ(queueTexts(), kNew);
+    // One read finds the copy, and that text is the one parsed: a second read could meet
+    // another owner's text.
+    EXPECT_EQ(fakes.pasteboard.readCount() - readsBefore, 1);
 }
 
 struct TimeoutCase {

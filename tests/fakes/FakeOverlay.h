@@ -14,6 +14,7 @@ class FakeOverlay : public OverlayPresenter {
     void show(std::shared_ptr<PasteSession> session) override;
     void close() override;
     void setOnClose(std::function<void()> onClose) override;
+    void showNotice(const std::optional<std::string>& notice) override { notice_ = notice; }
 
     // The user clicks the panel's close button.
     void clickClose();
@@ -23,11 +24,13 @@ class FakeOverlay : public OverlayPresenter {
         return shownSession_;
     }
     [[nodiscard]] int showCount() const { return showCount_; }
+    [[nodiscard]] const std::optional<std::string>& notice() const { return notice_; }
     [[nodiscard]] int closeCount() const { return closeCount_; }
 
   private:
     std::shared_ptr<PasteSession> shownSession_;
     std::function<void()> onClose_;
+    std::optional<std::string> notice_;
     int showCount_ = 0;
     int closeCount_ = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,16 +15,22 @@ namespace pastiq::testing {
 class FakePasteboard : public Pasteboard {
   public:
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
-    [[nodiscard]] std::optional<std::string> readText() override { return text_; }
+    [[nodiscard]] ClipboardText readText() override;
     void writeText(const std::string& text) override;
     void clear() override;
 
     // Another application takes the clipboard; nothing means content without plain text.
     void simulateCopy(std::optional<std::string> text);
+    // Another application copies a text of this size, more than a read takes.
+    void simulateTooLargeCopy(std::uint64_t bytes);
     // A clipboard manager takes ownership with the same content.
     void simulateReannounce() { ++changeCount_; }
 
     [[nodiscard]] const std::optional<std::string>& text() const { return text_; }
+    [[nodiscard]] int readCount() const { return readCount_; }
+
+    // Runs inside every read: a test lets time pass there, as a read of a slow owner blocks.
+    std::function<void()> onRead;
     // Pastiq's own writes; nothing marks a clear.
     [[nodiscard]] const std::vector<std::optional<std::string>>& writeHistory() const {
         return history_;
@@ -32,6 +39,8 @@ class FakePasteboard : public Pasteboard {
   private:
     std::int64_t changeCount_ = 1;
     std::optional<std::string> text_;
+    std::uint64_t tooLargeBytes_ = 0;
+    int readCount_ = 0;
     std::vector<std::optional<std::string>> history_;
 };
 

@@ -24,7 +24,9 @@ class ManualScheduler : public Scheduler {
     // Advances until nothing is pending, or at most `limit`.
     void runUntilIdle(Delay limit = Delay{60'000});
 
-    [[nodiscard]] Delay now() const { return now_; }
+    [[nodiscard]] Delay now() const override { return now_; }
+    // Moves the clock without running anything, as a call that blocks the main thread does.
+    void passTimeBlocked(Delay duration) { now_ += duration; }
     // Steps not yet run and not cancelled.
     [[nodiscard]] std::size_t pendingCount() const;
     [[nodiscard]] std::optional<Delay> nextDueTime() const;

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QLabel>
 #include <QWindow>
 
 #include "OverlayTestSupport.h"
@@ -99,6 +100,19 @@ TEST(OverlayControllerTest, PanelAcceptsTheFocusOnlyWhileEditing) {
     EXPECT_EQ(session->items()[1].text(), "Item 2!");
     EXPECT_FALSE(panel->acceptsFocus());
     EXPECT_TRUE(panel->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
+}
+
+// A refused reload says so on the open panel; a notice given while the panel was being rebuilt
+// is on the new content too, and taking it away hides the line.
+TEST(OverlayControllerTest, ANoticeShowsOnThePanelUntilTakenAway) {
+    OverlayController overlay;
+    overlay.showNotice(std::string("Copy too large to queue"));
+    overlay.show(listSession(2));
+    ASSERT_NE(overlay.view(), nullptr);
+    EXPECT_TRUE(overlay.view()->notice()->isVisible());
+    EXPECT_EQ(overlay.view()->notice()->text(), "Copy too large to queue");
+    overlay.showNotice(std::nullopt);
+    EXPECT_FALSE(overlay.view()->notice()->isVisible());
 }
 
 TEST(OverlayControllerTest, CloseBeforeShowAndEndingSessionsAreHarmless) {

@@ -22,7 +22,7 @@ class X11ClipboardTest : public X11Test {
     // Writes and waits until the write took effect: a read queues behind it.
     void write(const std::string& text) {
         platform->pasteboard().writeText(text);
-        ASSERT_EQ(platform->pasteboard().readText(), text);
+        ASSERT_EQ(platform->pasteboard().readText().text, text);
     }
 
     // Makes another application (xclip) own the clipboard with these bytes.
@@ -144,7 +144,7 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
     EXPECT_EQ(client->convertClipboard(utf8, presses[0].time - 1).value_or(Converted{}).bytes,
               "before");
     EXPECT_EQ(client->convertClipboard(utf8).value_or(Converted{}).bytes, "third");
-    EXPECT_EQ(platform->pasteboard().readText(), "third");
+    EXPECT_EQ(platform->pasteboard().readText().text, "third");
 }
 
 TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipboard) {
@@ -167,20 +167,20 @@ TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipb
     ASSERT_TRUE(client->nextPressOf("AB04"));
     EXPECT_EQ(client->convertClipboard(client->atom("UTF8_STRING")).value_or(Converted{}).bytes,
               "pasted");
-    EXPECT_EQ(platform->pasteboard().readText(), "pasted");
+    EXPECT_EQ(platform->pasteboard().readText().text, "pasted");
 }
 
 TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
     write("gone");
     platform->pasteboard().clear();
-    ASSERT_EQ(platform->pasteboard().readText(), std::nullopt);
+    ASSERT_EQ(platform->pasteboard().readText().text, std::nullopt);
     for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8"}) {
         EXPECT_FALSE(client->convertClipboard(client->atom(target))) << target;
     }
     const auto targets = client->convertClipboard(client->atom("TARGETS"));
     ASSERT_TRUE(targets);
     EXPECT_EQ(atomNames(targets->bytes), "TARGETS TIMESTAMP ");
-    EXPECT_EQ(platform->pasteboard().readText(), std::nullopt);
+    EXPECT_EQ(platform->pasteboard().readText().text, std::nullopt);
 }
 
 TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
@@ -191,7 +191,7 @@ TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
     pasteboard.clear();
     EXPECT_EQ(pasteboard.changeCount(), start + 2);
     // By now the server has reported both ownership changes to the X11 thread.
-    EXPECT_EQ(pasteboard.readText(), std::nullopt);
+    EXPECT_EQ(pasteboard.readText().text, std::nullopt);
     main.runFor(100ms);
     EXPECT_EQ(pasteboard.changeCount(), start + 2);
 
@@ -215,10 +215,20 @@ TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         ownByXclip(testCase.bytes, testCase.target);
-        EXPECT_EQ(platform->pasteboard().readText(), testCase.expected);
+        EXPECT_EQ(platform->pasteboard().readText().text, testCase.expected);
     }
     ownByXclip("", "image/png");
-    EXPECT_EQ(platform->pasteboard().readText(), std::nullopt);
+    EXPECT_EQ(platform->pasteboard().readText().text, std::nullopt);
+}
+
+// A copy Pastiq would not queue is not fetched: its owner announces the size, and that is all
+// that is read.
+TEST_F(X11ClipboardTest, ATextOverTheReadLimitIsReportedByItsSize) {
+    const std::size_t size = Pasteboard::kReadLimit + 1;
+    ownByXclip(std::string(size, 'x'));
+    const ClipboardText read = platform->pasteboard().readText();
+    EXPECT_EQ(read.text, std::nullopt);
+    EXPECT_EQ(read.tooLargeBytes, size);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ using X11EventFloodTest = X11Test;
 // grabbed after the session ended.
 TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpReleasingTheGrabs) {
     platform->pasteboard().writeText("item");
-    ASSERT_EQ(platform->pasteboard().readText(), "item");
+    ASSERT_EQ(platform->pasteboard().readText().text, "item");
     const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
         client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")), nullptr));
     ASSERT_TRUE(owner && owner->owner != XCB_NONE);

@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace pastiq {
 
@@ -15,6 +17,9 @@ class OverlayPresenter {
     virtual void close() = 0;
     // Runs when the user clicks the panel's close button.
     virtual void setOnClose(std::function<void()> onClose) = 0;
+    // A short status ("Copy too large to queue") shown on the panel while it is open, until
+    // replaced or taken away with nothing.
+    virtual void showNotice(const std::optional<std::string>& notice) = 0;
 };
 
 }  // namespace pastiq

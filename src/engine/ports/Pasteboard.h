@@ -1,10 +1,24 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "model/QueueLimits.h"
+
 namespace pastiq {
+
+// What a read of the clipboard found.
+struct ClipboardText {
+    // The text; nothing when the clipboard holds none, or more than a read takes.
+    std::optional<std::string> text;
+    // For a text over the read limit: its size in bytes as far as its owner told it, else 0.
+    std::uint64_t tooLargeBytes = 0;
+
+    [[nodiscard]] bool isTooLarge() const { return tooLargeBytes > 0; }
+    friend bool operator==(const ClipboardText&, const ClipboardText&) = default;
+};
 
 // The system clipboard, plain text only.
 class Pasteboard {
@@ -13,8 +27,11 @@ class Pasteboard {
     // Advances whenever the clipboard's owner changes, Pastiq's own writes included. A write
     // made through this port advances it before the call returns.
     [[nodiscard]] virtual std::int64_t changeCount() const = 0;
-    // The current plain text, or nothing when the clipboard holds none.
-    [[nodiscard]] virtual std::optional<std::string> readText() = 0;
+    // A read never takes more text than this: a copy Pastiq would not queue is not fetched.
+    static constexpr std::size_t kReadLimit = QueueLimits::maxTextBytes;
+
+    // The current plain text, or what kept it from being read.
+    [[nodiscard]] virtual ClipboardText readText() = 0;
     // Replaces the whole content with this text.
     virtual void writeText(const std::string& text) = 0;
     // Removes every content; a later paste inserts nothing.

@@ -27,6 +27,9 @@ class Scheduler {
     virtual WorkItem runAfter(Delay delay, std::function<void()> work) = 0;
     // Runs the work on the next turn of the main loop.
     virtual void runSoon(std::function<void()> work) = 0;
+    // The main loop's clock, from an arbitrary start: waits that also make calls which can
+    // block (clipboard reads) end by this time, not by a count of attempts.
+    [[nodiscard]] virtual Delay now() const = 0;
 };
 
 }  // namespace pastiq

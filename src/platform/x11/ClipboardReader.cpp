@@ -1,19 +1,24 @@
 #include "platform/x11/ClipboardReader.h"
 
-#include <cstdint>
+#include <cstring>
 
 #include "platform/x11/Latin1.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 
 namespace pastiq::x11 {
+namespace {
 
-ClipboardReader::ClipboardReader(XConnection& connection, TimerQueue& timers)
-    : connection_(connection), timers_(timers) {}
+constexpr std::uint32_t kPieceWords = (std::uint32_t{1} << 20) / 4;
+
+}  // namespace
+
+ClipboardReader::ClipboardReader(XConnection& connection, TimerQueue& timers, std::size_t maxBytes)
+    : connection_(connection), timers_(timers), maxBytes_(maxBytes) {}
 
 void ClipboardReader::read(Answer answer) {
-    finish(std::nullopt);
-    const auto timer = timers_.schedule(kReadBound, [this] { finish(std::nullopt); });
+    finish({});
+    const auto timer = timers_.schedule(kReadBound, [this] { finish({}); });
     active_ = Read{std::move(answer), XCB_NONE, XCB_NONE, false, {}, timer};
     convert(connection_.atoms().utf8String);
 }
@@ -21,8 +26,7 @@ void ClipboardReader::read(Answer answer) {
 void ClipboardReader::convert(xcb_atom_t target) {
     active_->target = target;
     // The property may hold a leftover of an abandoned read.
-    xcb_delete_property(connection_.get(), connection_.window(),
-                        connection_.atoms().transferProperty);
+    deleteProperty();
     xcb_convert_selection(connection_.get(), connection_.window(), connection_.atoms().clipboard,
                           target, connection_.atoms().transferProperty, XCB_CURRENT_TIME);
     xcb_flush(connection_.get());
@@ -39,19 +43,38 @@ void ClipboardReader::handleSelectionNotify(const xcb_selection_notify_event_t& 
         if (active_->target == connection_.atoms().utf8String) {
             convert(XCB_ATOM_STRING);
         } else {
-            finish(std::nullopt);
+            finish({});
         }
         return;
     }
-    auto chunk = takeProperty();
+    auto chunk = readProperty(maxBytes_);
     if (!chunk) {
-        finish(std::nullopt);
-    } else if (chunk->type == connection_.atoms().incr) {
-        // Deleting the INCR property (done by taking it) asks the owner for the first chunk.
-        active_->isIncremental = true;
+        finish({});
+    } else if (chunk->type == connection_.atoms().incr && chunk->fits()) {
+        startIncremental(*chunk);
+    } else if (!chunk->fits()) {
+        deleteProperty();
+        finishTooLarge(chunk->size);
     } else {
-        finish(decode(chunk->type, std::move(chunk->bytes)));
+        deleteProperty();
+        finish({decode(chunk->type, std::move(chunk->bytes))});
     }
+}
+
+// The announcement holds a lower bound of the size. Deleting it asks the owner for the first
+// chunk, so a text known to be too large is never asked for.
+void ClipboardReader::startIncremental(const Chunk& announcement) {
+    std::uint32_t lowerBound = 0;
+    if (announcement.bytes.size() >= sizeof lowerBound) {
+        std::memcpy(&lowerBound, announcement.bytes.data(), sizeof lowerBound);
+    }
+    if (lowerBound > maxBytes_) {
+        finishTooLarge(lowerBound);
+        return;
+    }
+    active_->isIncremental = true;
+    deleteProperty();
+    xcb_flush(connection_.get());
 }
 
 bool ClipboardReader::handlePropertyNotify(const xcb_property_notify_event_t& event) {
@@ -63,31 +86,53 @@ bool ClipboardReader::handlePropertyNotify(const xcb_property_notify_event_t& ev
     if (!active_ || !active_->isIncremental || event.state != XCB_PROPERTY_NEW_VALUE) {
         return true;
     }
-    auto chunk = takeProperty();
+    auto chunk = readProperty(maxBytes_ - active_->received.size());
     if (!chunk) {
-        finish(std::nullopt);
+        finish({});
+    } else if (!chunk->fits()) {
+        // Not deleted: the owner stops sending.
+        finishTooLarge(active_->received.size() + chunk->size);
     } else if (chunk->bytes.empty()) {
-        finish(decode(active_->type, std::move(active_->received)));
+        deleteProperty();
+        finish({decode(active_->type, std::move(active_->received))});
     } else {
+        deleteProperty();
         active_->type = chunk->type;
         active_->received += chunk->bytes;
     }
+    xcb_flush(connection_.get());
     return true;
 }
 
-std::optional<ClipboardReader::Chunk> ClipboardReader::takeProperty() {
+std::optional<ClipboardReader::Chunk> ClipboardReader::readProperty(std::size_t room) {
     xcb_connection_t* c = connection_.get();
-    const auto reply = fetchReply<xcb_get_property_reply_t>(
-        c,
-        xcb_get_property(c, 1, connection_.window(), connection_.atoms().transferProperty,
-                         XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-        xcb_get_property_reply);
-    if (!reply) {
-        return std::nullopt;
+    Chunk chunk;
+    for (std::uint32_t offsetWords = 0;; offsetWords += kPieceWords) {
+        const auto reply = fetchReply<xcb_get_property_reply_t>(
+            c,
+            xcb_get_property(c, 0, connection_.window(), connection_.atoms().transferProperty,
+                             XCB_GET_PROPERTY_TYPE_ANY, offsetWords, kPieceWords),
+            xcb_get_property_reply);
+        if (!reply) {
+            return std::nullopt;
+        }
+        const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+        chunk.type = reply->type;
+        chunk.size = chunk.bytes.size() + length + reply->bytes_after;
+        if (chunk.size > room) {
+            chunk.bytes.clear();
+            return chunk;
+        }
+        chunk.bytes.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+        if (reply->bytes_after == 0) {
+            return chunk;
+        }
     }
-    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
-    return Chunk{reply->type, std::string(bytes, length)};
+}
+
+void ClipboardReader::deleteProperty() {
+    xcb_delete_property(connection_.get(), connection_.window(),
+                        connection_.atoms().transferProperty);
 }
 
 std::optional<std::string> ClipboardReader::decode(xcb_atom_t type, std::string bytes) const {
@@ -100,7 +145,11 @@ std::optional<std::string> ClipboardReader::decode(xcb_atom_t type, std::string 
     return std::nullopt;
 }
 
-void ClipboardReader::finish(std::optional<std::string> text) {
+void ClipboardReader::finishTooLarge(std::uint64_t bytes) {
+    finish({std::nullopt, bytes});
+}
+
+void ClipboardReader::finish(ClipboardText text) {
     if (!active_) {
         return;
     }

@@ -3,10 +3,13 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "engine/ports/Pasteboard.h"
 #include "platform/x11/TimerQueue.h"
 
 namespace pastiq::x11 {
@@ -14,13 +17,15 @@ namespace pastiq::x11 {
 class XConnection;
 
 // Reads another application's clipboard text on the X11 thread: UTF8_STRING, else STRING,
-// received whole or in INCR chunks, within a bounded time.
+// received whole or in INCR chunks, within a bounded time and up to a bounded size. A text over
+// the size is not fetched further: it is answered with its size as far as the owner told it.
 class ClipboardReader {
   public:
-    using Answer = std::function<void(std::optional<std::string>)>;
+    using Answer = std::function<void(ClipboardText)>;
     static constexpr std::chrono::milliseconds kReadBound{450};
 
-    ClipboardReader(XConnection& connection, TimerQueue& timers);
+    ClipboardReader(XConnection& connection, TimerQueue& timers,
+                    std::size_t maxBytes = Pasteboard::kReadLimit);
     ClipboardReader(const ClipboardReader&) = delete;
     ClipboardReader& operator=(const ClipboardReader&) = delete;
 
@@ -38,19 +43,27 @@ class ClipboardReader {
         std::string received;
         TimerQueue::Id timer = 0;
     };
+    // The transfer property's value, or its size alone when it does not fit.
+    struct Chunk {
+        xcb_atom_t type = XCB_NONE;
+        std::string bytes;
+        std::uint64_t size = 0;
+        [[nodiscard]] bool fits() const { return bytes.size() == size; }
+    };
 
     void convert(xcb_atom_t target);
-    // Reads and deletes the transfer property; nothing when it could not be read.
-    struct Chunk {
-        xcb_atom_t type;
-        std::string bytes;
-    };
-    std::optional<Chunk> takeProperty();
-    void finish(std::optional<std::string> text);
+    void startIncremental(const Chunk& announcement);
+    // Reads the transfer property in pieces of at most 1 MiB, stopping once it is known to hold
+    // more than `room` bytes; nothing when it could not be read. The property is left in place.
+    [[nodiscard]] std::optional<Chunk> readProperty(std::size_t room);
+    void deleteProperty();
+    void finish(ClipboardText text);
+    void finishTooLarge(std::uint64_t bytes);
     [[nodiscard]] std::optional<std::string> decode(xcb_atom_t type, std::string bytes) const;
 
     XConnection& connection_;
     TimerQueue& timers_;
+    std::size_t maxBytes_;
     std::optional<Read> active_;
 };
 

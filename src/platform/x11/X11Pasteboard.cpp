@@ -20,18 +20,18 @@ X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop, Clipboar
       flow_(flow),
       judgedKey_(judgedKey) {}
 
-std::optional<std::string> X11Pasteboard::readText() {
-    using Text = std::optional<std::string>;
+ClipboardText X11Pasteboard::readText() {
     // Queued behind earlier writes, so Pastiq reads back what it wrote last.
-    const auto text = askXThread<Text>(loop_, kReadBound, [this](std::function<void(Text)> answer) {
-        if (!owner_.owns()) {
-            reader_.read(std::move(answer));
-            return;
-        }
-        const auto own = owner_.currentText();
-        answer(own ? Text(*own) : std::nullopt);
-    });
-    return text.value_or(std::nullopt);
+    const auto text = askXThread<ClipboardText>(
+        loop_, kReadBound, [this](std::function<void(ClipboardText)> answer) {
+            if (!owner_.owns()) {
+                reader_.read(std::move(answer));
+                return;
+            }
+            const auto own = owner_.currentText();
+            answer({own ? std::optional<std::string>(*own) : std::nullopt});
+        });
+    return text.value_or(ClipboardText{});
 }
 
 void X11Pasteboard::writeText(const std::string& text) {

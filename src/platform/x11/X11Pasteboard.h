@@ -33,7 +33,7 @@ class X11Pasteboard final : public Pasteboard {
 
     // Main thread (changeCount: any thread).
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }
-    [[nodiscard]] std::optional<std::string> readText() override;
+    [[nodiscard]] ClipboardText readText() override;
     void writeText(const std::string& text) override;
     void clear() override;
 

@@ -2,7 +2,7 @@
 
 import subprocess
 
-from .waiting import wait_for_value
+from .waiting import wait_for_value, wait_until
 
 
 class Clipboard:
@@ -12,16 +12,27 @@ class Clipboard:
 
     def set(self, text):
         """Makes an xclip process own CLIPBOARD with text; it serves requests until replaced."""
+        self.own(text.encode("utf-8"))
+        wait_for_value(self.text, text, timeout=5, what="the clipboard to hold the new text")
+
+    def own(self, data):
+        """Makes an xclip process own CLIPBOARD with these bytes, without reading them back."""
         self._drop_owner()
         owner = self.desktop.spawn(
             ["xclip", "-selection", "clipboard", "-target", "UTF8_STRING", "-quiet", "-in"],
             log_name="xclip.log",
             stdin=subprocess.PIPE,
         )
-        owner.stdin.write(text.encode("utf-8"))
+        owner.stdin.write(data)
         owner.stdin.close()
         self._owner = owner
-        wait_for_value(self.text, text, timeout=5, what="the clipboard to hold the new text")
+        wait_until(self._has_owner, timeout=10, what="xclip to own the clipboard")
+
+    def _has_owner(self):
+        targets = self.desktop.run(
+            ["xclip", "-selection", "clipboard", "-target", "TARGETS", "-out"], check=False
+        )
+        return "UTF8_STRING" in targets.stdout
 
     def text(self):
         """The clipboard's text, or None when nobody owns it or the owner offers no text."""

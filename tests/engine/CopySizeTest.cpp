@@ -1,0 +1,109 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EngineHarness.h"
+#include "engine/CopySize.h"
+
+namespace pastiq::testing {
+namespace {
+
+const std::string kList = "SECRET-alpha\nSECRET-bravo";
+const std::vector<std::string> kQueue = {"SECRET-alpha", "SECRET-bravo"};
+
+std::string lines(std::size_t count) {
+    std::string text;
+    text.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += "a\n";
+    }
+    return text;
+}
+
+ClipboardText textOf(std::string text) {
+    ClipboardText copy;
+    copy.text = std::move(text);
+    return copy;
+}
+
+ClipboardText announcedSize(std::uint64_t bytes) {
+    ClipboardText copy;
+    copy.tooLargeBytes = bytes;
+    return copy;
+}
+
+struct SizeCase {
+    const char* name;
+    ClipboardText copy;
+    std::optional<std::string> reason;
+};
+
+TEST(CopySizeTest, CopiesOverEitherLimitAreTooLargeToQueue) {
+    const std::size_t maxBytes = QueueLimits::maxTextBytes;
+    std::vector<SizeCase> cases;
+    cases.push_back({"no text", ClipboardText{}, std::nullopt});
+    cases.push_back({"owner announced 110 MB", announcedSize(110'000'000),
+                     "at least 110000000 bytes of text, more than 67108864"});
+    cases.push_back({"text at the byte limit", textOf(std::string(maxBytes, 'x')), std::nullopt});
+    cases.push_back({"text past the byte limit", textOf(std::string(maxBytes + 1, 'x')),
+                     std::to_string(maxBytes + 1) + " bytes of text, more than 67108864"});
+    cases.push_back({"items at the limit", textOf(lines(QueueLimits::maxItems)), std::nullopt});
+    cases.push_back({"items past the limit", textOf(lines(QueueLimits::maxItems + 1)),
+                     "1000001 items, more than 1000000"});
+    for (const SizeCase& c : cases) {
+        EXPECT_EQ(whyTooLargeToQueue(c.copy), c.reason) << c.name;
+    }
+}
+
+using CopySizeSessionTest = EngineHarness;
+
+TEST_F(CopySizeSessionTest, ATooLargeCopyStartsNothingAndSaysWhyForThreeSeconds) {
+    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    controller->startSession(false);
+    EXPECT_EQ(controller->session(), nullptr);
+    EXPECT_EQ(controller->statusMessage(), kCopyTooLargeMessage);
+    EXPECT_EQ(fakes.overlay.notice(), kCopyTooLargeMessage);
+    const std::string refusal =
+        "Copy too large to queue: at least 110000000 bytes of text, more than 67108864";
+    EXPECT_EQ(controller->startRefusal(), refusal);
+    EXPECT_EQ(fakes.log.count(refusal), 1);
+    advance(3000);
+    EXPECT_EQ(controller->statusMessage(), std::nullopt);
+    EXPECT_EQ(fakes.overlay.notice(), std::nullopt);
+
+    // The next start that works clears the refusal.
+    startWith(kList);
+    EXPECT_EQ(controller->startRefusal(), std::nullopt);
+}
+
+TEST_F(CopySizeSessionTest, ARunningQueueIsKeptWhenTheNewCopyIsTooLarge) {
+    startWith(kList);
+    pressPaste();
+    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    controller->startSession(false);
+    EXPECT_EQ(queueTexts(), kQueue);
+    EXPECT_EQ(cursor(), 1);
+
+    pressCopy();
+    fakes.pasteboard.simulateCopy(lines(QueueLimits::maxItems + 1));
+    advance(20);
+    EXPECT_EQ(queueTexts(), kQueue);
+    EXPECT_EQ(controller->statusMessage(), kCopyTooLargeMessage);
+    EXPECT_EQ(fakes.log.count("Copy too large to queue: 1000001 items, more than 1000000"), 1);
+}
+
+// A copy whose owner never answers makes every read block for the read bound; the wait for the
+// copy still ends after a second, not after fifty blocked reads.
+TEST_F(CopySizeSessionTest, TheWaitForACopyCountsTimeNotAttempts) {
+    startWith(kList);
+    fakes.pasteboard.onRead = [this] { fakes.scheduler.passTimeBlocked(Delay{450}); };
+    pressCopy();
+    fakes.pasteboard.simulateCopy(std::nullopt);  // an owner that gives no text
+    advance(1000);
+    EXPECT_LE(fakes.pasteboard.readCount(), 4);
+    EXPECT_EQ(fakes.scheduler.pendingCount(), 0U);
+    EXPECT_EQ(queueTexts(), kQueue);
+}
+
+}  // namespace
+}  // namespace pastiq::testing
