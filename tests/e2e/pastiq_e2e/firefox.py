@@ -36,6 +36,7 @@ PREFERENCES = {
     "datareporting.policy.dataSubmissionEnabled": False,
     "datareporting.policy.firstRunURL": "",
     "datareporting.healthreport.uploadEnabled": False,
+    "datareporting.usage.uploadEnabled": False,
     "toolkit.telemetry.enabled": False,
     "toolkit.telemetry.unified": False,
     "toolkit.telemetry.reportingpolicy.firstRun": False,
@@ -45,6 +46,16 @@ PREFERENCES = {
     "browser.safebrowsing.blockedURIs.enabled": False,
     "browser.safebrowsing.update.enabled": False,
     "network.captive-portal-service.enabled": False,
+    # Remote settings would look its host up even behind the proxy; 127.0.0.1 is never proxied
+    # and refuses at once (Firefox reads this preference only with the variable below).
+    "services.settings.server": "http://127.0.0.1:9/v1",
+    "browser.region.update.enabled": False,
+    "browser.region.network.url": "",
+    "browser.newtabpage.activity-stream.feeds.section.topstories": False,
+    "browser.newtabpage.activity-stream.feeds.telemetry": False,
+    "browser.newtabpage.activity-stream.telemetry": False,
+    "browser.newtabpage.activity-stream.showSponsored": False,
+    "browser.newtabpage.activity-stream.showSponsoredTopSites": False,
     "network.connectivity-service.enabled": False,
     "network.trr.mode": 5,
     "network.dns.disablePrefetch": True,
@@ -66,6 +77,8 @@ PREFERENCES = {
     "geo.enabled": False,
 }
 
+ENVIRONMENT = {"MOZ_CRASHREPORTER_DISABLE": "1", "MOZ_REMOTE_SETTINGS_DEVTOOLS": "1"}
+
 
 class FirefoxTextarea:
     """Firefox with one textarea; `state()` is the page's {"text", "pastes", "ctrlV", "mode"}."""
@@ -81,7 +94,7 @@ class FirefoxTextarea:
         self.process = desktop.spawn(
             ["firefox-esr", "-profile", self.profile, "-no-remote", "-new-instance", page],
             log_name=f"{name}.log",
-            extra_env={"MOZ_CRASHREPORTER_DISABLE": "1"},
+            extra_env=ENVIRONMENT,
         )
         self.window = wait_until(
             lambda: keyboard.find_window(TITLE_PREFIX), timeout=60, what="Firefox to show the page"
