@@ -10,6 +10,7 @@
 #include "app/InputAccessGracePeriod.h"
 #include "app/NoDisplayPorts.h"
 #include "app/OnboardingWindowController.h"
+#include "app/SessionStatusFeed.h"
 #include "app/SessionStatusJson.h"
 #include "app/StatusBarController.h"
 #include "app/TerminationSignals.h"
@@ -51,6 +52,9 @@ void Application::terminate() {
     isTerminated_ = true;
     if (sessionController_) {
         sessionController_->endSession(true);
+    }
+    if (statusFeed_) {
+        statusFeed_->flush();
     }
     if (hotkey_) {
         hotkey_->unregisterHotkey();
@@ -141,11 +145,18 @@ void Application::publishControl() {
                 sessionController_->startSession(false);
                 return sessionController_->startRefusal().value_or(std::string());
             },
+            [this](std::string text) {
+                sessionController_->startSessionWithText(std::move(text));
+                return sessionController_->startRefusal().value_or(std::string());
+            },
             [this] { sessionController_->endSession(true); },
             [this] { toggleSessionSoon(); },
             [this] { return sessionStatusJson(sessionController_->session().get()); },
         };
         control_ = std::make_unique<ControlService>(std::move(actions));
+        statusFeed_ = std::make_unique<SessionStatusFeed>(
+            sessionController_,
+            [this](const std::string& status) { control_->announceStatus(status); });
         connect(control_.get(), &ControlService::nameLost, this, [this] {
             isControlPublished_ = false;
             log_.error(LogCategory::session,

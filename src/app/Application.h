@@ -24,6 +24,7 @@ class NoDisplayPorts;
 class OnboardingWindowController;
 class OverlayController;
 class SessionController;
+class SessionStatusFeed;
 class StatusBarController;
 class TerminationSignals;
 class TestHooksService;
@@ -89,6 +90,7 @@ class Application final : public QObject {
     std::unique_ptr<StatusBarController> statusBar_;
     std::unique_ptr<InputAccessGracePeriod> gracePeriod_;
     std::unique_ptr<ControlService> control_;
+    std::unique_ptr<SessionStatusFeed> statusFeed_;
     std::unique_ptr<TestHooksService> testHooks_;
     std::unique_ptr<TerminationSignals> terminationSignals_;
     std::chrono::steady_clock::time_point launchedAt_;

@@ -1,80 +1,97 @@
 #include "app/ControlClient.h"
 
-#include <QDBusError>
-#include <QDBusMessage>
 #include <ostream>
 
-#include "app/AppId.h"
+#include "app/ControlCall.h"
+#include "app/QueueTextInput.h"
+#include "app/StatusFollower.h"
+#include "cli/ExitStatus.h"
+#include "engine/CopySize.h"
+#include "model/ClipboardParser.h"
 
 namespace pastiq {
 
 namespace {
 
-// Long enough for a busy Pastiq, short enough that a key binding never hangs for long.
-constexpr int kCallTimeoutMilliseconds = 5000;
+// Parsing a text of the largest size takes a while on a busy machine.
+constexpr int kTextStartTimeoutMilliseconds = 60000;
 
-QString methodName(DesktopCommand command) {
-    switch (command) {
-        case DesktopCommand::start:
-            return QStringLiteral("Start");
-        case DesktopCommand::end:
-            return QStringLiteral("End");
-        case DesktopCommand::toggle:
-            return QStringLiteral("Toggle");
-        default:
-            return QStringLiteral("Status");
+// A Pastiq that started nothing answers with the reason.
+int reportStartRefusal(const QString& refusal, std::ostream& err) {
+    if (refusal.isEmpty()) {
+        return kExitDone;
     }
+    err << "pastiq: " << refusal.toStdString() << "\n";
+    return kExitRefused;
 }
 
-bool meansNotRunning(QDBusError::ErrorType type) {
-    return type == QDBusError::ServiceUnknown || type == QDBusError::Disconnected ||
-           type == QDBusError::UnknownObject || type == QDBusError::UnknownInterface;
-}
-
-// A Pastiq that refused to start a session answers with the reason.
-int reportStartRefusal(const QDBusMessage& reply, std::ostream& err) {
-    const QList<QVariant> arguments = reply.arguments();
-    if (arguments.isEmpty() || arguments.front().toString().isEmpty()) {
-        return 0;
+// Refused here as a copy would be refused by Pastiq, so a text too large is never sent.
+std::optional<int> refuseBeforeSending(const ClipboardText& copy, std::ostream& err) {
+    if (const auto reason = whyTooLargeToQueue(copy)) {
+        err << "pastiq: " << kCopyTooLargeMessage << ": " << *reason << "\n";
+        return kExitRefused;
     }
-    err << "pastiq: " << arguments.front().toString().toStdString() << "\n";
-    return 1;
+    if (ClipboardParser::itemCount(copy.text.value_or(std::string())) == 0) {
+        err << "pastiq: nothing to queue\n";
+        return kExitNotRunningOrNothing;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 ControlClient::ControlClient(QDBusConnection bus) : bus_(std::move(bus)) {}
 
-int ControlClient::run(DesktopCommand command, std::ostream& out, std::ostream& err) {
-    if (!bus_.isConnected()) {
-        err << "pastiq: Pastiq is not running (no D-Bus session bus)\n";
-        return 1;
+int ControlClient::run(const DesktopRequest& request, std::istream& in, std::ostream& out,
+                       std::ostream& err) {
+    switch (request.command) {
+        case DesktopCommand::start:
+            return start(request, in, err);
+        case DesktopCommand::end:
+            return call(QStringLiteral("End"), err);
+        case DesktopCommand::toggle:
+            return call(QStringLiteral("Toggle"), err);
+        case DesktopCommand::status:
+            return request.follow ? StatusFollower(bus_, out).run(err) : status(out, err);
+        default:
+            err << "pastiq: not a control command\n";
+            return kExitUsage;
     }
-    const QString name = QString::fromLatin1(kAppId);
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        name, QString::fromLatin1(kDbusObjectPath), name, methodName(command));
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMilliseconds);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        const QDBusError error(reply);
-        if (meansNotRunning(error.type())) {
-            err << "pastiq: Pastiq is not running\n";
-        } else {
-            err << "pastiq: " << error.message().toStdString() << "\n";
-        }
-        return 1;
+}
+
+int ControlClient::start(const DesktopRequest& request, std::istream& in, std::ostream& err) {
+    if (!request.textFile) {
+        const auto reply = callPastiq(bus_, QStringLiteral("Start"), {}, err);
+        return reply ? reportStartRefusal(firstText(*reply), err) : kExitNotRunningOrNothing;
     }
-    if (command == DesktopCommand::start) {
-        return reportStartRefusal(reply, err);
+    const auto copy = readTextToQueue(*request.textFile, in, err);
+    if (!copy) {
+        return kExitUsage;
     }
-    if (command == DesktopCommand::status) {
-        const QList<QVariant> arguments = reply.arguments();
-        if (arguments.isEmpty()) {
-            err << "pastiq: the running Pastiq sent no status\n";
-            return 1;
-        }
-        out << arguments.front().toString().toStdString() << "\n";
+    if (const auto refused = refuseBeforeSending(*copy, err)) {
+        return *refused;
     }
-    return 0;
+    const QByteArray text = QByteArray::fromStdString(*copy->text);
+    const auto reply = callPastiq(bus_, QStringLiteral("StartWithText"), {text}, err,
+                                  kTextStartTimeoutMilliseconds);
+    return reply ? reportStartRefusal(firstText(*reply), err) : kExitNotRunningOrNothing;
+}
+
+int ControlClient::status(std::ostream& out, std::ostream& err) {
+    const auto reply = callPastiq(bus_, QStringLiteral("Status"), {}, err);
+    if (!reply) {
+        return kExitNotRunningOrNothing;
+    }
+    if (reply->isEmpty()) {
+        err << "pastiq: the running Pastiq sent no status\n";
+        return kExitNotRunningOrNothing;
+    }
+    out << firstText(*reply).toStdString() << "\n";
+    return kExitDone;
+}
+
+int ControlClient::call(const QString& method, std::ostream& err) {
+    return callPastiq(bus_, method, {}, err) ? kExitDone : kExitNotRunningOrNothing;
 }
 
 }  // namespace pastiq

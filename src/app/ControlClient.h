@@ -8,15 +8,20 @@
 namespace pastiq {
 
 // The command-line front ends: `pastiq start|end|toggle|status` call the running Pastiq over
-// the session bus. Each returns the process exit status: 0 on success, 1 (with a message on
-// the error stream) when no Pastiq answers.
+// the session bus. Each returns the process exit status (cli/ExitStatus.h), with a message on
+// the error stream for every status but 0.
 class ControlClient {
   public:
     explicit ControlClient(QDBusConnection bus);
 
-    int run(DesktopCommand command, std::ostream& out, std::ostream& err);
+    // `in` is read by `start -` only.
+    int run(const DesktopRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
 
   private:
+    int start(const DesktopRequest& request, std::istream& in, std::ostream& err);
+    int status(std::ostream& out, std::ostream& err);
+    int call(const QString& method, std::ostream& err);
+
     QDBusConnection bus_;
 };
 

@@ -1,6 +1,7 @@
 #include "app/ControlService.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <utility>
 
 #include "app/AppId.h"
@@ -29,6 +30,7 @@ bool ControlService::publish(QDBusConnection bus) {
         return false;
     }
     releaseWatcher_.setConnection(bus);
+    bus_ = bus;
     if (!isWatchingLoss_) {
         isWatchingLoss_ = bus.connect(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -74,6 +76,23 @@ void ControlService::reclaimWhenReleased() {
 
 QString ControlService::Start() {
     return QString::fromStdString(actions_.start());
+}
+
+// Bytes rather than a D-Bus string: a file's text reaches the parser exactly as a copy's would,
+// whatever its encoding.
+QString ControlService::StartWithText(const QByteArray& text) {
+    return QString::fromStdString(actions_.startWithText(text.toStdString()));
+}
+
+void ControlService::announceStatus(const std::string& status) {
+    if (!isObjectRegistered_) {
+        return;
+    }
+    const QString name = QString::fromLatin1(kAppId);
+    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kDbusObjectPath), name,
+                                                     QStringLiteral("StatusChanged"));
+    signal.setArguments({QString::fromStdString(status)});
+    bus_.send(signal);
 }
 
 void ControlService::End() {

@@ -14,6 +14,8 @@ struct ControlActions {
     // As the tray menu's Start Session, from the clipboard; returns why nothing started, or an
     // empty text when a session started.
     std::function<std::string()> start;
+    // As start, from this text instead of the clipboard, parsed and limited as a copy is.
+    std::function<std::string(std::string)> startWithText;
     std::function<void()> end;     // ends the session, clipboard cleared
     std::function<void()> toggle;  // as the hot key: ends, or starts from the selection
     std::function<std::string()> status;
@@ -32,6 +34,8 @@ class ControlService final : public QObject {
     bool publish(QDBusConnection bus);
     [[nodiscard]] const QString& errorText() const { return errorText_; }
     [[nodiscard]] bool ownsName() const { return ownsName_; }
+    // Sends the StatusChanged(s) signal that `pastiq status --follow` and panels listen to.
+    void announceStatus(const std::string& status);
 
   Q_SIGNALS:
     // Another process took the name (an older Pastiq starting up at the same moment, or a
@@ -44,6 +48,7 @@ class ControlService final : public QObject {
     // NOLINTBEGIN(readability-identifier-naming)
     // Empty when a session started, else the reason it did not (a copy too large to queue).
     Q_SCRIPTABLE QString Start();
+    Q_SCRIPTABLE QString StartWithText(const QByteArray& text);
     Q_SCRIPTABLE void End();
     Q_SCRIPTABLE void Toggle();
     Q_SCRIPTABLE QString Status();
@@ -58,6 +63,7 @@ class ControlService final : public QObject {
 
     ControlActions actions_;
     QDBusServiceWatcher releaseWatcher_;
+    QDBusConnection bus_{QString()};
     QString errorText_;
     bool isObjectRegistered_ = false;
     bool isWatchingLoss_ = false;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace pastiq {
@@ -9,8 +11,21 @@ namespace pastiq {
 // commands talk to a running Pastiq over D-Bus.
 enum class DesktopCommand { runApp, start, end, toggle, status, help, version, invalid };
 
+// One command line, understood.
+struct DesktopRequest {
+    DesktopCommand command = DesktopCommand::runApp;
+    // start: queue the text of this file instead of the clipboard; "-" is standard input.
+    std::optional<std::string> textFile{};
+    // status: print a line again after every change of the session, until Pastiq quits.
+    bool follow = false;
+    // invalid: what is wrong with the arguments.
+    std::string error{};
+
+    friend bool operator==(const DesktopRequest&, const DesktopRequest&) = default;
+};
+
 // The arguments after the program name.
-[[nodiscard]] DesktopCommand parseDesktopArguments(std::span<const std::string_view> args);
+[[nodiscard]] DesktopRequest parseDesktopArguments(std::span<const std::string_view> args);
 
 // The help text, ending with a newline.
 [[nodiscard]] std::string_view desktopUsage();

@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "app/ControlClient.h"
 #include "app/DesktopArguments.h"
+#include "cli/ExitStatus.h"
 
 namespace pastiq {
 
@@ -44,32 +45,32 @@ int runTrayProgram(int argc, char** argv) {
     return status;
 }
 
-int runControlCommand(int argc, char** argv, DesktopCommand command) {
+int runControlCommand(int argc, char** argv, const DesktopRequest& request) {
     // No display needed: the front ends only talk to the session bus.
     QCoreApplication app(argc, argv);
     ControlClient client(QDBusConnection::sessionBus());
-    return client.run(command, std::cout, std::cerr);
+    return client.run(request, std::cin, std::cout, std::cerr);
 }
 
 }  // namespace
 
 int runDesktop(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const DesktopCommand command = parseDesktopArguments(args);
-    switch (command) {
+    const DesktopRequest request = parseDesktopArguments(args);
+    switch (request.command) {
         case DesktopCommand::runApp:
             return runTrayProgram(argc, argv);
         case DesktopCommand::help:
             std::cout << desktopUsage();
-            return 0;
+            return kExitDone;
         case DesktopCommand::version:
             std::cout << "pastiq " << kAppVersion << " (build " << kBuildNumber << ")\n";
-            return 0;
+            return kExitDone;
         case DesktopCommand::invalid:
-            std::cerr << "pastiq: unknown command '" << args.front() << "'\n" << desktopUsage();
-            return 2;
+            std::cerr << "pastiq: " << request.error << "\n" << desktopUsage();
+            return kExitUsage;
         default:
-            return runControlCommand(argc, argv, command);
+            return runControlCommand(argc, argv, request);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ExitStatus.h"
 #include "cli/JsonWriter.h"
 #include "model/ClipboardParser.h"
 
@@ -16,8 +17,6 @@ namespace pastiq {
 
 namespace {
 
-constexpr int kExitNothingToQueue = 1;
-constexpr int kExitUsage = 2;
 constexpr std::string_view kUsage = "usage: pastiq parse [--transposed] [FILE]\n";
 
 struct ParseOptions {
@@ -143,7 +142,7 @@ int runParseCommand(std::span<const std::string_view> args, std::istream& in, st
     const auto parsed = ClipboardParser::parse(*text);
     if (!parsed) {
         err << "nothing to queue\n";
-        return kExitNothingToQueue;
+        return kExitNotRunningOrNothing;
     }
     out << toJson(*parsed, options->transposed) << '\n';
     out.flush();
@@ -151,7 +150,7 @@ int runParseCommand(std::span<const std::string_view> args, std::istream& in, st
         err << "pastiq parse: cannot write the result\n";
         return kExitUsage;
     }
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace pastiq

@@ -13,6 +13,11 @@ namespace pastiq {
 
 namespace {
 
+// The answers to a start that started nothing, for the command line and panels.
+constexpr const char* kNoInputAccessRefusal =
+    "No input access: Pastiq cannot watch the paste keys (its window says how to allow it)";
+constexpr const char* kStartInProgressRefusal = "A session is already starting from the selection";
+
 ParsedClipboard parseOrEmpty(const std::string& text) {
     return ClipboardParser::parse(text).value_or(ParsedClipboard::empty());
 }
@@ -66,12 +71,22 @@ void SessionController::wireCallbacks() {
     eventTap_->onStepForward = call(&SessionController::stepForward);
 }
 
-void SessionController::startSession(bool captureSelection) {
+bool SessionController::mayStart() {
+    startRefusal_.reset();
     if (!ports_.inputAccess.isTrusted(false)) {
+        startRefusal_ = kNoInputAccessRefusal;
         ports_.onboarding.show();
-        return;
+        return false;
     }
     if (isStarting_) {
+        startRefusal_ = kStartInProgressRefusal;
+        return false;
+    }
+    return true;
+}
+
+void SessionController::startSession(bool captureSelection) {
+    if (!mayStart()) {
         return;
     }
     if (!captureSelection) {
@@ -92,6 +107,14 @@ void SessionController::finishHotkeyStart(bool copied) {
     ports_.log.info(LogCategory::session, std::string("Hotkey start — copied a fresh selection: ") +
                                               (copied ? "1" : "0"));
     startFromCopy(copied ? pasteboard_->read() : ClipboardText{});
+}
+
+void SessionController::startSessionWithText(std::string text) {
+    if (mayStart()) {
+        ClipboardText copy;
+        copy.text = std::move(text);
+        startFromCopy(copy);
+    }
 }
 
 void SessionController::startFromCopy(const ClipboardText& copy) {
@@ -144,6 +167,7 @@ void SessionController::failStart() {
     // its overlay and subscription must not live on without it.
     nextItemSubscription_.cancel();
     ports_.overlay.close();
+    startRefusal_ = kNoInputAccessRefusal;
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
     showStatus("Paste monitor blocked");
     ports_.onboarding.show();

@@ -30,6 +30,9 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     SessionController& operator=(const SessionController&) = delete;
 
     void startSession(bool captureSelection);
+    // As a start from the clipboard, from this text: the same input access check, limits and
+    // refusals; a running session is replaced.
+    void startSessionWithText(std::string text);
     void startFromText(const std::string& text);
     // A copy too large to queue starts nothing: a running session goes on untouched.
     void startFromCopy(const ClipboardText& copy);
@@ -42,8 +45,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
     [[nodiscard]] bool isStarting() const { return isStarting_; }
-    // Why the latest start from a copy started nothing ("Copy too large to queue: ..."); nothing
-    // when it started a session.
+    // Why the latest start started nothing ("Copy too large to queue: ...", no input access);
+    // nothing when it started a session.
     [[nodiscard]] const std::optional<std::string>& startRefusal() const { return startRefusal_; }
     [[nodiscard]] PasteEventTap& eventTap() { return *eventTap_; }
 
@@ -64,6 +67,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     static constexpr Delay kStatusMessageDuration{3000};
 
     void wireCallbacks();
+    // Clears the last refusal; false (with the refusal set) when no start may begin now.
+    bool mayStart();
     void activateSession(const std::shared_ptr<PasteSession>& session);
     void failStart();
     void finishList(const std::shared_ptr<PasteSession>& session);

@@ -55,10 +55,11 @@ struct ClientResult {
 // lets the service answer.
 ClientResult runClient(const QDBusConnection& bus, DesktopCommand command) {
     auto result = std::async(std::launch::async, [bus, command] {
+        std::istringstream in;
         std::ostringstream out;
         std::ostringstream err;
         ControlClient client(bus);
-        const int status = client.run(command, out, err);
+        const int status = client.run(DesktopRequest{.command = command}, in, out, err);
         return ClientResult{status, out.str(), err.str()};
     });
     while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
@@ -77,6 +78,10 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     ControlService service(ControlActions{
         [&] {
             calls.emplace_back("start");
+            return refusal;
+        },
+        [&](const std::string&) {
+            calls.emplace_back("start with text");
             return refusal;
         },
         [&] { calls.emplace_back("end"); },
@@ -100,7 +105,7 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     // A start that started nothing fails with the reason.
     refusal = "Copy too large to queue: 110000000 bytes of text, more than 67108864";
     const ClientResult refused = runClient(client, DesktopCommand::start);
-    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.status, 3);
     EXPECT_EQ(refused.err, "pastiq: " + refusal + "\n");
 }
 
@@ -109,8 +114,9 @@ TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
     if (!bus.isRunning()) {
         GTEST_SKIP() << "dbus-daemon is not installed";
     }
-    ControlService service(
-        ControlActions{[] { return std::string(); }, [] {}, [] {}, [] { return std::string(); }});
+    ControlService service(ControlActions{[] { return std::string(); },
+                                          [](const std::string&) { return std::string(); }, [] {},
+                                          [] {}, [] { return std::string(); }});
     int losses = 0;
     int regains = 0;
     QObject::connect(&service, &ControlService::nameLost, [&] { ++losses; });

@@ -16,7 +16,7 @@ struct ArgumentsCase {
 class DesktopArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
 
 TEST_P(DesktopArgumentsTest, PicksTheCommand) {
-    EXPECT_EQ(parseDesktopArguments(GetParam().args), GetParam().expected);
+    EXPECT_EQ(parseDesktopArguments(GetParam().args).command, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, DesktopArgumentsTest,

@@ -92,6 +92,38 @@ TEST_F(CopySizeSessionTest, ARunningQueueIsKeptWhenTheNewCopyIsTooLarge) {
     EXPECT_EQ(fakes.log.count("Copy too large to queue: 1000001 items, more than 1000000"), 1);
 }
 
+// `pastiq start --file` hands its text straight to the controller: the same limits, and the
+// same replacement of a running session, as a copy.
+TEST_F(CopySizeSessionTest, AGivenTextIsLimitedAndReplacesTheSessionAsACopyIs) {
+    startWith("old\nlist");
+    controller->startSessionWithText(lines(QueueLimits::maxItems + 1));
+    EXPECT_EQ(controller->startRefusal(),
+              "Copy too large to queue: 1000001 items, more than 1000000");
+    EXPECT_EQ(queueTexts(), (std::vector<std::string>{"old", "list"}));
+
+    controller->startSessionWithText(kList);
+    EXPECT_EQ(controller->startRefusal(), std::nullopt);
+    EXPECT_EQ(queueTexts(), kQueue);
+}
+
+// Without input access nothing starts, and the caller is told why rather than left with the
+// answer of an earlier start.
+TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
+    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    controller->startSession(false);
+    fakes.inputAccess.trusted = false;
+    for (const bool withText : {false, true}) {
+        if (withText) {
+            controller->startSessionWithText(kList);
+        } else {
+            controller->startSession(false);
+        }
+        EXPECT_EQ(controller->session(), nullptr);
+        EXPECT_TRUE(controller->startRefusal().value_or("").starts_with("No input access"))
+            << controller->startRefusal().value_or("(none)");
+    }
+}
+
 // A copy whose owner never answers makes every read block for the read bound; the wait for the
 // copy still ends after a second, not after fifty blocked reads.
 TEST_F(CopySizeSessionTest, TheWaitForACopyCountsTimeNotAttempts) {
