@@ -19,6 +19,33 @@ if(PASTIQ_BUILD_DESKTOP)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/pastiq)
 endif()
 
+# The manual page, compressed as Debian installs manual pages.
+find_program(PASTIQ_GZIP gzip REQUIRED)
+set(PASTIQ_MANUAL_PAGE ${CMAKE_BINARY_DIR}/pastiq.1.gz)
+add_custom_command(OUTPUT ${PASTIQ_MANUAL_PAGE}
+    COMMAND ${PASTIQ_GZIP} -9 -n -c ${PROJECT_SOURCE_DIR}/docs/pastiq.1 > ${PASTIQ_MANUAL_PAGE}
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/pastiq.1 VERBATIM)
+add_custom_target(pastiq_manual_page ALL DEPENDS ${PASTIQ_MANUAL_PAGE})
+install(FILES ${PASTIQ_MANUAL_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Shell completion, where each shell looks under the prefix: bash-completion and fish search
+# every XDG data directory. Debian's zsh reads packaged functions from vendor-completions but
+# /usr/local ones from site-functions, so the directory follows the prefix at install time.
+set(PASTIQ_COMPLETIONS ${PROJECT_SOURCE_DIR}/data/completions)
+install(FILES ${PASTIQ_COMPLETIONS}/pastiq.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME pastiq)
+install(FILES ${PASTIQ_COMPLETIONS}/pastiq.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        set(pastiq_zsh_dir vendor-completions)
+    else()
+        set(pastiq_zsh_dir site-functions)
+    endif()
+    file(INSTALL ${PASTIQ_COMPLETIONS}/_pastiq
+         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/zsh/\${pastiq_zsh_dir}\")
+")
+
 set(CPACK_PACKAGE_NAME "pastiq")
 set(CPACK_PACKAGE_VENDOR "The Pastiq developers")
 set(CPACK_PACKAGE_CONTACT "The Pastiq developers <pastiq@users.noreply.github.com>")
