@@ -40,7 +40,7 @@ bool ControlService::publish(QDBusConnection bus) {
     return claimName(bus);
 }
 
-bool ControlService::claimName(QDBusConnection bus) {
+bool ControlService::claimName(const QDBusConnection& bus) {
     QDBusConnectionInterface* busInterface = bus.interface();
     if (busInterface == nullptr) {
         errorText_ = QStringLiteral("no bus daemon");

@@ -58,7 +58,7 @@ class ControlService final : public QObject {
     void handleNameLost(const QString& name);
 
   private:
-    bool claimName(QDBusConnection bus);
+    bool claimName(const QDBusConnection& bus);
     void reclaimWhenReleased();
 
     ControlActions actions_;

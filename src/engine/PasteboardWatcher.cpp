@@ -18,9 +18,10 @@ void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completio
 }
 
 void PasteboardWatcher::waitForChange(std::int64_t start, Completion completion) {
-    waitForCopy(start, [completion = std::move(completion)](std::optional<ClipboardText> copy) {
-        completion(copy.has_value());
-    });
+    waitForCopy(start,
+                [completion = std::move(completion)](const std::optional<ClipboardText>& copy) {
+                    completion(copy.has_value());
+                });
 }
 
 void PasteboardWatcher::schedulePoll(std::int64_t start, Delay deadline,

@@ -285,12 +285,13 @@ void SessionController::copyDuringSession() {
     }
     const std::weak_ptr<SessionController> weakSelf = weak_from_this();
     const std::weak_ptr<PasteSession> weakSession = session_;
-    pasteboardWatcher_->waitForCopy(pasteboard_->changeCount(),
-                                    [weakSelf, weakSession](std::optional<ClipboardText> copy) {
-                                        if (auto self = weakSelf.lock()) {
-                                            self->reloadFromCopy(copy, weakSession);
-                                        }
-                                    });
+    pasteboardWatcher_->waitForCopy(
+        pasteboard_->changeCount(),
+        [weakSelf, weakSession](const std::optional<ClipboardText>& copy) {
+            if (auto self = weakSelf.lock()) {
+                self->reloadFromCopy(copy, weakSession);
+            }
+        });
 }
 
 // The copy's text as the watcher read it: the text checked is the text parsed.
