@@ -1,12 +1,13 @@
 # fish completion for pastiq
 
-set -l commands start end toggle status parse
+set -l commands start end toggle status quit parse
 
 complete -c pastiq -f
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a start -d 'Start a session from the clipboard, a file or standard input'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a end -d 'End the running session'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a toggle -d 'End the session, or start one from the selection'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a status -d 'Print the session state as JSON'
+complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a quit -d 'End the session and quit Pastiq'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a parse -d 'Print how a copied text is split into items'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'

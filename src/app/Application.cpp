@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include "app/AboutWindowController.h"
 #include "app/ControlService.h"
@@ -152,6 +153,8 @@ void Application::publishControl() {
             [this] { sessionController_->endSession(true); },
             [this] { toggleSessionSoon(); },
             [this] { return sessionStatusJson(sessionController_->session().get()); },
+            // Queued: the caller's reply leaves before the event loop ends.
+            [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); },
         };
         control_ = std::make_unique<ControlService>(std::move(actions));
         statusFeed_ = std::make_unique<SessionStatusFeed>(

@@ -51,6 +51,8 @@ int ControlClient::run(const DesktopRequest& request, std::istream& in, std::ost
             return call(QStringLiteral("End"), err);
         case DesktopCommand::toggle:
             return call(QStringLiteral("Toggle"), err);
+        case DesktopCommand::quit:
+            return call(QStringLiteral("Quit"), err);
         case DesktopCommand::status:
             return request.follow ? StatusFollower(bus_, out).run(err) : status(out, err);
         default:

@@ -7,7 +7,7 @@
 
 namespace pastiq {
 
-// The command-line front ends: `pastiq start|end|toggle|status` call the running Pastiq over
+// The command-line front ends: `pastiq start|end|toggle|status|quit` call the running Pastiq over
 // the session bus. Each returns the process exit status (cli/ExitStatus.h), with a message on
 // the error stream for every status but 0.
 class ControlClient {

@@ -107,4 +107,8 @@ QString ControlService::Status() {
     return QString::fromStdString(actions_.status());
 }
 
+void ControlService::Quit() {
+    actions_.quit();
+}
+
 }  // namespace pastiq

@@ -19,6 +19,8 @@ struct ControlActions {
     std::function<void()> end;     // ends the session, clipboard cleared
     std::function<void()> toggle;  // as the hot key: ends, or starts from the selection
     std::function<std::string()> status;
+    // Quits Pastiq once the reply is on its way, as the menu's Quit Pastiq does.
+    std::function<void()> quit;
 };
 
 // Pastiq's control interface on the session bus: service and interface named by the
@@ -52,6 +54,7 @@ class ControlService final : public QObject {
     Q_SCRIPTABLE void End();
     Q_SCRIPTABLE void Toggle();
     Q_SCRIPTABLE QString Status();
+    Q_SCRIPTABLE void Quit();
     // NOLINTEND(readability-identifier-naming)
 
   private Q_SLOTS:

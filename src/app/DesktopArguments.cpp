@@ -14,11 +14,12 @@ DesktopRequest invalid(std::string error) {
 }
 
 DesktopCommand commandNamed(std::string_view word) {
-    static constexpr std::array<std::pair<std::string_view, DesktopCommand>, 7> kWords{{
+    static constexpr std::array<std::pair<std::string_view, DesktopCommand>, 8> kWords{{
         {"start", DesktopCommand::start},
         {"end", DesktopCommand::end},
         {"toggle", DesktopCommand::toggle},
         {"status", DesktopCommand::status},
+        {"quit", DesktopCommand::quit},
         {"--help", DesktopCommand::help},
         {"-h", DesktopCommand::help},
         {"--version", DesktopCommand::version},
@@ -107,6 +108,7 @@ std::string_view desktopUsage() {
            "                       Ctrl+Alt+C)\n"
            "  status               print the session's state as one line of JSON\n"
            "  status --follow      print it again after every change, until Pastiq quits\n"
+           "  quit                 end the session and quit the running Pastiq\n"
            "\n"
            "Other commands:\n"
            "  parse [--transposed] [FILE]  print how a copied text is split into items\n"

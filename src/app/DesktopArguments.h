@@ -9,7 +9,7 @@ namespace pastiq {
 
 // What `pastiq` was asked to do. Without arguments it runs the tray program; the control
 // commands talk to a running Pastiq over D-Bus.
-enum class DesktopCommand { runApp, start, end, toggle, status, help, version, invalid };
+enum class DesktopCommand { runApp, start, end, toggle, status, quit, help, version, invalid };
 
 // One command line, understood.
 struct DesktopRequest {

@@ -87,6 +87,7 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
         [&] { calls.emplace_back("end"); },
         [&] { calls.emplace_back("toggle"); },
         [] { return std::string(R"({"session":null})"); },
+        [&] { calls.emplace_back("quit"); },
     });
     ASSERT_TRUE(service.publish(bus.connect("pastiq-test-service")))
         << service.errorText().toStdString();
@@ -95,12 +96,13 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     const ClientResult status = runClient(client, DesktopCommand::status);
     EXPECT_EQ(status.status, 0) << status.err;
     EXPECT_EQ(status.out, "{\"session\":null}\n");
-    for (auto command : {DesktopCommand::start, DesktopCommand::end, DesktopCommand::toggle}) {
+    for (auto command : {DesktopCommand::start, DesktopCommand::end, DesktopCommand::toggle,
+                         DesktopCommand::quit}) {
         const ClientResult result = runClient(client, command);
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_TRUE(result.out.empty());
     }
-    EXPECT_EQ(calls, (std::vector<std::string>{"start", "end", "toggle"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"start", "end", "toggle", "quit"}));
 
     // A start that started nothing fails with the reason.
     refusal = "Copy too large to queue: 110000000 bytes of text, more than 67108864";
@@ -116,7 +118,7 @@ TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
     }
     ControlService service(ControlActions{[] { return std::string(); },
                                           [](const std::string&) { return std::string(); }, [] {},
-                                          [] {}, [] { return std::string(); }});
+                                          [] {}, [] { return std::string(); }, [] {}});
     int losses = 0;
     int regains = 0;
     QObject::connect(&service, &ControlService::nameLost, [&] { ++losses; });

@@ -25,6 +25,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, DesktopArgumentsTest,
                                            ArgumentsCase{{"end"}, DesktopCommand::end},
                                            ArgumentsCase{{"toggle"}, DesktopCommand::toggle},
                                            ArgumentsCase{{"status"}, DesktopCommand::status},
+                                           ArgumentsCase{{"quit"}, DesktopCommand::quit},
                                            ArgumentsCase{{"--help"}, DesktopCommand::help},
                                            ArgumentsCase{{"-h"}, DesktopCommand::help},
                                            ArgumentsCase{{"--version"}, DesktopCommand::version},
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, DesktopArgumentsTest,
 TEST(DesktopUsageTest, NamesEveryCommand) {
     const std::string_view usage = desktopUsage();
     for (std::string_view word :
-         {"start", "end", "toggle", "status", "parse", "--help", "--version"}) {
+         {"start", "end", "toggle", "status", "quit", "parse", "--help", "--version"}) {
         EXPECT_NE(usage.find(word), std::string_view::npos) << word;
     }
     EXPECT_EQ(usage.back(), '\n');

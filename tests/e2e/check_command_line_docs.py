@@ -37,7 +37,7 @@ class ManualPageTest(unittest.TestCase):
         helped = help_words(usage)
         self.assertEqual(helped[0], manual[0], "commands of --help and of the manual page")
         self.assertEqual(helped[1], manual[1], "options of --help and of the manual page")
-        self.assertGreaterEqual(helped[0], {"start", "end", "toggle", "status", "parse"})
+        self.assertGreaterEqual(helped[0], {"start", "end", "toggle", "status", "quit", "parse"})
 
 
 def bash_completions(*words):
@@ -52,7 +52,8 @@ def bash_completions(*words):
 class BashCompletionTest(unittest.TestCase):
     def test_completes_commands_options_and_files(self):
         cases = [
-            (("",), ["--help", "--version", "-h", "end", "parse", "start", "status", "toggle"]),
+            (("",), ["--help", "--version", "-h", "end", "parse", "quit", "start", "status",
+                    "toggle"]),
             (("st",), ["start", "status"]),
             (("start", ""), ["-", "--file"]),
             (("status", "--f"), ["--follow"]),
