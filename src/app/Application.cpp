@@ -16,6 +16,7 @@
 #include "app/StatusBarController.h"
 #include "app/TerminationSignals.h"
 #include "app/TestHooksService.h"
+#include "app/TrayFallback.h"
 #include "engine/HotkeyMonitor.h"
 #include "engine/SessionController.h"
 #include "overlay/OverlayController.h"
@@ -113,6 +114,11 @@ void Application::createControllers() {
     sessionController_ = SessionController::create(ports, settings_);
     statusBar_ = std::make_unique<StatusBarController>(sessionController_, settings_,
                                                        display.inputAccess, *helpers_, *about_);
+    trayFallback_ = std::make_unique<TrayFallback>(QDBusConnection::sessionBus(), *statusBar_,
+                                                   *overlay_, sessionController_, *helpers_);
+    onboarding_->setTrayAvailable(trayFallback_->isTrayAvailable());
+    connect(trayFallback_.get(), &TrayFallback::trayAvailabilityChanged, onboarding_.get(),
+            &OnboardingWindowController::setTrayAvailable);
     gracePeriod_ = std::make_unique<InputAccessGracePeriod>(display.inputAccess, *onboarding_,
                                                             scheduler_, log_);
     hotkey_ = std::make_unique<HotkeyMonitor>(display.hotkey);

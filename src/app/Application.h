@@ -28,6 +28,7 @@ class SessionStatusFeed;
 class StatusBarController;
 class TerminationSignals;
 class TestHooksService;
+class TrayFallback;
 class X11Platform;
 
 // The running tray program: owns every long-lived part, launches them in order, answers the
@@ -88,6 +89,7 @@ class Application final : public QObject {
     std::shared_ptr<SessionController> sessionController_;
     std::unique_ptr<HotkeyMonitor> hotkey_;
     std::unique_ptr<StatusBarController> statusBar_;
+    std::unique_ptr<TrayFallback> trayFallback_;
     std::unique_ptr<InputAccessGracePeriod> gracePeriod_;
     std::unique_ptr<ControlService> control_;
     std::unique_ptr<SessionStatusFeed> statusFeed_;

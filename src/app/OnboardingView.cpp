@@ -63,15 +63,21 @@ QWidget* OnboardingView::makeHeader() {
     auto* title =
         WindowTextStyle::wrappedLabel(QStringLiteral("Pastiq needs input access"), header);
     WindowTextStyle::scaleFont(title, WindowTextStyle::kTitle2Scale, true);
-    auto* hint = WindowTextStyle::wrappedLabel(
-        QStringLiteral("Look for “Pastiq” in the panel — that’s how you know "
-                       "it’s running."),
-        header);
-    WindowTextStyle::makeSecondary(hint);
+    whereHint_ = WindowTextStyle::wrappedLabel(QString(), header);
+    showWhereToFindPastiq(true);
+    WindowTextStyle::makeSecondary(whereHint_);
     lines->addWidget(title);
-    lines->addWidget(hint);
+    lines->addWidget(whereHint_);
     layout->addLayout(lines, 1);
     return header;
+}
+
+void OnboardingView::showWhereToFindPastiq(bool inTray) {
+    whereHint_->setText(inTray ? QStringLiteral("Look for “Pastiq” in the panel — that’s how you "
+                                                "know it’s running.")
+                               : QStringLiteral("Look for the small dark Pastiq button at the top "
+                                                "right of the screen — that’s how you know it’s "
+                                                "running. Click it for the menu."));
 }
 
 QWidget* OnboardingView::makeSteps() {

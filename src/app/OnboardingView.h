@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 
+class QLabel;
 class QPushButton;
 
 namespace pastiq {
@@ -22,6 +23,9 @@ class OnboardingView final : public QWidget {
     std::function<void()> onRevealApp;
     std::function<void()> onRestart;
 
+    // Points at the tray icon, or at the launcher panel where there is no tray.
+    void showWhereToFindPastiq(bool inTray);
+
     // The default button, so Return opens the help.
     [[nodiscard]] QPushButton* openSettingsButton() const { return openSettingsButton_; }
 
@@ -31,6 +35,7 @@ class OnboardingView final : public QWidget {
     [[nodiscard]] QWidget* makeButtons();
 
     QPushButton* openSettingsButton_ = nullptr;
+    QLabel* whereHint_ = nullptr;
 };
 
 }  // namespace pastiq

@@ -50,6 +50,13 @@ void OnboardingWindowController::closeIfTrusted() {
     }
 }
 
+void OnboardingWindowController::setTrayAvailable(bool available) {
+    isTrayAvailable_ = available;
+    if (view_) {
+        view_->showWhereToFindPastiq(available);
+    }
+}
+
 void OnboardingWindowController::createWindow() {
     // No parent: the window stands alone, Pastiq has no main window.
     window_ = std::make_unique<QDialog>(
@@ -59,6 +66,8 @@ void OnboardingWindowController::createWindow() {
     window_->setFixedSize(kWindowWidth, kWindowHeight);
 
     auto* view = new OnboardingView(window_.get());
+    view_ = view;
+    view->showWhereToFindPastiq(isTrayAvailable_);
     view->onOpenSettings = [this] {
         // Where the desktop can ask the user, prompting does so; the answer is not needed.
         static_cast<void>(access_.isTrusted(true));

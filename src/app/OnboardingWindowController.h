@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -14,6 +15,8 @@
 class QDialog;
 
 namespace pastiq {
+
+class OnboardingView;
 
 // The "Enable Pastiq" window, shown wherever missing input access is noticed. There is one per
 // process; every caller shows and checks the same window. While shown it checks every 0.7 s
@@ -37,6 +40,8 @@ class OnboardingWindowController final : public QObject, public OnboardingPresen
     // Closes the window when access has arrived.
     void closeIfTrusted();
     [[nodiscard]] bool isVisible() const { return isVisible_; }
+    // Where the window says Pastiq can be found: in the panel's tray, or in its own launcher.
+    void setTrayAvailable(bool available);
 
     // For tests: the window once created, and whether the access check is running.
     [[nodiscard]] QDialog* window() const { return window_.get(); }
@@ -54,6 +59,8 @@ class OnboardingWindowController final : public QObject, public OnboardingPresen
     QTimer pollTimer_;
     // After the timer: the window goes first, while everything its close may touch is alive.
     std::unique_ptr<QDialog> window_;
+    QPointer<OnboardingView> view_;
+    bool isTrayAvailable_ = true;
     bool isVisible_ = false;
 };
 

@@ -166,7 +166,22 @@ void StatusBarController::addDisabledRow(const QString& title) {
 }
 
 void StatusBarController::popUpMenu() {
-    menu_->popup(QCursor::pos());
+    openMenuAt(QCursor::pos());
+}
+
+void StatusBarController::openMenuAt(const QPoint& position) {
+    menu_->popup(position);
+}
+
+void StatusBarController::setTrayAvailable(bool available) {
+    trayIcon_->hide();
+    if (available) {
+        trayIcon_->show();
+    }
+}
+
+QIcon StatusBarController::icon() const {
+    return trayIcon_->icon();
 }
 
 // ---- Tray icon
@@ -184,6 +199,7 @@ void StatusBarController::refreshButton() {
     buttonState_ = state;
     trayIcon_->setIcon(painter_.paint(state));
     trayIcon_->setToolTip(state.toolTip);
+    Q_EMIT buttonStateChanged();
 }
 
 // The session announces a change before storing it, so the refresh waits to read the new state.

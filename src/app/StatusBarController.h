@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <chrono>
 #include <memory>
 
@@ -37,6 +38,17 @@ class StatusBarController : public QObject {
     [[nodiscard]] QMenu* menu() const { return menu_.get(); }
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return trayIcon_; }
     [[nodiscard]] const StatusButtonState& buttonState() const { return buttonState_; }
+    [[nodiscard]] QIcon icon() const;
+
+    // Opens the menu with its top left corner at `position`, for a way in other than the icon.
+    void openMenuAt(const QPoint& position);
+    // Shows the icon anew once a tray can hold it (docking it, or registering it again with
+    // a new watcher), and takes it away while none can.
+    void setTrayAvailable(bool available);
+
+  Q_SIGNALS:
+    // The icon or the tooltip changed.
+    void buttonStateChanged();
 
   private:
     void rebuildMenu();

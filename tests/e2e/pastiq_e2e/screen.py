@@ -9,11 +9,14 @@ class Screen:
 
     # ------------------------------------------------------------------------------- windows
     def windows(self, name=None, pid=None, visible=True):
-        """Ids of the windows whose title matches the regular expression name, or of a process."""
+        """Ids of the windows whose title matches the regular expression name, of a process, or
+        both."""
         args = ["xdotool", "search"]
         if visible:
             args.append("--onlyvisible")
         if pid is not None:
+            # xdotool matches any one condition unless told to match all.
+            args += ["--all"] if name else []
             args += ["--pid", str(pid)]
         args += ["--name", name or "."]
         result = self.desktop.run(args, check=False)
