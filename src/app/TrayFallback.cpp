@@ -49,6 +49,8 @@ TrayFallback::TrayFallback(const QDBusConnection& bus, StatusBarController& stat
     });
     if (!availability_->isAvailable()) {
         applyAvailability(false);
+        // Only at start: a panel that restarts later must not bring it up again.
+        StartNotification::send(bus_);
     }
 }
 
@@ -64,10 +66,6 @@ void TrayFallback::applyAvailability(bool available) {
         launcher_->hide();
     } else {
         refreshLauncher();
-        if (!hasNotified_) {
-            hasNotified_ = true;
-            StartNotification::send(bus_);
-        }
     }
     Q_EMIT trayAvailabilityChanged(available);
 }

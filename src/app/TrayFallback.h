@@ -56,7 +56,6 @@ class TrayFallback final : public QObject {
     std::unique_ptr<LauncherPanel> launcher_;
     QPointer<QObject> watchedOverlay_;
     std::optional<QPoint> chosenPosition_;
-    bool hasNotified_ = false;
     bool isRestartPending_ = false;
 
     // Declared last so it is cancelled first.

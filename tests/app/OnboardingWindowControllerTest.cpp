@@ -77,6 +77,24 @@ TEST_F(OnboardingWindowControllerTest, ShowsTheEnablePastiqWindowWithTheLinuxTex
     EXPECT_TRUE(button("Open Input Access Help")->isDefault());
 }
 
+// The tray may come and go while the window is open, or before it is first made.
+TEST_F(OnboardingWindowControllerTest, SaysWherePastiqIsWithAndWithoutATray) {
+    const auto texts = [this] {
+        QStringList all;
+        for (auto* label : controller_.window()->findChildren<QLabel*>()) {
+            all << label->text();
+        }
+        return all.join(' ');
+    };
+    controller_.setTrayAvailable(false);
+    controller_.show();
+    EXPECT_TRUE(texts().contains("button at the top right of the screen"));
+    EXPECT_FALSE(texts().contains("in the panel"));
+    controller_.setTrayAvailable(true);
+    EXPECT_TRUE(texts().contains("Look for “Pastiq” in the panel"));
+    EXPECT_FALSE(texts().contains("top right"));
+}
+
 TEST_F(OnboardingWindowControllerTest, ShowingTwiceKeepsOneWindowAndOneTimerAndCentresAgain) {
     controller_.show();
     QDialog* first = controller_.window();
