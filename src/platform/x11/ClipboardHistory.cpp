@@ -36,6 +36,12 @@ const ClipboardEntry* ClipboardHistory::at(xcb_timestamp_t time) const {
     return found == entries_.rend() ? nullptr : &*found;
 }
 
+const ClipboardEntry* ClipboardHistory::withSerial(std::uint64_t serial) const {
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [serial](const auto& kept) { return kept.serial == serial; });
+    return found == entries_.end() ? nullptr : &*found;
+}
+
 void ClipboardHistory::trim() {
     std::size_t bytes = std::accumulate(
         entries_.begin(), entries_.end(), std::size_t{0},

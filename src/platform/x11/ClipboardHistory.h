@@ -34,6 +34,7 @@ class ClipboardHistory {
     // The entry current at `time`: the newest one for CurrentTime, nothing for a time before
     // every entry kept.
     [[nodiscard]] const ClipboardEntry* at(xcb_timestamp_t time) const;
+    [[nodiscard]] const ClipboardEntry* withSerial(std::uint64_t serial) const;
 
   private:
     void trim();

@@ -6,13 +6,15 @@
 
 #include "platform/x11/Latin1.h"
 #include "platform/x11/PasteFlowControl.h"
+#include "platform/x11/PendingPastes.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 
 namespace pastiq::x11 {
 
-ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow)
-    : connection_(connection), flow_(flow), incr_(connection, timers) {}
+ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow,
+                               PendingPastes& pastes)
+    : connection_(connection), flow_(flow), pastes_(pastes), incr_(connection, timers) {}
 
 std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
                                    std::optional<xcb_timestamp_t> keyTime) {
@@ -23,6 +25,9 @@ std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
     }
     owns_ = true;
     history_.add(ClipboardEntry{time, std::move(text), ++lastSerial_});
+    if (keyTime) {
+        pastes_.awaitReplay(lastSerial_, *keyTime);
+    }
     return lastSerial_;
 }
 
@@ -103,6 +108,7 @@ void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
     if (!ownerIsUs()) {
         owns_ = false;
         history_.clear();
+        pastes_.clear();
         flow_.ownershipLost();
     }
 }
@@ -114,11 +120,22 @@ bool ClipboardOwner::handlePropertyNotify(const xcb_property_notify_event_t& eve
 void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request) {
     // Obsolete requestors name no property; the target then serves as one.
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
-    const ClipboardEntry* entry = owns_ && request.selection == connection_.atoms().clipboard
-                                      ? history_.at(request.time)
-                                      : nullptr;
+    const ClipboardEntry* entry =
+        owns_ && request.selection == connection_.atoms().clipboard ? entryFor(request) : nullptr;
     const bool converted = entry != nullptr && convert(request, property, *entry);
     notify(request, converted ? property : XCB_NONE);
+}
+
+const ClipboardEntry* ClipboardOwner::entryFor(const xcb_selection_request_event_t& request) const {
+    // A request without a time belongs to the oldest paste its application has not finished.
+    if (request.time == XCB_CURRENT_TIME) {
+        if (const auto serial = pastes_.oldestUnconfirmed(PendingPastes::Clock::now())) {
+            if (const ClipboardEntry* pasted = history_.withSerial(*serial)) {
+                return pasted;
+            }
+        }
+    }
+    return history_.at(request.time);
 }
 
 bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_atom_t property,

@@ -12,13 +12,15 @@
 namespace pastiq::x11 {
 
 class PasteFlowControl;
+class PendingPastes;
 class XConnection;
 
 // Owns CLIPBOARD from Pastiq's hidden window on the X11 thread and answers the requests of
 // applications that paste: TARGETS, TIMESTAMP and the text targets.
 class ClipboardOwner {
   public:
-    ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow);
+    ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow,
+                   PendingPastes& pastes);
 
     // Takes ownership with this text (none: owned empty, so a paste inserts nothing). With a
     // key time the ownership dates from that grabbed key press. Returns the new entry's serial.
@@ -33,6 +35,8 @@ class ClipboardOwner {
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
 
   private:
+    [[nodiscard]] const ClipboardEntry* entryFor(
+        const xcb_selection_request_event_t& request) const;
     [[nodiscard]] xcb_timestamp_t setOwnerForKey(xcb_timestamp_t keyTime);
     [[nodiscard]] xcb_timestamp_t setOwner(xcb_timestamp_t time);
     [[nodiscard]] bool ownerIsUs() const;
@@ -51,6 +55,7 @@ class ClipboardOwner {
 
     XConnection& connection_;
     PasteFlowControl& flow_;
+    PendingPastes& pastes_;
     ClipboardHistory history_;
     IncrSender incr_;
     bool owns_ = false;

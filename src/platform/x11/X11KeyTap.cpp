@@ -130,6 +130,9 @@ void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict ver
     if (observer_) {
         observer_(TimerQueue::Clock::now() - pending->arrived);
     }
+    if (verdict == KeyVerdict::passOn && replayObserver_) {
+        replayObserver_(pending->time);
+    }
     pending_.erase(pending);
 }
 

@@ -25,6 +25,7 @@ namespace pastiq::x11 {
 class X11KeyTap final : public KeyTapBackend {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
+    using ReplayObserver = std::function<void(xcb_timestamp_t)>;
     static constexpr std::chrono::milliseconds kVerdictBound{250};
 
     X11KeyTap(const KeyGrabContext& context, JudgedKey& judgedKey);
@@ -43,6 +44,8 @@ class X11KeyTap final : public KeyTapBackend {
     [[nodiscard]] bool isGrabbing() const { return grabs_.isActive(); }
     // Told how long each verdict took, from the grabbed press to the replay or release.
     void setVerdictObserver(VerdictObserver observer) { observer_ = std::move(observer); }
+    // Told the server time of each key passed on, once its replay has been sent.
+    void setReplayObserver(ReplayObserver observer) { replayObserver_ = std::move(observer); }
     // Passes every waiting key on and releases the grabs.
     void shutdown();
 
@@ -81,6 +84,7 @@ class X11KeyTap final : public KeyTapBackend {
     std::vector<PendingKey> pending_;
     std::uint64_t nextId_ = 1;
     VerdictObserver observer_;
+    ReplayObserver replayObserver_;
 };
 
 // The reported modifiers of a core modifier mask; lock states are left out.

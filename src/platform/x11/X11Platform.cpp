@@ -8,6 +8,8 @@
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyboardTracker.h"
 #include "platform/x11/PasteFlowControl.h"
+#include "platform/x11/PastePinger.h"
+#include "platform/x11/PendingPastes.h"
 #include "platform/x11/X11EventPoster.h"
 #include "platform/x11/X11FocusProbe.h"
 #include "platform/x11/X11Hotkey.h"
@@ -35,9 +37,10 @@ struct X11Platform::Parts {
           flow(
               loop.timers(), [this] { return loop.holdCommands(); },
               [this] { loop.releaseCommands(); }),
-          owner(*connection, loop.timers(), flow),
+          owner(*connection, loop.timers(), flow, pendingPastes),
           reader(*connection, loop.timers()),
           keyTap(grabContext(), judgedKey),
+          pinger(*connection, pendingPastes),
           hotkey(grabContext()),
           pasteboard(*connection, loop, owner, reader, flow, judgedKey),
           eventPoster(*connection, loop, keyTap, keyboard),
@@ -61,9 +64,11 @@ struct X11Platform::Parts {
     KeyboardTracker keyboard;
     JudgedKey judgedKey;
     PasteFlowControl flow;
+    PendingPastes pendingPastes;
     ClipboardOwner owner;
     ClipboardReader reader;
     X11KeyTap keyTap;
+    PastePinger pinger;
     X11Hotkey hotkey;
     X11Pasteboard pasteboard;
     X11EventPoster eventPoster;
@@ -83,6 +88,9 @@ void X11Platform::Parts::route(const xcb_generic_event_t& event) {
             break;
         case XCB_SELECTION_CLEAR:
             owner.handleClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event));
+            break;
+        case XCB_CLIENT_MESSAGE:
+            pinger.handleClientMessage(reinterpret_cast<const xcb_client_message_event_t&>(event));
             break;
         case XCB_SELECTION_NOTIFY:
             reader.handleSelectionNotify(
@@ -146,6 +154,9 @@ std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log) {
     // The thread is not running yet, so setting up here races with nothing.
     parts->keyboard.start();
     parts->pasteboard.start();
+    parts->pinger.start();
+    parts->keyTap.setReplayObserver(
+        [&pinger = parts->pinger](xcb_timestamp_t keyTime) { pinger.keyReplayed(keyTime); });
     xcb_flush(parts->connection->get());
     parts->loop.start();
     return std::make_unique<X11Platform>(Passkey{}, std::move(parts));

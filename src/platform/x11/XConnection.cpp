@@ -130,6 +130,8 @@ void XConnection::internAtoms() {
         Wanted{"PASTIQ_TRANSFER", &Atoms::transferProperty},
         Wanted{"_NET_ACTIVE_WINDOW", &Atoms::netActiveWindow},
         Wanted{"_NET_WM_PID", &Atoms::netWmPid},
+        Wanted{"WM_PROTOCOLS", &Atoms::wmProtocols},
+        Wanted{"_NET_WM_PING", &Atoms::netWmPing},
     };
     std::array<xcb_intern_atom_cookie_t, kWanted.size()> cookies{};
     for (std::size_t i = 0; i < kWanted.size(); ++i) {

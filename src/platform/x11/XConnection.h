@@ -20,6 +20,8 @@ struct Atoms {
     xcb_atom_t transferProperty = XCB_NONE;
     xcb_atom_t netActiveWindow = XCB_NONE;
     xcb_atom_t netWmPid = XCB_NONE;
+    xcb_atom_t wmProtocols = XCB_NONE;
+    xcb_atom_t netWmPing = XCB_NONE;
 };
 
 // Pastiq's own connection to the display, used only by the X11 thread once that runs. Opening
