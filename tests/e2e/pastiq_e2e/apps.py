@@ -159,3 +159,57 @@ def yad_entry(desktop, keyboard, text=""):
 def yad_text_view(desktop, keyboard):
     """An editable GTK text view (GtkTextView)."""
     return YadDialog(desktop, keyboard, "Pastiq e2e GTK text", ["--text-info", "--editable"])
+
+
+class CalcSheet:
+    """A new LibreOffice Calc spreadsheet with a fresh profile, on VCL's own X11 backend (what
+    libreoffice-calc brings without recommends). Cells are read back by copying them in Calc
+    and reading the clipboard, so nothing but keys and the clipboard is involved."""
+
+    TITLE = "LibreOffice Calc"
+
+    def __init__(self, desktop, keyboard, clipboard):
+        self.desktop = desktop
+        self.keyboard = keyboard
+        self.clipboard = clipboard
+        profile = desktop.path("calc-profile")
+        self.process = desktop.spawn(
+            ["localc", f"-env:UserInstallation=file://{profile}", "--norestore", "--nologo"],
+            log_name="calc.log",
+            extra_env={"SAL_USE_VCLPLUGIN": "gen"},
+        )
+        self.window = wait_until(
+            lambda: keyboard.find_window(self.TITLE), timeout=60, what="Calc's window to map"
+        )
+
+    def close(self):
+        # A killed Calc leaves only its profile behind, which the run directory takes along.
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait(timeout=5)
+        self.desktop.forget(self.process)
+
+    def go_to_first_cell(self):
+        self.keyboard.activate(self.window)
+        self.keyboard.key("ctrl+Home")
+
+    def column(self, rows):
+        """A1 down to row `rows`, once every key sent before has been handled: Calc takes the
+        copy's keys in order, after the pastes still queued. The clipboard is not touched
+        before: a paste still queued would read it."""
+        self.go_to_first_cell()
+        self.keyboard.key(*["shift+Down"] * (rows - 1), "ctrl+c", delay_ms=5)
+        wait_until(self._calc_owns_clipboard, timeout=15, what="Calc's copy")
+        self.keyboard.key("Escape")
+        return self.clipboard.text().split("\n")[:rows]
+
+    def _calc_owns_clipboard(self):
+        targets = self.desktop.run(
+            ["xclip", "-selection", "clipboard", "-target", "TARGETS", "-out"], check=False
+        )
+        return "openoffice" in targets.stdout
+
+    def clear(self):
+        """Empties the sheet and leaves the cursor on A1."""
+        self.keyboard.activate(self.window)
+        self.keyboard.key("ctrl+a", "Delete", "ctrl+Home", delay_ms=5)
