@@ -91,5 +91,25 @@ TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpReleasingTheGrabs) {
     EXPECT_LT(std::chrono::steady_clock::now() - removing, 1500ms);
 }
 
+// The grabs live on a connection of their own: a flood on the clipboard's connection neither
+// delays a grabbed key's arrival nor keeps its bound from passing it on.
+TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpAGrabbedKey) {
+    platform->pasteboard().writeText("item");
+    ASSERT_EQ(platform->pasteboard().readText().text, "item");
+    const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")), nullptr));
+    ASSERT_TRUE(owner && owner->owner != XCB_NONE);
+    ASSERT_TRUE(
+        platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::consume; }, {}}));
+
+    SelectionRequestFlood flood(sharedServer()->display(), owner->owner);
+    std::this_thread::sleep_for(300ms);
+    const auto pressed = std::chrono::steady_clock::now();
+    client->chord({"LCTL"}, "AB04");
+    // The main thread is not run, so the key goes on when the bound of 250 ms runs out.
+    EXPECT_NO_THROW(client->keyPressesUntilMarker(3000ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, 1000ms);
+}
+
 }  // namespace
 }  // namespace pastiq::testing

@@ -18,6 +18,9 @@ struct JudgedKey {
         TimerQueue::Clock::time_point arrived;
     };
     std::optional<Press> press;
+    // Set by a clipboard write made for the press: the key must then wait until the server
+    // has processed that write, which goes out on another connection than the key's verdict.
+    bool wroteClipboard = false;
 };
 
 }  // namespace pastiq::x11

@@ -1,25 +1,33 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
+#include "platform/x11/KeyboardLayout.h"
+
 namespace pastiq {
 class Log;
 }
 
 namespace pastiq::x11 {
 
-class KeyboardTracker;
 class MainThreadChannel;
 class XConnection;
 class XEventLoop;
 
-// What the key-grabbing adapters (the key tap and the hot key) work with. They grab on the X11
-// thread, find their keys in the tracked layout and report to the main thread. The referenced
-// objects outlive the adapters.
+// What the key-grabbing adapters (the key tap and the hot key) work with. They grab on the key
+// thread, with a connection of its own that carries nothing but the grabs and their verdicts,
+// find their keys in that thread's copy of the layout and report to the main thread. The
+// referenced objects outlive the adapters.
 struct KeyGrabContext {
-    XConnection& connection;  // X11 thread
-    XEventLoop& loop;
+    XConnection& connection;  // key thread
+    XEventLoop& loop;         // the key thread's
     const MainThreadChannel& mainThread;
-    KeyboardTracker& keyboard;  // X11 thread
-    Log& log;                   // main thread
+    const std::optional<KeyboardLayout>& layout;  // key thread
+    // Any thread: runs the callback on the key thread once the server has processed every
+    // clipboard request made so far, so a key replayed then finds Pastiq's new clipboard.
+    std::function<void(std::function<void()>)> afterClipboardWrites;
+    Log& log;  // main thread
 };
 
 }  // namespace pastiq::x11

@@ -18,15 +18,16 @@ constexpr std::chrono::milliseconds kPostBound{250};
 }  // namespace
 
 X11EventPoster::X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
+                               const std::optional<KeyboardLayout>& layout,
                                const KeyboardTracker& keyboard)
-    : connection_(connection), loop_(loop), keyTap_(keyTap), keyboard_(keyboard) {}
+    : connection_(connection), loop_(loop), keyTap_(keyTap), layout_(layout), keyboard_(keyboard) {}
 
 bool X11EventPoster::postCopyKeystroke() {
     return callOnXThread<bool>(loop_, kPostBound, [this] { return post(); }).value_or(false);
 }
 
 bool X11EventPoster::post() {
-    const auto& layout = keyboard_.layout();
+    const auto& layout = layout_;
     if (keyTap_.isGrabbing() || (keyboard_.modifierMask() & XCB_MOD_MASK_1) != 0 || !layout ||
         layout->keys.leftControl == 0) {
         return false;

@@ -1,21 +1,25 @@
 #pragma once
 
+#include <optional>
+
 #include "engine/ports/EventPoster.h"
 
 namespace pastiq::x11 {
 
 class KeyboardTracker;
+struct KeyboardLayout;
 class X11KeyTap;
 class XConnection;
 class XEventLoop;
 
-// Ctrl+C through XTEST, on the key that applications take for Ctrl+C. Refused while Pastiq's
-// own Ctrl+C grab is active (the grab would catch the keystroke and take it for the user's
-// copy) and while Alt is held (the keystroke would be the hot key, not a copy).
+// Ctrl+C through XTEST, on the key that applications take for Ctrl+C. Sent on the key thread's
+// connection, behind the hot key's ungrab, so the application has its focus back first. Refused
+// while Pastiq's own Ctrl+C grab is active (the grab would catch the keystroke and take it for the
+// user's copy) and while Alt is held (the keystroke would be the hot key, not a copy).
 class X11EventPoster final : public EventPoster {
   public:
     X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
-                   const KeyboardTracker& keyboard);
+                   const std::optional<KeyboardLayout>& layout, const KeyboardTracker& keyboard);
     bool postCopyKeystroke() override;
 
   private:
@@ -24,7 +28,8 @@ class X11EventPoster final : public EventPoster {
     XConnection& connection_;
     XEventLoop& loop_;
     const X11KeyTap& keyTap_;
-    const KeyboardTracker& keyboard_;
+    const std::optional<KeyboardLayout>& layout_;  // the key thread's copy
+    const KeyboardTracker& keyboard_;              // its modifier mask: any thread
 };
 
 }  // namespace pastiq::x11

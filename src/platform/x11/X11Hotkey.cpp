@@ -1,7 +1,6 @@
 #include "platform/x11/X11Hotkey.h"
 
 #include "engine/ports/Log.h"
-#include "platform/x11/KeyboardTracker.h"
 #include "platform/x11/MainThreadChannel.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
@@ -35,7 +34,7 @@ void X11Hotkey::unregisterHotkey() {
 }
 
 bool X11Hotkey::matches(const xcb_input_key_press_event_t& event) const {
-    const auto& layout = context_.keyboard.layout();
+    const auto& layout = context_.layout;
     return grabs_.isActive() && layout && event.detail == layout->keys.c &&
            (event.mods.effective & kReportedModifiers) == kHotkeyModifiers;
 }
@@ -62,7 +61,7 @@ void X11Hotkey::handleKeyPress(const xcb_input_key_press_event_t& event) {
 }
 
 bool X11Hotkey::grabHotkey() {
-    const auto& layout = context_.keyboard.layout();
+    const auto& layout = context_.layout;
     if (!layout) {
         grabs_.release();
         return false;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/ports/Log.h"
-#include "platform/x11/KeyboardTracker.h"
 #include "platform/x11/MainThreadChannel.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
@@ -70,15 +69,21 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
     // A copy keeps the handlers alive even if onKeyDown removes the tap.
     if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
         judgedKey_.press = JudgedKey::Press{key.time, key.arrived};
+        judgedKey_.wroteClipboard = false;
         verdict = handlers->onKeyDown(event);
         judgedKey_.press.reset();
     }
-    context_.loop.post([this, id = key.id, verdict] { applyVerdict(id, verdict); });
+    auto apply = [this, id = key.id, verdict] { applyVerdict(id, verdict); };
+    if (judgedKey_.wroteClipboard) {
+        context_.afterClipboardWrites(std::move(apply));
+    } else {
+        context_.loop.post(std::move(apply));
+    }
 }
 
 void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
     context_.connection.noteServerTime(event.time);
-    const auto& layout = context_.keyboard.layout();
+    const auto& layout = context_.layout;
     if (!grabs_.isActive() || !layout) {
         // A press from a grab released a moment ago: the keyboard must not stay frozen.
         allowEvent(event.deviceid, event.time, KeyVerdict::passOn);
@@ -151,7 +156,7 @@ void X11KeyTap::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, K
 }
 
 bool X11KeyTap::grabShortcuts() {
-    const auto& layout = context_.keyboard.layout();
+    const auto& layout = context_.layout;
     if (!layout) {
         grabs_.release();
         return false;

@@ -11,8 +11,7 @@
 namespace pastiq::x11 {
 
 X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
-                             ClipboardReader& reader, PasteFlowControl& flow,
-                             const JudgedKey& judgedKey)
+                             ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey)
     : connection_(connection),
       loop_(loop),
       owner_(owner),
@@ -46,6 +45,7 @@ void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
     // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
     // before the call returns and Pastiq's own write is never mistaken for another copy.
     ++changeCount_;
+    judgedKey_.wroteClipboard = judgedKey_.press.has_value();
     loop_.post([this, text = std::move(text), key = judgedKey_.press] {
         if (!key) {
             owner_.take(text, std::nullopt);

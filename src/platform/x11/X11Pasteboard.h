@@ -29,7 +29,7 @@ class X11Pasteboard final : public Pasteboard {
     static constexpr std::chrono::milliseconds kReadBound{500};
 
     X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
-                  ClipboardReader& reader, PasteFlowControl& flow, const JudgedKey& judgedKey);
+                  ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey);
 
     // Main thread (changeCount: any thread).
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }
@@ -49,7 +49,7 @@ class X11Pasteboard final : public Pasteboard {
     ClipboardOwner& owner_;
     ClipboardReader& reader_;
     PasteFlowControl& flow_;
-    const JudgedKey& judgedKey_;
+    JudgedKey& judgedKey_;
     std::atomic<std::int64_t> changeCount_{0};
 };
 

@@ -19,19 +19,29 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
+#include "platform/x11/XReply.h"
 
 namespace pastiq {
 
 using namespace x11;
 
-// Declared in the order of construction; the connection outlives everything using it.
+// Two threads, each with its own connection. The key thread holds the grabs and answers their
+// verdicts and does nothing else, so no clipboard transfer and no flood of events from another
+// client can hold up a frozen key. The X11 thread serves the clipboard and everything else.
+// Declared in the order of construction; the connections outlive everything using them.
 struct X11Platform::Parts {
-    Parts(std::unique_ptr<XConnection> opened, MainThreadPost post, Log& appLog)
+    Parts(std::unique_ptr<XConnection> opened, std::unique_ptr<XConnection> openedForKeys,
+          MainThreadPost post, Log& appLog)
         : connection(std::move(opened)),
+          keyConnection(std::move(openedForKeys)),
           mainThread(std::move(post)),
           log(appLog),
           loop(
               connection->get(), [this](const xcb_generic_event_t& event) { route(event); },
+              [this] { reportConnectionLost(); }),
+          keyLoop(
+              keyConnection->get(),
+              [this](const xcb_generic_event_t& event) { routeKeyEvent(event); },
               [this] { reportConnectionLost(); }),
           keyboard(*connection),
           flow(
@@ -43,14 +53,23 @@ struct X11Platform::Parts {
           pinger(*connection, pendingPastes),
           hotkey(grabContext()),
           pasteboard(*connection, loop, owner, reader, flow, judgedKey),
-          eventPoster(*connection, loop, keyTap, keyboard),
+          eventPoster(*keyConnection, keyLoop, keyTap, keyLayout, keyboard),
           modifiers(*connection, loop, keyboard),
           focus(*connection, loop),
           inputAccess(true) {}
 
-    KeyGrabContext grabContext() { return {*connection, loop, mainThread, keyboard, log}; }
+    KeyGrabContext grabContext() {
+        return {*keyConnection,
+                keyLoop,
+                mainThread,
+                keyLayout,
+                [this](std::function<void()> then) { afterClipboardWrites(std::move(then)); },
+                log};
+    }
+    void afterClipboardWrites(std::function<void()> then);
+    void publishLayoutToKeyThread();
+    void routeKeyEvent(const xcb_generic_event_t& event);
     void route(const xcb_generic_event_t& event);
-    void routeGeneric(const xcb_generic_event_t& event);
     void routeExtension(const xcb_generic_event_t& event);
     void reportConnectionLost();
 
@@ -58,10 +77,14 @@ struct X11Platform::Parts {
     std::function<void()> connectionLostHandler;
 
     std::unique_ptr<XConnection> connection;
+    std::unique_ptr<XConnection> keyConnection;
     MainThreadChannel mainThread;
     Log& log;
     XEventLoop loop;
+    XEventLoop keyLoop;
     KeyboardTracker keyboard;
+    // The key thread's copy of the tracked layout, replaced by the key thread when it changes.
+    std::optional<KeyboardLayout> keyLayout;
     JudgedKey judgedKey;
     PasteFlowControl flow;
     PendingPastes pendingPastes;
@@ -80,9 +103,6 @@ struct X11Platform::Parts {
 
 void X11Platform::Parts::route(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
-        case XCB_GE_GENERIC:
-            routeGeneric(event);
-            break;
         case XCB_SELECTION_REQUEST:
             owner.handleRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
             break;
@@ -109,9 +129,11 @@ void X11Platform::Parts::route(const xcb_generic_event_t& event) {
     }
 }
 
-void X11Platform::Parts::routeGeneric(const xcb_generic_event_t& event) {
+// Key thread: the grabbed key presses are all its connection gets.
+void X11Platform::Parts::routeKeyEvent(const xcb_generic_event_t& event) {
     const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
-    if (generic.extension != connection->xinputOpcode() ||
+    if ((event.response_type & 0x7f) != XCB_GE_GENERIC ||
+        generic.extension != keyConnection->xinputOpcode() ||
         generic.event_type != XCB_INPUT_KEY_PRESS) {
         return;
     }
@@ -127,13 +149,32 @@ void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
     const auto type = static_cast<std::uint8_t>(event.response_type & 0x7f);
     if (type == connection->xkbFirstEvent()) {
         if (keyboard.handleXkbEvent(event)) {
-            keyTap.renewGrabs();
-            hotkey.renewGrab();
+            publishLayoutToKeyThread();
         }
     } else if (type == connection->xfixesFirstEvent() + XCB_XFIXES_SELECTION_NOTIFY) {
         pasteboard.handleOwnerChange(
             reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event));
     }
+}
+
+void X11Platform::Parts::publishLayoutToKeyThread() {
+    keyLoop.post([this, layout = keyboard.layout()] {
+        keyLayout = layout;
+        keyTap.renewGrabs();
+        hotkey.renewGrab();
+    });
+}
+
+// X11 thread, then the key thread. A round trip proves the server has processed every earlier
+// request of this connection, the clipboard writes among them; a write held back until an
+// earlier paste was fetched holds this command back as well.
+void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
+    loop.post([this, then = std::move(then)]() mutable {
+        xcb_connection_t* c = connection->get();
+        static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                                  xcb_get_input_focus_reply));
+        keyLoop.post(std::move(then));
+    });
 }
 
 void X11Platform::Parts::reportConnectionLost() {
@@ -147,18 +188,22 @@ void X11Platform::Parts::reportConnectionLost() {
 
 std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log) {
     auto connection = XConnection::open();
-    if (!connection) {
+    auto keyConnection = connection ? XConnection::open() : nullptr;
+    if (!connection || !keyConnection) {
         return nullptr;
     }
-    auto parts = std::make_unique<Parts>(std::move(connection), std::move(post), log);
-    // The thread is not running yet, so setting up here races with nothing.
+    auto parts = std::make_unique<Parts>(std::move(connection), std::move(keyConnection),
+                                         std::move(post), log);
+    // The threads are not running yet, so setting up here races with nothing.
     parts->keyboard.start();
+    parts->keyLayout = parts->keyboard.layout();
     parts->pasteboard.start();
     parts->pinger.start();
     parts->keyTap.setReplayObserver(
         [&pinger = parts->pinger](xcb_timestamp_t keyTime) { pinger.keyReplayed(keyTime); });
     xcb_flush(parts->connection->get());
     parts->loop.start();
+    parts->keyLoop.start();
     return std::make_unique<X11Platform>(Passkey{}, std::move(parts));
 }
 
@@ -169,10 +214,11 @@ X11Platform::~X11Platform() {
     parts_->mainThread.close();
     Parts& parts = *parts_;
     // stop() runs this before the thread ends, so no grab and no frozen key outlives Pastiq.
-    parts.loop.post([&parts] {
+    parts.keyLoop.post([&parts] {
         parts.keyTap.shutdown();
         parts.hotkey.shutdown();
     });
+    parts.keyLoop.stop();
     parts.loop.stop();
 }
 
@@ -206,7 +252,7 @@ void X11Platform::onConnectionLost(std::function<void()> handler) {
 }
 
 void X11Platform::setVerdictObserver(std::function<void(std::chrono::nanoseconds)> observer) {
-    parts_->loop.post([this, observer = std::move(observer)]() mutable {
+    parts_->keyLoop.post([this, observer = std::move(observer)]() mutable {
         parts_->keyTap.setVerdictObserver(std::move(observer));
     });
 }

@@ -17,9 +17,10 @@
 
 namespace pastiq {
 
-// Pastiq's X11 adapters behind the engine's ports. One thread with its own connection serves
-// key grabs, the clipboard and every other X11 request; it never waits for the main thread,
-// and reaches it only through the given post function.
+// Pastiq's X11 adapters behind the engine's ports. Two threads, each with its own connection:
+// the key thread holds the key grabs and answers their verdicts, the X11 thread serves the
+// clipboard and every other request. Neither waits for the main thread; they reach it only
+// through the given post function.
 class X11Platform {
     struct Passkey {};
     struct Parts;
