@@ -67,6 +67,7 @@ struct X11Platform::Parts {
                 log};
     }
     void afterClipboardWrites(std::function<void()> then);
+    void pingAfterReplay(xcb_timestamp_t keyTime);
     void publishLayoutToKeyThread();
     void routeKeyEvent(const xcb_generic_event_t& event);
     void route(const xcb_generic_event_t& event);
@@ -177,6 +178,16 @@ void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
     });
 }
 
+// Key thread, then the X11 thread. The ping must reach the application behind the replayed key,
+// or its answer would confirm a paste not yet done; a round trip on the key connection proves the
+// server has processed the replay before the ping goes out on the other connection.
+void X11Platform::Parts::pingAfterReplay(xcb_timestamp_t keyTime) {
+    xcb_connection_t* keys = keyConnection->get();
+    static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(keys, xcb_get_input_focus(keys),
+                                                              xcb_get_input_focus_reply));
+    loop.post([this, keyTime] { pinger.keyReplayed(keyTime); });
+}
+
 void X11Platform::Parts::reportConnectionLost() {
     mainThread.post([this] {
         log.error(LogCategory::session, "X11 connection lost — keys are no longer intercepted");
@@ -200,7 +211,7 @@ std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log) {
     parts->pasteboard.start();
     parts->pinger.start();
     parts->keyTap.setReplayObserver(
-        [&pinger = parts->pinger](xcb_timestamp_t keyTime) { pinger.keyReplayed(keyTime); });
+        [&parts = *parts](xcb_timestamp_t keyTime) { parts.pingAfterReplay(keyTime); });
     xcb_flush(parts->connection->get());
     parts->loop.start();
     parts->keyLoop.start();
