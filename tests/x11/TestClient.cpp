@@ -155,8 +155,9 @@ std::optional<xcb_key_press_event_t> TestClient::nextPressOf(std::string_view xk
         [wanted](const xcb_key_press_event_t& press) { return press.detail == wanted; });
 }
 
-std::optional<Converted> TestClient::convertClipboard(xcb_atom_t target, xcb_timestamp_t time) {
-    const xcb_atom_t property = atom("TEST_RECEIVED");
+std::optional<Converted> TestClient::convertClipboard(xcb_atom_t target, xcb_timestamp_t time,
+                                                      std::string_view propertyName) {
+    const xcb_atom_t property = atom(propertyName);
     xcb_convert_selection(connection_, window_, atom("CLIPBOARD"), target, property, time);
     xcb_flush(connection_);
     const auto notify = waitForEvent<xcb_selection_notify_event_t>(

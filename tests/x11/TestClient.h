@@ -56,7 +56,8 @@ class TestClient {
 
     // Converts CLIPBOARD to the target at the given time; nothing when refused or timed out.
     std::optional<Converted> convertClipboard(xcb_atom_t target,
-                                              xcb_timestamp_t time = XCB_CURRENT_TIME);
+                                              xcb_timestamp_t time = XCB_CURRENT_TIME,
+                                              std::string_view property = "TEST_RECEIVED");
 
   private:
     void fakeKey(std::uint8_t type, std::string_view xkbName);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "X11Fixture.h"
+#include "platform/x11/IncrSender.h"
 #include "platform/x11/XReply.h"
 
 namespace pastiq::testing {
@@ -114,6 +115,20 @@ TEST_F(X11ClipboardTest, ALargeTextIsSentInIncrements) {
     const std::string pasted = readShell("xclip -selection clipboard -o");
     EXPECT_EQ(pasted.size(), large.size());
     EXPECT_TRUE(pasted == large);
+}
+
+// A client that asks again and again and never reads must not make transfers pile up, each
+// holding the text: past the limit of transfers under way a request is refused.
+TEST_F(X11ClipboardTest, TransfersInIncrementsAreLimited) {
+    write(std::string(1U << 20U, 'x'));
+    const xcb_atom_t utf8 = client->atom("UTF8_STRING");
+    for (std::size_t transfer = 0; transfer < x11::IncrSender::kMaxTransfers; ++transfer) {
+        const std::string property = "TEST_TRANSFER_" + std::to_string(transfer);
+        const auto announced = client->convertClipboard(utf8, XCB_CURRENT_TIME, property);
+        ASSERT_TRUE(announced) << transfer;
+        EXPECT_EQ(announced->type, client->atom("INCR"));
+    }
+    EXPECT_FALSE(client->convertClipboard(utf8, XCB_CURRENT_TIME, "TEST_TRANSFER_MORE"));
 }
 
 TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {

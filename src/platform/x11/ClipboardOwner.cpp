@@ -150,7 +150,7 @@ bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_a
                             XCB_ATOM_INTEGER, 32, 1, &entry.time);
         return true;
     }
-    if (!entry.text || !writeText(request, property, *entry.text)) {
+    if (!entry.text || !writeText(request, property, entry.text)) {
         return false;
     }
     flow_.textFetched(entry.serial);
@@ -172,39 +172,37 @@ void ClipboardOwner::writeTargets(const xcb_selection_request_event_t& request, 
                         targets.data());
 }
 
+// UTF-8 answers share the entry's text: many requests for a large item cost no copies.
 bool ClipboardOwner::writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                               const std::string& text) {
+                               const std::shared_ptr<const std::string>& text) {
     const Atoms& atoms = connection_.atoms();
     const auto requestor = request.requestor;
     if (request.target == atoms.utf8String || request.target == atoms.textPlainUtf8) {
-        writeBytes(requestor, property, request.target, std::make_shared<std::string>(text));
-        return true;
+        return writeBytes(requestor, property, request.target, text);
     }
     if (request.target != XCB_ATOM_STRING && request.target != atoms.text) {
         return false;
     }
     // TEXT leaves the encoding to the owner: Latin-1 when it fits, as for STRING, else UTF-8.
-    auto latin1 = latin1FromUtf8(text);
+    auto latin1 = latin1FromUtf8(*text);
     if (latin1) {
-        writeBytes(requestor, property, XCB_ATOM_STRING,
-                   std::make_shared<std::string>(std::move(*latin1)));
-        return true;
+        return writeBytes(requestor, property, XCB_ATOM_STRING,
+                          std::make_shared<const std::string>(std::move(*latin1)));
     }
     if (request.target == atoms.text) {
-        writeBytes(requestor, property, atoms.utf8String, std::make_shared<std::string>(text));
-        return true;
+        return writeBytes(requestor, property, atoms.utf8String, text);
     }
     return false;
 }
 
-void ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+bool ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
                                 std::shared_ptr<const std::string> bytes) {
     if (bytes->size() > incr_.chunkBytes()) {
-        incr_.start(requestor, property, type, std::move(bytes));
-        return;
+        return incr_.start(requestor, property, type, std::move(bytes));
     }
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
                         static_cast<std::uint32_t>(bytes->size()), bytes->data());
+    return true;
 }
 
 void ClipboardOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {

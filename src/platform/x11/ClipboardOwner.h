@@ -48,9 +48,10 @@ class ClipboardOwner {
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
                       const ClipboardEntry& entry);
     [[nodiscard]] bool writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                                 const std::string& text);
-    void writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                    std::shared_ptr<const std::string> bytes);
+                                 const std::shared_ptr<const std::string>& text);
+    // False when the answer would need one transfer in increments more than are allowed.
+    [[nodiscard]] bool writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                                  std::shared_ptr<const std::string> bytes);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
 
     XConnection& connection_;

@@ -14,15 +14,19 @@ std::size_t IncrSender::chunkBytes() const {
     return std::min(kLargestSingleTransfer, connection_.maxPropertyBytes());
 }
 
-void IncrSender::start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+bool IncrSender::start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
                        std::shared_ptr<const std::string> data) {
     drop(requestor, property);
+    if (transfers_.size() >= kMaxTransfers) {
+        return false;
+    }
     watchRequestor(requestor, true);
     const auto size = static_cast<std::uint32_t>(data->size());
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
                         connection_.atoms().incr, 32, 1, &size);
     transfers_.push_back(Transfer{requestor, property, type, std::move(data), 0,
                                   scheduleStall(requestor, property)});
+    return true;
 }
 
 bool IncrSender::handlePropertyNotify(const xcb_property_notify_event_t& event) {

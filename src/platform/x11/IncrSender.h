@@ -21,15 +21,19 @@ class IncrSender {
     // accepts a property of many megabytes at once.
     static constexpr std::size_t kLargestSingleTransfer = 256U << 10U;
     static constexpr std::chrono::seconds kStallTimeout{5};
+    // Transfers under way at once. Each holds its text until it ends or stalls, so a client
+    // asking again and again without reading must not make them pile up.
+    static constexpr std::size_t kMaxTransfers = 8;
 
     IncrSender(XConnection& connection, TimerQueue& timers);
     IncrSender(const IncrSender&) = delete;
     IncrSender& operator=(const IncrSender&) = delete;
 
     [[nodiscard]] std::size_t chunkBytes() const;
-    // Writes the INCR announcement; the caller then sends SelectionNotify.
-    void start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-               std::shared_ptr<const std::string> data);
+    // Writes the INCR announcement; the caller then sends SelectionNotify. False, writing
+    // nothing, while kMaxTransfers other transfers are under way: the request is refused.
+    [[nodiscard]] bool start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                             std::shared_ptr<const std::string> data);
     // True when the event belonged to a transfer.
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
 
