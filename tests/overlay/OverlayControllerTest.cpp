@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QTest>
-#include <QLabel>
 #include <QWindow>
 
 #include "OverlayTestSupport.h"
