@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "X11Fixture.h"
@@ -68,22 +69,31 @@ class SelectionRequestFlood {
     std::thread thread_;
 };
 
-using X11EventFloodTest = X11Test;
+// Pastiq owns the clipboard with the Ctrl+V grab installed (never answered: the main thread is
+// not run), and another client floods the clipboard window with requests.
+class X11EventFloodTest : public X11Test {
+  protected:
+    void startFlood() {
+        platform->pasteboard().writeText("item");
+        ASSERT_EQ(platform->pasteboard().readText().text, "item");
+        const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+            client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")),
+            nullptr));
+        ASSERT_TRUE(owner && owner->owner != XCB_NONE);
+        ASSERT_TRUE(
+            platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::consume; }, {}}));
+        flood = std::make_unique<SelectionRequestFlood>(sharedServer()->display(), owner->owner);
+        std::this_thread::sleep_for(300ms);
+    }
+
+    std::unique_ptr<SelectionRequestFlood> flood;
+};
 
 // Pastiq's X11 thread must keep serving its commands and timers while events keep coming:
 // ending a session releases the grabs through one, and a flood must not keep the keyboard
 // grabbed after the session ended.
 TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpReleasingTheGrabs) {
-    platform->pasteboard().writeText("item");
-    ASSERT_EQ(platform->pasteboard().readText().text, "item");
-    const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-        client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")), nullptr));
-    ASSERT_TRUE(owner && owner->owner != XCB_NONE);
-    ASSERT_TRUE(
-        platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::consume; }, {}}));
-
-    SelectionRequestFlood flood(sharedServer()->display(), owner->owner);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(startFlood());
     const auto removing = std::chrono::steady_clock::now();
     platform->keyTap().remove();
     client->chord({"LCTL"}, "AB04");
@@ -94,16 +104,7 @@ TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpReleasingTheGrabs) {
 // The grabs live on a connection of their own: a flood on the clipboard's connection neither
 // delays a grabbed key's arrival nor keeps its bound from passing it on.
 TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpAGrabbedKey) {
-    platform->pasteboard().writeText("item");
-    ASSERT_EQ(platform->pasteboard().readText().text, "item");
-    const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-        client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")), nullptr));
-    ASSERT_TRUE(owner && owner->owner != XCB_NONE);
-    ASSERT_TRUE(
-        platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::consume; }, {}}));
-
-    SelectionRequestFlood flood(sharedServer()->display(), owner->owner);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(startFlood());
     const auto pressed = std::chrono::steady_clock::now();
     client->chord({"LCTL"}, "AB04");
     // The main thread is not run, so the key goes on when the bound of 250 ms runs out.
