@@ -15,9 +15,21 @@ PasteEventTap::~PasteEventTap() {
 
 bool PasteEventTap::install() {
     remove();
+    gate_ = std::make_shared<PasteGate>();
+    gatePastesReported_ = 0;
     KeyTapBackend::Handlers handlers;
     handlers.onKeyDown = [this](const KeyEvent& event) { return handleEvent(event); };
     handlers.onDisabled = [this] { handleDisabled(); };
+    handlers.gate = gate_;
+    handlers.onGatePaste = [this, gate = std::weak_ptr<PasteGate>(gate_)](const GatePaste& paste) {
+        if (gate.lock() != gate_) {
+            return;
+        }
+        ++gatePastesReported_;
+        if (onGatePaste) {
+            onGatePaste(paste);
+        }
+    };
     isInstalled_ = backend_.install(std::move(handlers));
     return isInstalled_;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
+#include "engine/PasteGate.h"
 #include "engine/ports/KeyTapBackend.h"
 #include "engine/ports/Scheduler.h"
 
@@ -21,11 +24,19 @@ class PasteEventTap {
     std::function<void()> onCommandC;
     std::function<void()> onStepBackward;
     std::function<void()> onStepForward;
+    // A Ctrl+V the gate decided and the backend carried out: the queue moves on without a
+    // write of its own.
+    std::function<void(const GatePaste&)> onGatePaste;
 
     // Installing twice leaves one interception. False when the system refused.
     bool install();
     void remove();
     [[nodiscard]] bool isInstalled() const { return isInstalled_; }
+    // The gate of the current interception; a new one for every install, so a paste of an
+    // earlier session's gate is never taken for this one's.
+    [[nodiscard]] const std::shared_ptr<PasteGate>& gate() const { return gate_; }
+    // Gate pastes this interception has reported so far.
+    [[nodiscard]] std::uint64_t gatePastesReported() const { return gatePastesReported_; }
 
     // Ctrl held without Shift, Alt or Super, the given key, and not an auto-repeat.
     [[nodiscard]] static bool matches(const KeyEvent& event, KeyPosition key);
@@ -38,6 +49,8 @@ class PasteEventTap {
     KeyTapBackend& backend_;
     Scheduler& scheduler_;
     bool isInstalled_ = false;
+    std::shared_ptr<PasteGate> gate_ = std::make_shared<PasteGate>();
+    std::uint64_t gatePastesReported_ = 0;
 };
 
 }  // namespace pastiq

@@ -14,6 +14,11 @@ void PasteboardWriter::clear() {
     ownChangeCount_ = pasteboard_.changeCount();
 }
 
+void PasteboardWriter::noteOwnWrite(const std::string& text, std::int64_t changeCount) {
+    ownChangeCount_ = changeCount;
+    lastWrittenText_ = text;
+}
+
 bool PasteboardWriter::holdsOwnContent() {
     if (!ownChangeCount_) {
         return false;

@@ -18,6 +18,9 @@ class PasteboardWriter {
 
     void write(const std::string& text);
     void clear();
+    // A write the platform made for Pastiq (a paste the key gate decided), with the change
+    // count it left.
+    void noteOwnWrite(const std::string& text, std::int64_t changeCount);
 
     [[nodiscard]] std::int64_t changeCount() const { return pasteboard_.changeCount(); }
     // What the clipboard holds now.

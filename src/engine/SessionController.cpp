@@ -69,6 +69,11 @@ void SessionController::wireCallbacks() {
     eventTap_->onCommandC = call(&SessionController::copyDuringSession);
     eventTap_->onStepBackward = call(&SessionController::stepBackward);
     eventTap_->onStepForward = call(&SessionController::stepForward);
+    eventTap_->onGatePaste = [weakSelf](const GatePaste& paste) {
+        if (auto self = weakSelf.lock()) {
+            self->reconcileGatePaste(paste);
+        }
+    };
 }
 
 bool SessionController::mayStart() {
@@ -155,6 +160,8 @@ void SessionController::activateSession(const std::shared_ptr<PasteSession>& ses
             self->writeItemChangedByUser(*changed);
         }
     });
+    gatePublisher_.follow(session, eventTap_->gate(),
+                          [this] { return eventTap_->gatePastesReported(); });
     clearStatus();
     ports_.log.info(LogCategory::session,
                     "Session started with " + std::to_string(session->items().size()) + " items");
@@ -166,6 +173,7 @@ void SessionController::failStart() {
     // A session that was running before this start lost its tap when the install removed it;
     // its overlay and subscription must not live on without it.
     nextItemSubscription_.cancel();
+    gatePublisher_.follow(nullptr, nullptr, {});
     ports_.overlay.close();
     startRefusal_ = kNoInputAccessRefusal;
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
@@ -176,6 +184,7 @@ void SessionController::failStart() {
 void SessionController::endSession(bool clearPasteboard) {
     const bool hadSession = session_ != nullptr;
     nextItemSubscription_.cancel();
+    gatePublisher_.follow(nullptr, nullptr, {});
     eventTap_->remove();
     ports_.overlay.close();
     setSession(nullptr);
@@ -199,6 +208,21 @@ void SessionController::pasteNext() {
     if (wasOnLastItem) {
         finishList(session);
     }
+}
+
+void SessionController::reconcileGatePaste(const GatePaste& paste) {
+    const auto session = session_;
+    const QueueItem* current = session ? session->currentItem() : nullptr;
+    if (current != nullptr && !session->isFinished() && current->id() == paste.item.id) {
+        pasteboard_->noteOwnWrite(*paste.item.text, paste.changeCount);
+        const bool wasOnLastItem = session->isOnLastItem();
+        session->advance();
+        if (wasOnLastItem) {
+            finishList(session);
+        }
+    }
+    // Acknowledges the paste to the gate, also when the queue changed under it meanwhile.
+    gatePublisher_.publish();
 }
 
 void SessionController::stepBackward() {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/GateStatePublisher.h"
 #include "engine/ListFinishBehavior.h"
 #include "engine/PasteEventTap.h"
 #include "engine/Settings.h"
@@ -38,6 +39,9 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     void startFromCopy(const ClipboardText& copy);
     void endSession(bool clearPasteboard);
     void pasteNext();
+    // A Ctrl+V the key gate decided and the platform carried out: the item is on the clipboard
+    // already; the queue moves on as pasteNext would, if that item is still the next one.
+    void reconcileGatePaste(const GatePaste& paste);
     void stepBackward();
     void stepForward();
     void copyDuringSession();
@@ -96,6 +100,7 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     std::optional<WorkItem> statusMessageReset_;
     std::optional<WorkItem> pendingFinishStep_;
     Subscription nextItemSubscription_;
+    GateStatePublisher gatePublisher_;
     bool isStarting_ = false;
 
     std::shared_ptr<PasteboardWriter> pasteboard_;

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "engine/PasteGate.h"
 #include "engine/ports/KeyTapBackend.h"
 
 namespace pastiq::testing {
@@ -21,6 +27,14 @@ class FakeKeyTapBackend : public KeyTapBackend {
 
     bool refusesInstall = false;
 
+    // Judging as a backend with a key thread does: Ctrl+V goes to the gate first, and one it
+    // decides is written through writeForKey (returning the change count after it) and reported
+    // to the engine when the test delivers it, as a busy main thread would later.
+    bool usesGate = false;
+    std::function<std::int64_t(const std::string&)> writeForKey;
+    void deliverGatePastes();
+    [[nodiscard]] std::size_t undeliveredGatePastes() const { return gatePastes_.size(); }
+
     [[nodiscard]] bool isInstalled() const { return isInstalled_; }
     [[nodiscard]] bool isEnabled() const { return isInstalled_ && isEnabled_; }
     [[nodiscard]] int installCount() const { return installCount_; }
@@ -28,7 +42,10 @@ class FakeKeyTapBackend : public KeyTapBackend {
     [[nodiscard]] int enableCount() const { return enableCount_; }
 
   private:
+    [[nodiscard]] bool pasteThroughGate(const KeyEvent& event);
+
     Handlers handlers_;
+    std::deque<GatePaste> gatePastes_;
     bool isInstalled_ = false;
     bool isEnabled_ = false;
     int installCount_ = 0;

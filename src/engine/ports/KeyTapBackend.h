@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace pastiq {
 
@@ -25,14 +27,23 @@ struct KeyEvent {
 
 enum class KeyVerdict { passOn, consume };
 
+class PasteGate;
+struct GatePaste;
+
 // System-wide interception of key presses while a session runs. The backend calls the handlers
-// on the main thread; the key press waits for onKeyDown's verdict.
+// on the main thread; the key press waits for onKeyDown's verdict. A backend that judges keys on
+// a thread of its own asks the gate first: a Ctrl+V the gate decides is carried out there (the
+// item written for the key, the key passed on) and reported through onGatePaste afterwards;
+// every other key goes to onKeyDown as before.
 class KeyTapBackend {
   public:
     struct Handlers {
         std::function<KeyVerdict(const KeyEvent&)> onKeyDown;
         // The system switched interception off (for example after a slow verdict).
         std::function<void()> onDisabled;
+        // Optional. Shared with the backend's key thread.
+        std::shared_ptr<PasteGate> gate = nullptr;
+        std::function<void(const GatePaste&)> onGatePaste = nullptr;
     };
 
     virtual ~KeyTapBackend() = default;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 
+#include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyboardLayout.h"
 
 namespace pastiq {
@@ -27,6 +31,8 @@ struct KeyGrabContext {
     // Any thread: runs the callback on the key thread once the server has processed every
     // clipboard request made so far, so a key replayed then finds Pastiq's new clipboard.
     std::function<void(std::function<void()>)> afterClipboardWrites;
+    // Key thread: puts an item on the clipboard for a key press; returns the change count.
+    std::function<std::int64_t(std::shared_ptr<const std::string>, JudgedKey::Press)> writeForKey;
     Log& log;  // main thread
 };
 

@@ -49,7 +49,10 @@ void X11KeyTap::enable() {
 
 bool X11KeyTap::enableGrabs() {
     const auto grabbed =
-        callOnXThread<bool>(context_.loop, kGrabBound, [this] { return grabShortcuts(); });
+        callOnXThread<bool>(context_.loop, kGrabBound, [this, gate = handlers_->gate] {
+            gate_ = gate;
+            return grabShortcuts();
+        });
     if (grabbed.value_or(false)) {
         return true;
     }
@@ -73,6 +76,9 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
         verdict = handlers->onKeyDown(event);
         judgedKey_.press.reset();
     }
+    if (key.gate) {
+        key.gate->mainThreadKeyDone();
+    }
     auto apply = [this, id = key.id, verdict] { applyVerdict(id, verdict); };
     if (judgedKey_.wroteClipboard) {
         context_.afterClipboardWrites(std::move(apply));
@@ -92,11 +98,35 @@ void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
     const std::uint64_t id = nextId_++;
     const auto timer = context_.loop.timers().schedule(kVerdictBound, [this, id] { timeOut(id); });
     pending_.push_back(PendingKey{id, event.deviceid, event.time, TimerQueue::Clock::now(), timer,
-                                  std::make_shared<std::atomic<KeyTurn>>(KeyTurn::waiting)});
+                                  std::make_shared<std::atomic<KeyTurn>>(KeyTurn::waiting),
+                                  nullptr});
     const KeyEvent keyEvent{layout->positionOf(static_cast<xcb_keycode_t>(event.detail)),
                             modifiersOfMask(event.mods.effective),
                             (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
+    if (gate_) {
+        if (auto item = gate_->decide(keyEvent)) {
+            pasteThroughGate(pending_.back(), std::move(*item));
+            return;
+        }
+        gate_->keyHandedToMainThread();
+        pending_.back().gate = gate_;
+    }
     context_.mainThread.post([this, key = pending_.back(), keyEvent] { judge(key, keyEvent); });
+}
+
+// The gate decided the paste: the item goes on the clipboard for this key, and the key is
+// replayed once the server has it, without waiting for the main thread, which hears of it
+// after (in order with every key it judges).
+void X11KeyTap::pasteThroughGate(PendingKey& key, GateItem item) {
+    key.turn->store(KeyTurn::judging);
+    const std::int64_t changeCount =
+        context_.writeForKey(item.text, JudgedKey::Press{key.time, key.arrived});
+    context_.afterClipboardWrites([this, id = key.id] { applyVerdict(id, KeyVerdict::passOn); });
+    context_.mainThread.post([this, paste = GatePaste{std::move(item), changeCount}] {
+        if (const auto handlers = handlers_; handlers && handlers->onGatePaste) {
+            handlers->onGatePaste(paste);
+        }
+    });
 }
 
 void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
@@ -125,7 +155,9 @@ void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
     // Should the main thread be inside the handler right now, the key still goes: the keyboard
     // bound comes first, and that verdict arrives too late to matter.
     auto waiting = KeyTurn::waiting;
-    pending->turn->compare_exchange_strong(waiting, KeyTurn::expired);
+    if (pending->turn->compare_exchange_strong(waiting, KeyTurn::expired) && pending->gate) {
+        pending->gate->mainThreadKeyDone();
+    }
     finish(pending, KeyVerdict::passOn);
 }
 
@@ -170,6 +202,7 @@ bool X11KeyTap::grabShortcuts() {
 
 void X11KeyTap::releaseShortcuts() {
     grabs_.release();
+    gate_.reset();
     // Keys still frozen by the released grabs are passed on.
     while (!pending_.empty()) {
         context_.loop.timers().cancel(pending_.back().timer);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/PasteGate.h"
 #include "engine/ports/KeyTapBackend.h"
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyGrabContext.h"
@@ -19,9 +20,10 @@
 namespace pastiq::x11 {
 
 // Ctrl+V, Ctrl+C, Ctrl+[ and Ctrl+] grabbed synchronously on the root window. The keyboard
-// stays frozen on a grabbed press until the main thread's verdict replays the key (pass on) or
-// releases it unseen (consume); the X11 thread keeps running meanwhile and passes the key on by
-// itself when no verdict came within the bound.
+// stays frozen on a grabbed press until its verdict replays the key (pass on) or releases it
+// unseen (consume). A Ctrl+V the installed paste gate decides is carried out on the key thread
+// itself; every other key waits for the main thread's verdict, and the key thread passes it on
+// by itself when none came within the bound.
 class X11KeyTap final : public KeyTapBackend {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
@@ -62,10 +64,13 @@ class X11KeyTap final : public KeyTapBackend {
         TimerQueue::Clock::time_point arrived;
         TimerQueue::Id timer;
         SharedTurn turn;
+        // Set for a key handed to the main thread while a gate was installed.
+        std::shared_ptr<PasteGate> gate;
     };
 
     bool enableGrabs();
     void judge(const PendingKey& key, const KeyEvent& event);
+    void pasteThroughGate(PendingKey& key, GateItem item);
     bool grabShortcuts();
     void releaseShortcuts();
     void applyVerdict(std::uint64_t id, KeyVerdict verdict);
@@ -81,6 +86,7 @@ class X11KeyTap final : public KeyTapBackend {
     std::shared_ptr<Handlers> handlers_;
     // X11 thread.
     KeyGrabSet grabs_;
+    std::shared_ptr<PasteGate> gate_;
     std::vector<PendingKey> pending_;
     std::uint64_t nextId_ = 1;
     VerdictObserver observer_;

@@ -42,11 +42,21 @@ void X11Pasteboard::clear() {
 }
 
 void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
+    judgedKey_.wroteClipboard = judgedKey_.press.has_value();
+    takeFor(std::move(text), judgedKey_.press);
+}
+
+std::int64_t X11Pasteboard::writeForKey(std::shared_ptr<const std::string> text,
+                                        JudgedKey::Press key) {
+    return takeFor(std::move(text), key);
+}
+
+std::int64_t X11Pasteboard::takeFor(std::shared_ptr<const std::string> text,
+                                    std::optional<JudgedKey::Press> key) {
     // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
     // before the call returns and Pastiq's own write is never mistaken for another copy.
-    ++changeCount_;
-    judgedKey_.wroteClipboard = judgedKey_.press.has_value();
-    loop_.post([this, text = std::move(text), key = judgedKey_.press] {
+    const std::int64_t count = ++changeCount_;
+    loop_.post([this, text = std::move(text), key] {
         if (!key) {
             owner_.take(text, std::nullopt);
             flow_.otherWriteTaken();
@@ -58,6 +68,7 @@ void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
         }
         flow_.keyWriteTaken(owner_.take(text, key->time));
     });
+    return count;
 }
 
 void X11Pasteboard::start() {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/ports/Pasteboard.h"
+#include "platform/x11/JudgedKey.h"
 
 namespace pastiq::x11 {
 
@@ -19,7 +20,6 @@ class ClipboardReader;
 class PasteFlowControl;
 class XConnection;
 class XEventLoop;
-struct JudgedKey;
 
 // The CLIPBOARD selection as the engine sees it. Writes are queued to the X11 thread in order
 // with the key verdicts, so a write made while Ctrl+V is judged is in place before the key is
@@ -37,12 +37,18 @@ class X11Pasteboard final : public Pasteboard {
     void writeText(const std::string& text) override;
     void clear() override;
 
+    // Key thread: a write for a Ctrl+V the key gate decided, queued in order with every other
+    // write. Returns the change count it leaves.
+    std::int64_t writeForKey(std::shared_ptr<const std::string> text, JudgedKey::Press key);
+
     // X11 thread.
     void start();
     void handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event);
 
   private:
     void take(std::shared_ptr<const std::string> text);
+    std::int64_t takeFor(std::shared_ptr<const std::string> text,
+                         std::optional<JudgedKey::Press> key);
 
     XConnection& connection_;
     XEventLoop& loop_;

@@ -64,6 +64,9 @@ struct X11Platform::Parts {
                 mainThread,
                 keyLayout,
                 [this](std::function<void()> then) { afterClipboardWrites(std::move(then)); },
+                [this](std::shared_ptr<const std::string> text, JudgedKey::Press key) {
+                    return pasteboard.writeForKey(std::move(text), key);
+                },
                 log};
     }
     void afterClipboardWrites(std::function<void()> then);
