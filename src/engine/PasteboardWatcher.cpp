@@ -17,13 +17,6 @@ void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completio
     schedulePoll(start, deadline, std::move(completion));
 }
 
-void PasteboardWatcher::waitForChange(std::int64_t start, Completion completion) {
-    waitForCopy(start,
-                [completion = std::move(completion)](const std::optional<ClipboardText>& copy) {
-                    completion(copy.has_value());
-                });
-}
-
 void PasteboardWatcher::schedulePoll(std::int64_t start, Delay deadline,
                                      CopyCompletion completion) {
     std::weak_ptr<PasteboardWatcher> weakSelf = weak_from_this();

@@ -19,7 +19,6 @@ class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher>
     // The copy as read by the check that found it (see PasteboardWriter::foreignCopySince),
     // or nothing when none came in time.
     using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
-    using Completion = std::function<void(bool changed)>;
 
     static constexpr Delay kPollInterval{20};
     static constexpr Delay kTimeout{1000};
@@ -27,8 +26,6 @@ class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher>
     PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboard, Scheduler& scheduler);
 
     void waitForCopy(std::int64_t start, CopyCompletion completion);
-    // The same wait, for callers that only need to know whether a copy came.
-    void waitForChange(std::int64_t start, Completion completion);
 
   private:
     void schedulePoll(std::int64_t start, Delay deadline, CopyCompletion completion);

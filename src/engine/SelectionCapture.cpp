@@ -8,9 +8,9 @@ SelectionCapture::SelectionCapture(Dependencies dependencies) : deps_(std::move(
 
 template <typename Step>
 auto SelectionCapture::weakly(Step step) {
-    return [weakSelf = weak_from_this(), step = std::move(step)](bool result) mutable {
+    return [weakSelf = weak_from_this(), step = std::move(step)](auto result) mutable {
         if (auto self = weakSelf.lock()) {
-            step(*self, result);
+            step(*self, std::move(result));
         }
     };
 }
@@ -33,22 +33,23 @@ void SelectionCapture::capture(Completion completion) {
 void SelectionCapture::copyIfSelected(bool retryOnRace, Completion completion) {
     if (deps_.selection.selectionIsEmpty()) {
         deps_.log.info(LogCategory::session, "Nothing selected — copy skipped");
-        completion(false);
+        completion(std::nullopt);
         return;
     }
     copySelection(retryOnRace, std::move(completion));
 }
 
 void SelectionCapture::copySelection(bool retryOnRace, Completion completion) {
-    postCopyAndWait(weakly([retryOnRace, completion = std::move(completion)](SelectionCapture& self,
-                                                                             bool copied) mutable {
-        self.retryIfRaced(copied, retryOnRace, std::move(completion));
+    postCopyAndWait(weakly([retryOnRace, completion = std::move(completion)](
+                               SelectionCapture& self, std::optional<ClipboardText> copy) mutable {
+        self.retryIfRaced(std::move(copy), retryOnRace, std::move(completion));
     }));
 }
 
-void SelectionCapture::retryIfRaced(bool copied, bool retryOnRace, Completion completion) {
-    if (copied || !retryOnRace) {
-        completion(copied);
+void SelectionCapture::retryIfRaced(std::optional<ClipboardText> copy, bool retryOnRace,
+                                    Completion completion) {
+    if (copy || !retryOnRace) {
+        completion(std::move(copy));
         return;
     }
     deps_.log.info(LogCategory::session, "Copy raced the held hotkey — retrying");
@@ -71,17 +72,17 @@ void SelectionCapture::postCopyAndWait(Completion afterWait) {
     const auto start = deps_.pasteboard->changeCount();
     if (!deps_.eventPoster.postCopyKeystroke()) {
         deps_.log.error(LogCategory::session, "Could not synthesize a copy");
-        afterWait(false);
+        afterWait(std::nullopt);
         return;
     }
-    deps_.watcher->waitForChange(
-        start,
-        weakly([afterWait = std::move(afterWait)](SelectionCapture& self, bool changed) mutable {
-            if (!changed) {
+    deps_.watcher->waitForCopy(
+        start, weakly([afterWait = std::move(afterWait)](
+                          SelectionCapture& self, std::optional<ClipboardText> copy) mutable {
+            if (!copy) {
                 self.deps_.log.info(LogCategory::session,
                                     "Copy produced nothing — falling back to existing clipboard");
             }
-            afterWait(changed);
+            afterWait(std::move(copy));
         }));
 }
 

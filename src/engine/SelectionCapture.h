@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/ModifierReleaseWaiter.h"
 #include "engine/PasteboardWatcher.h"
@@ -18,7 +19,8 @@ namespace pastiq {
 // Every delayed step holds the capture weakly.
 class SelectionCapture : public std::enable_shared_from_this<SelectionCapture> {
   public:
-    using Completion = std::function<void(bool copied)>;
+    // The fresh selection as the clipboard check that found it read it, or nothing.
+    using Completion = std::function<void(std::optional<ClipboardText> copy)>;
 
     struct Dependencies {
         std::shared_ptr<PasteboardWriter> pasteboard;
@@ -31,13 +33,13 @@ class SelectionCapture : public std::enable_shared_from_this<SelectionCapture> {
 
     explicit SelectionCapture(Dependencies dependencies);
 
-    // `completion` receives whether a fresh selection reached the clipboard.
+    // `completion` receives the fresh selection once it reached the clipboard.
     void capture(Completion completion);
 
   private:
     void copyIfSelected(bool retryOnRace, Completion completion);
     void copySelection(bool retryOnRace, Completion completion);
-    void retryIfRaced(bool copied, bool retryOnRace, Completion completion);
+    void retryIfRaced(std::optional<ClipboardText> copy, bool retryOnRace, Completion completion);
     void synthesizeCopy(Completion completion);
     void postCopyAndWait(Completion afterWait);
 

@@ -18,7 +18,7 @@ constexpr const char* kNoInputAccessRefusal =
     "No input access: Pastiq cannot watch the paste keys (its window says how to allow it)";
 constexpr const char* kStartInProgressRefusal = "A session is already starting from the selection";
 
-ParsedClipboard parseOrEmpty(const std::string& text) {
+ParsedClipboard parseOrEmpty(std::string_view text) {
     return ClipboardParser::parse(text).value_or(ParsedClipboard::empty());
 }
 
@@ -100,18 +100,23 @@ void SessionController::startSession(bool captureSelection) {
     }
     isStarting_ = true;
     const std::weak_ptr<SessionController> weakSelf = weak_from_this();
-    selectionCapture_->capture([weakSelf](bool copied) {
+    selectionCapture_->capture([weakSelf](const std::optional<ClipboardText>& copy) {
         if (auto self = weakSelf.lock()) {
-            self->finishHotkeyStart(copied);
+            self->finishHotkeyStart(copy);
         }
     });
 }
 
-void SessionController::finishHotkeyStart(bool copied) {
+// The copy as the capture's clipboard check read it: the text checked is the text queued.
+void SessionController::finishHotkeyStart(const std::optional<ClipboardText>& copy) {
     isStarting_ = false;
-    ports_.log.info(LogCategory::session, std::string("Hotkey start — copied a fresh selection: ") +
-                                              (copied ? "1" : "0"));
-    startFromCopy(copied ? pasteboard_->read() : ClipboardText{});
+    ports_.log.info(LogCategory::session,
+                    std::string("Hotkey start — copied a fresh selection: ") + (copy ? "1" : "0"));
+    if (copy) {
+        startFromCopy(*copy);
+    } else {
+        startFromCopy(ClipboardText{});
+    }
 }
 
 void SessionController::startSessionWithText(std::string text) {
@@ -125,7 +130,7 @@ void SessionController::startSessionWithText(std::string text) {
 void SessionController::startFromCopy(const ClipboardText& copy) {
     startRefusal_ = refusalOfTooLarge(copy);
     if (!startRefusal_) {
-        startFromText(copy.text.value_or(std::string()));
+        startFromText(copy.textOrEmpty());
     }
 }
 
@@ -140,7 +145,7 @@ std::optional<std::string> SessionController::refusalOfTooLarge(const ClipboardT
     return refusal;
 }
 
-void SessionController::startFromText(const std::string& text) {
+void SessionController::startFromText(std::string_view text) {
     setSession(std::make_shared<PasteSession>(parseOrEmpty(text)));
     if (eventTap_->install()) {
         activateSession(session_);
@@ -325,7 +330,7 @@ void SessionController::reloadFromCopy(const std::optional<ClipboardText>& copy,
     if (!copy || !session || !isCurrent(session) || refusalOfTooLarge(*copy)) {
         return;
     }
-    auto parsed = ClipboardParser::parse(copy->text.value_or(std::string()));
+    auto parsed = ClipboardParser::parse(copy->textOrEmpty());
     if (!parsed || parsed->items.empty()) {
         return;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/GateStatePublisher.h"
 #include "engine/ListFinishBehavior.h"
@@ -34,7 +35,7 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     // As a start from the clipboard, from this text: the same input access check, limits and
     // refusals; a running session is replaced.
     void startSessionWithText(std::string text);
-    void startFromText(const std::string& text);
+    void startFromText(std::string_view text);
     // A copy too large to queue starts nothing: a running session goes on untouched.
     void startFromCopy(const ClipboardText& copy);
     void endSession(bool clearPasteboard);
@@ -84,7 +85,7 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     // Why the copy is too large to queue, said in the journal and the status message; nothing
     // when it may be queued.
     std::optional<std::string> refusalOfTooLarge(const ClipboardText& copy);
-    void finishHotkeyStart(bool copied);
+    void finishHotkeyStart(const std::optional<ClipboardText>& copy);
     void showStatus(const std::string& message);
     void clearStatus();
     void setSession(std::shared_ptr<PasteSession> session);

@@ -151,6 +151,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 using HotkeyStartGuardTest = EngineHarness;
 
+// The read that finds the copied selection is the text queued: a second read could meet
+// another owner's text.
+TEST_F(HotkeyStartGuardTest, TheCopiedSelectionIsReadOnce) {
+    fakes.pasteboard.simulateCopy(kOldClipboard);
+    fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kSelection); };
+    const int readsBefore = fakes.pasteboard.readCount();
+    controller->startSession(true);
+    advance(100);
+    EXPECT_EQ(queueTexts(), kSelectionItems);
+    EXPECT_EQ(fakes.pasteboard.readCount() - readsBefore, 1);
+}
+
 TEST_F(HotkeyStartGuardTest, StartsDuringACaptureAreIgnored) {
     fakes.pasteboard.simulateCopy(kOldClipboard);
     fakes.modifiers.holdFor(Delay{300});

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/QueueLimits.h"
 
@@ -17,6 +18,10 @@ struct ClipboardText {
     std::uint64_t tooLargeBytes = 0;
 
     [[nodiscard]] bool isTooLarge() const { return tooLargeBytes > 0; }
+    // The text, empty when there is none; a view, so a large text is never copied to parse.
+    [[nodiscard]] std::string_view textOrEmpty() const {
+        return text ? std::string_view(*text) : std::string_view();
+    }
     friend bool operator==(const ClipboardText&, const ClipboardText&) = default;
 };
 
