@@ -10,7 +10,6 @@ namespace pastiq::x11 {
 namespace {
 
 constexpr std::chrono::milliseconds kGrabBound{1000};
-constexpr std::uint16_t kHotkeyModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr std::uint32_t kReportedModifiers =
     XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
@@ -36,7 +35,7 @@ void X11Hotkey::unregisterHotkey() {
 bool X11Hotkey::matches(const xcb_input_key_press_event_t& event) const {
     const auto& layout = context_.layout;
     return grabs_.isActive() && layout && event.detail == layout->keys.c &&
-           (event.mods.effective & kReportedModifiers) == kHotkeyModifiers;
+           (event.mods.effective & kReportedModifiers) == kModifiers;
 }
 
 void X11Hotkey::handleKeyPress(const xcb_input_key_press_event_t& event) {
@@ -66,7 +65,7 @@ bool X11Hotkey::grabHotkey() {
         grabs_.release();
         return false;
     }
-    return grabs_.grab({{layout->keys.c, kHotkeyModifiers}}, layout->lockCombinations);
+    return grabs_.grab({{layout->keys.c, kModifiers}}, layout->lockCombinations);
 }
 
 void X11Hotkey::renewGrab() {

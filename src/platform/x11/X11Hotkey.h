@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -15,6 +16,9 @@ namespace pastiq::x11 {
 // Ctrl+Alt+C on the key typing c, grabbed asynchronously: the press goes to Pastiq alone.
 class X11Hotkey final : public HotkeyBackend {
   public:
+    // Ctrl and Alt, the modifiers held with the hot key's C.
+    static constexpr std::uint16_t kModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+
     explicit X11Hotkey(const KeyGrabContext& context);
     X11Hotkey(const X11Hotkey&) = delete;
     X11Hotkey& operator=(const X11Hotkey&) = delete;

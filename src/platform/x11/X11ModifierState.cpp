@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/X11Hotkey.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 #include "platform/x11/XThreadCall.h"
@@ -16,7 +17,6 @@
 namespace pastiq::x11 {
 namespace {
 
-constexpr std::uint16_t kHotkeyModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 // A busy X11 thread answers "not held": the wait must not hold the copy back for long.
 constexpr std::chrono::milliseconds kQueryBound{100};
 
@@ -46,7 +46,7 @@ X11ModifierState::X11ModifierState(XConnection& connection, XEventLoop& loop,
     : connection_(connection), loop_(loop), keyboard_(keyboard) {}
 
 bool X11ModifierState::isHotkeyHeld() {
-    if ((keyboard_.modifierMask() & kHotkeyModifiers) != 0) {
+    if ((keyboard_.modifierMask() & X11Hotkey::kModifiers) != 0) {
         return true;
     }
     return callOnXThread<bool>(loop_, kQueryBound, [this] { return isHotkeyKeyDown(); })
