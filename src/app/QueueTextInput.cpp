@@ -14,12 +14,6 @@ namespace pastiq {
 
 namespace {
 
-ClipboardText ofSize(std::uint64_t bytes) {
-    ClipboardText copy;
-    copy.tooLargeBytes = bytes;
-    return copy;
-}
-
 constexpr std::size_t kLimit = QueueLimits::maxTextBytes;
 
 // One byte past the limit is enough to know a text is too large.
@@ -35,11 +29,9 @@ ClipboardText readUpToLimit(std::istream& in) {
         text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     }
     if (text.size() > kLimit) {
-        return ofSize(text.size());
+        return ClipboardText::tooLargeOf(text.size());
     }
-    ClipboardText copy;
-    copy.text = std::move(text);
-    return copy;
+    return ClipboardText::withText(std::move(text));
 }
 
 // A regular file tells its size before it is read.
@@ -65,7 +57,7 @@ std::optional<ClipboardText> readTextToQueue(const std::string& file, std::istre
         return copy;
     }
     if (const std::uint64_t size = knownSize(file); size > kLimit) {
-        return ofSize(size);
+        return ClipboardText::tooLargeOf(size);
     }
     errno = 0;
     std::ifstream stream(file, std::ios::binary);

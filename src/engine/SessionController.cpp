@@ -121,9 +121,7 @@ void SessionController::finishHotkeyStart(const std::optional<ClipboardText>& co
 
 void SessionController::startSessionWithText(std::string text) {
     if (mayStart()) {
-        ClipboardText copy;
-        copy.text = std::move(text);
-        startFromCopy(copy);
+        startFromCopy(ClipboardText::withText(std::move(text)));
     }
 }
 

@@ -20,18 +20,6 @@ std::string lines(std::size_t count) {
     return text;
 }
 
-ClipboardText textOf(std::string text) {
-    ClipboardText copy;
-    copy.text = std::move(text);
-    return copy;
-}
-
-ClipboardText announcedSize(std::uint64_t bytes) {
-    ClipboardText copy;
-    copy.tooLargeBytes = bytes;
-    return copy;
-}
-
 struct SizeCase {
     const char* name;
     ClipboardText copy;
@@ -42,13 +30,17 @@ TEST(CopySizeTest, CopiesOverEitherLimitAreTooLargeToQueue) {
     const std::size_t maxBytes = QueueLimits::maxTextBytes;
     std::vector<SizeCase> cases;
     cases.push_back({"no text", ClipboardText{}, std::nullopt});
-    cases.push_back({"owner announced 110 MB", announcedSize(110'000'000),
+    cases.push_back({"owner announced 110 MB", ClipboardText::tooLargeOf(110'000'000),
                      "at least 110000000 bytes of text, more than 67108864"});
-    cases.push_back({"text at the byte limit", textOf(std::string(maxBytes, 'x')), std::nullopt});
-    cases.push_back({"text past the byte limit", textOf(std::string(maxBytes + 1, 'x')),
+    cases.push_back({"text at the byte limit", ClipboardText::withText(std::string(maxBytes, 'x')),
+                     std::nullopt});
+    cases.push_back({"text past the byte limit",
+                     ClipboardText::withText(std::string(maxBytes + 1, 'x')),
                      std::to_string(maxBytes + 1) + " bytes of text, more than 67108864"});
-    cases.push_back({"items at the limit", textOf(lines(QueueLimits::maxItems)), std::nullopt});
-    cases.push_back({"items past the limit", textOf(lines(QueueLimits::maxItems + 1)),
+    cases.push_back({"items at the limit", ClipboardText::withText(lines(QueueLimits::maxItems)),
+                     std::nullopt});
+    cases.push_back({"items past the limit",
+                     ClipboardText::withText(lines(QueueLimits::maxItems + 1)),
                      "1000001 items, more than 1000000"});
     for (const SizeCase& c : cases) {
         EXPECT_EQ(whyTooLargeToQueue(c.copy), c.reason) << c.name;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/QueueLimits.h"
 
@@ -16,6 +17,17 @@ struct ClipboardText {
     std::optional<std::string> text;
     // For a text over the read limit: its size in bytes as far as its owner told it, else 0.
     std::uint64_t tooLargeBytes = 0;
+
+    [[nodiscard]] static ClipboardText withText(std::string text) {
+        ClipboardText copy;
+        copy.text = std::move(text);
+        return copy;
+    }
+    [[nodiscard]] static ClipboardText tooLargeOf(std::uint64_t bytes) {
+        ClipboardText copy;
+        copy.tooLargeBytes = bytes;
+        return copy;
+    }
 
     [[nodiscard]] bool isTooLarge() const { return tooLargeBytes > 0; }
     // The text, empty when there is none; a view, so a large text is never copied to parse.

@@ -146,7 +146,7 @@ std::optional<std::string> ClipboardReader::decode(xcb_atom_t type, std::string 
 }
 
 void ClipboardReader::finishTooLarge(std::uint64_t bytes) {
-    finish({std::nullopt, bytes});
+    finish(ClipboardText::tooLargeOf(bytes));
 }
 
 void ClipboardReader::finish(ClipboardText text) {
