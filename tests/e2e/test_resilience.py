@@ -28,59 +28,50 @@ class StalledMainThreadTest(DesktopTestCase):
         )
         return (arrived[0] - sent) / 1e9
 
-    def test_a_stalled_main_thread_neither_delays_nor_repeats_a_paste(self):
-        self.start_list_session(LIST, "one")
-        self.tk.focus()
-        unstalled = self.paste_then_type()
-        wait_until(lambda: self.tk.text().replace("one", "", 1) == "xyz", what="paste and letters")
-
-        self.stall_pastiq(2000)
-        stalled = self.paste_then_type()
-        print(f"\n  Ctrl+V then letters: {unstalled * 1000:.0f} ms normally, "
-              f"{stalled * 1000:.0f} ms with the main thread stalled for 2 s", file=sys.stderr)
-        # Decided on the key thread: far below the bound that a wait for the main thread costs.
-        self.assertLess(stalled - unstalled, GATE_SLACK_S, "the Ctrl+V waited for the main thread")
-        wait_until(lambda: self.tk.text().replace("one", "", 1).replace("two", "", 1) == "xyzxyz",
-                   what="the next item pasted during the stall")
-
-        wait_until(lambda: self.pastiq.cli("status").returncode == 0, what="the stall to end")
-        self.assertEqual(self.pastiq.status()["cursor"], 2, "the queue took in the stalled paste")
-        self.tk.set_text("")
-        self.keyboard.key("ctrl+v")
-        self.wait_tk_text("three", what="the last item after the stall")
-
-    def test_stalled_main_thread_delays_typing_at_most_by_the_bound(self):
-        # The last item's paste is the main thread's, with the finish behaviour.
-        self.start_list_session(LAST_TWO, "one")
+    def paste_before_and_during_a_stall(self, text):
+        """Pastes once normally, then once with the main thread stalled for 2 s; returns the
+        seconds each Ctrl+V with its letters took."""
+        self.start_list_session(text, "one")
         self.tk.focus()
         unstalled = self.paste_then_type()
         # Tk serves key presses while it waits for the pasted text, so letters typed right
         # after a Ctrl+V may land before or inside it; only their order among themselves counts.
         wait_until(lambda: self.tk.text().replace("one", "", 1) == "xyz", what="paste and letters")
-
         self.stall_pastiq(2000)
         stalled = self.paste_then_type()
-        print(
-            f"\n  Ctrl+V then letters: {unstalled * 1000:.0f} ms normally, "
-            f"{stalled * 1000:.0f} ms with the main thread stalled for 2 s",
-            file=sys.stderr,
-        )
+        print(f"\n  Ctrl+V then letters: {unstalled * 1000:.0f} ms normally, "
+              f"{stalled * 1000:.0f} ms with the main thread stalled for 2 s", file=sys.stderr)
+        return unstalled, stalled
+
+    def assert_next_after_the_stall(self, cursor, item, why):
+        wait_until(lambda: self.pastiq.cli("status").returncode == 0, what="the stall to end")
+        self.assertEqual(self.pastiq.status()["cursor"], cursor, why)
+        self.tk.set_text("")
+        self.keyboard.key("ctrl+v")
+        self.wait_tk_text(item, what=f"{item!r} after the stall")
+
+    def test_a_stalled_main_thread_neither_delays_nor_repeats_a_paste(self):
+        unstalled, stalled = self.paste_before_and_during_a_stall(LIST)
+        # Decided on the key thread: far below the bound that a wait for the main thread costs.
+        self.assertLess(stalled - unstalled, GATE_SLACK_S, "the Ctrl+V waited for the main thread")
+        wait_until(lambda: self.tk.text().replace("one", "", 1).replace("two", "", 1) == "xyzxyz",
+                   what="the next item pasted during the stall")
+        self.assert_next_after_the_stall(2, "three", "the queue took in the stalled paste")
+
+    def test_stalled_main_thread_delays_typing_at_most_by_the_bound(self):
+        # The last item's paste is the main thread's, with the finish behaviour.
+        unstalled, stalled = self.paste_before_and_during_a_stall(LAST_TWO)
         self.assertLess(stalled - unstalled, VERDICT_BOUND_S + SLACK_S, "typing froze too long")
         # The timed-out Ctrl+V went through unchanged: it pasted what the clipboard held.
         wait_until(
             lambda: self.tk.text().replace("one", "", 2) == "xyzxyz", what="the pass-on"
         )
-
         # Once the main thread is back, the item that was not pasted is still next.
-        wait_until(lambda: self.pastiq.cli("status").returncode == 0, what="the stall to end")
-        self.assertEqual(
-            self.pastiq.status()["cursor"], 1,
+        self.assert_next_after_the_stall(
+            1, "two",
             "the Ctrl+V whose verdict timed out pasted the clipboard unchanged, so the queue "
             "must not move on; otherwise 'two' is never pasted",
         )
-        self.tk.set_text("")
-        self.keyboard.key("ctrl+v")
-        self.wait_tk_text("two", what="the next item after the timed-out Ctrl+V")
 
 
 class KilledPastiqTest(DesktopTestCase):
