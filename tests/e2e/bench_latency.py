@@ -13,8 +13,6 @@ Run by hand; it is not part of the test suite.
 """
 
 import argparse
-import ctypes
-import ctypes.util
 import os
 import statistics
 import sys
@@ -28,51 +26,10 @@ from pastiq_e2e.desktop import Desktop  # noqa: E402
 from pastiq_e2e.keys import Keyboard  # noqa: E402
 from pastiq_e2e.pastiq import Pastiq  # noqa: E402
 from pastiq_e2e.waiting import wait_until  # noqa: E402
+from pastiq_e2e.xtest import XTestKeyboard  # noqa: E402
 
-XK_CONTROL_L = 0xFFE3
-XK_V = 0x0076
 # Gap between samples, so each paste is measured on a quiet system.
 SETTLE_S = 0.015
-
-
-class XTestKeyboard:
-    """Sends key events through XTEST on its own display connection."""
-
-    def __init__(self, display_name):
-        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-        self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst"))
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XFlush.argtypes = [ctypes.c_void_p]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.xtst.XTestFakeKeyEvent.argtypes = [
-            ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong,
-        ]
-        self.display = self.x11.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise RuntimeError(f"cannot open display {display_name}")
-        self.control = self.x11.XKeysymToKeycode(self.display, XK_CONTROL_L)
-        self.v = self.x11.XKeysymToKeycode(self.display, XK_V)
-
-    def ctrl_v(self):
-        """Sends Ctrl+V and returns the monotonic time at which the V press left."""
-        self._key(self.control, True)
-        self.x11.XSync(self.display, 0)
-        sent = time.monotonic_ns()
-        self._key(self.v, True)
-        self.x11.XFlush(self.display)
-        self._key(self.v, False)
-        self._key(self.control, False)
-        self.x11.XFlush(self.display)
-        return sent
-
-    def close(self):
-        self.x11.XCloseDisplay(self.display)
-
-    def _key(self, keycode, down):
-        self.xtst.XTestFakeKeyEvent(self.display, keycode, 1 if down else 0, 0)
 
 
 def measure(tk, xtest, samples):
