@@ -1,6 +1,8 @@
 #include "platform/x11/ClipboardReader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/x11/Latin1.h"
 #include "platform/x11/XConnection.h"
@@ -14,12 +16,25 @@ constexpr std::uint32_t kPieceWords = (std::uint32_t{1} << 20) / 4;
 }  // namespace
 
 ClipboardReader::ClipboardReader(XConnection& connection, TimerQueue& timers, std::size_t maxBytes)
-    : connection_(connection), timers_(timers), maxBytes_(maxBytes) {}
+    : connection_(connection), timers_(timers), maxBytes_(maxBytes) {
+    xcb_connection_t* c = connection_.get();
+    std::array<xcb_intern_atom_cookie_t, kReadProperties> cookies{};
+    for (std::size_t i = 0; i < kReadProperties; ++i) {
+        const std::string name = "PASTIQ_READ_" + std::to_string(i);
+        cookies.at(i) = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    }
+    for (std::size_t i = 0; i < kReadProperties; ++i) {
+        const auto reply =
+            fetchReply<xcb_intern_atom_reply_t>(c, cookies.at(i), xcb_intern_atom_reply);
+        properties_.at(i) = reply ? reply->atom : connection_.atoms().transferProperty;
+    }
+}
 
 void ClipboardReader::read(Answer answer) {
     finish({});
     const auto timer = timers_.schedule(kReadBound, [this] { finish({}); });
-    active_ = Read{std::move(answer), XCB_NONE, XCB_NONE, false, {}, timer};
+    const xcb_atom_t property = properties_.at(reads_++ % kReadProperties);
+    active_ = Read{std::move(answer), property, XCB_NONE, XCB_NONE, false, {}, timer};
     convert(connection_.atoms().utf8String);
 }
 
@@ -28,14 +43,23 @@ void ClipboardReader::convert(xcb_atom_t target) {
     // The property may hold a leftover of an abandoned read.
     deleteProperty();
     xcb_convert_selection(connection_.get(), connection_.window(), connection_.atoms().clipboard,
-                          target, connection_.atoms().transferProperty, XCB_CURRENT_TIME);
+                          target, active_->property, XCB_CURRENT_TIME);
     xcb_flush(connection_.get());
 }
 
 void ClipboardReader::handleSelectionNotify(const xcb_selection_notify_event_t& event) {
     connection_.noteServerTime(event.time);
-    if (!active_ || active_->isIncremental || event.requestor != connection_.window() ||
-        event.selection != connection_.atoms().clipboard || event.target != active_->target) {
+    if (event.requestor != connection_.window() ||
+        event.selection != connection_.atoms().clipboard) {
+        return;
+    }
+    if (isReadProperty(event.property) && (!active_ || event.property != active_->property)) {
+        // The answer to an abandoned read: dropped, so its text does not stay on the server.
+        xcb_delete_property(connection_.get(), connection_.window(), event.property);
+        xcb_flush(connection_.get());
+        return;
+    }
+    if (!active_ || active_->isIncremental || event.target != active_->target) {
         return;
     }
     if (event.property == XCB_NONE) {
@@ -78,12 +102,12 @@ void ClipboardReader::startIncremental(const Chunk& announcement) {
 }
 
 bool ClipboardReader::handlePropertyNotify(const xcb_property_notify_event_t& event) {
-    if (event.window != connection_.window() ||
-        event.atom != connection_.atoms().transferProperty) {
+    if (event.window != connection_.window() || !isReadProperty(event.atom)) {
         return false;
     }
     connection_.noteServerTime(event.time);
-    if (!active_ || !active_->isIncremental || event.state != XCB_PROPERTY_NEW_VALUE) {
+    if (!active_ || !active_->isIncremental || event.state != XCB_PROPERTY_NEW_VALUE ||
+        event.atom != active_->property) {
         return true;
     }
     auto chunk = readProperty(maxBytes_ - active_->received.size());
@@ -110,7 +134,7 @@ std::optional<ClipboardReader::Chunk> ClipboardReader::readProperty(std::size_t 
     for (std::uint32_t offsetWords = 0;; offsetWords += kPieceWords) {
         const auto reply = fetchReply<xcb_get_property_reply_t>(
             c,
-            xcb_get_property(c, 0, connection_.window(), connection_.atoms().transferProperty,
+            xcb_get_property(c, 0, connection_.window(), active_->property,
                              XCB_GET_PROPERTY_TYPE_ANY, offsetWords, kPieceWords),
             xcb_get_property_reply);
         if (!reply) {
@@ -131,8 +155,11 @@ std::optional<ClipboardReader::Chunk> ClipboardReader::readProperty(std::size_t 
 }
 
 void ClipboardReader::deleteProperty() {
-    xcb_delete_property(connection_.get(), connection_.window(),
-                        connection_.atoms().transferProperty);
+    xcb_delete_property(connection_.get(), connection_.window(), active_->property);
+}
+
+bool ClipboardReader::isReadProperty(xcb_atom_t atom) const {
+    return std::ranges::find(properties_, atom) != properties_.end();
 }
 
 std::optional<std::string> ClipboardReader::decode(xcb_atom_t type, std::string bytes) const {

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +38,7 @@ class ClipboardReader {
   private:
     struct Read {
         Answer answer;
+        xcb_atom_t property = XCB_NONE;
         xcb_atom_t target = XCB_NONE;
         xcb_atom_t type = XCB_NONE;
         bool isIncremental = false;
@@ -61,9 +63,17 @@ class ClipboardReader {
     void finishTooLarge(std::uint64_t bytes);
     [[nodiscard]] std::optional<std::string> decode(xcb_atom_t type, std::string bytes) const;
 
+    [[nodiscard]] bool isReadProperty(xcb_atom_t atom) const;
+
+    // Each read names a property of its own from this ring: an owner that answers an abandoned
+    // read late, perhaps while it writes the answer again, is never taken for a later read's.
+    static constexpr std::size_t kReadProperties = 4;
+
     XConnection& connection_;
     TimerQueue& timers_;
     std::size_t maxBytes_;
+    std::array<xcb_atom_t, kReadProperties> properties_{};
+    std::size_t reads_ = 0;
     std::optional<Read> active_;
 };
 
