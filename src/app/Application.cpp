@@ -148,9 +148,11 @@ void Application::toggleSessionSoon() {
 void Application::publishControl() {
     if (!control_) {
         ControlActions actions{
-            [this] {
-                sessionController_->startSession(false);
-                return sessionController_->startRefusal().value_or(std::string());
+            [this](ControlActions::StartAnswer answer) {
+                sessionController_->startSession(
+                    false, [answer = std::move(answer)](const std::optional<std::string>& refusal) {
+                        answer(refusal.value_or(std::string()));
+                    });
             },
             [this](std::string text) {
                 sessionController_->startSessionWithText(std::move(text));

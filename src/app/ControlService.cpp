@@ -2,11 +2,34 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QTimer>
+#include <memory>
 #include <utility>
 
 #include "app/AppId.h"
 
 namespace pastiq {
+
+namespace {
+
+constexpr const char* kStillStarting =
+    "Pastiq is still reading the clipboard; the session may start shortly";
+
+// The reply to one method call, sent later and only once.
+struct DelayedReply {
+    QDBusConnection bus;
+    QDBusMessage call;
+    bool isSent = false;
+
+    void send(const QString& text) {
+        if (!isSent) {
+            isSent = true;
+            bus.send(call.createReply(text));
+        }
+    }
+};
+
+}  // namespace
 
 ControlService::ControlService(ControlActions actions, QObject* parent)
     : QObject(parent), actions_(std::move(actions)) {
@@ -74,8 +97,16 @@ void ControlService::reclaimWhenReleased() {
     releaseWatcher_.setWatchedServices({QString::fromLatin1(kAppId)});
 }
 
+// The start reads the clipboard without blocking Pastiq; the caller waits for the outcome
+// instead, though not longer than the bound.
 QString ControlService::Start() {
-    return QString::fromStdString(actions_.start());
+    setDelayedReply(true);
+    auto reply = std::make_shared<DelayedReply>(DelayedReply{connection(), message()});
+    QTimer::singleShot(kStartAnswerBoundMilliseconds, this,
+                       [reply] { reply->send(QString::fromLatin1(kStillStarting)); });
+    actions_.start(
+        [reply](const std::string& refusal) { reply->send(QString::fromStdString(refusal)); });
+    return {};
 }
 
 // Bytes rather than a D-Bus string: a file's text reaches the parser exactly as a copy's would,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
@@ -11,9 +12,11 @@ namespace pastiq {
 
 // What the control methods do in the running program.
 struct ControlActions {
-    // As the tray menu's Start Session, from the clipboard; returns why nothing started, or an
-    // empty text when a session started.
-    std::function<std::string()> start;
+    // Receives why nothing started, or an empty text when a session started.
+    using StartAnswer = std::function<void(const std::string& refusal)>;
+    // As the tray menu's Start Session, from the clipboard; answers once the start is over,
+    // which is after the clipboard was read.
+    std::function<void(StartAnswer answer)> start;
     // As start, from this text instead of the clipboard, parsed and limited as a copy is.
     std::function<std::string(std::string)> startWithText;
     std::function<void()> end;     // ends the session, clipboard cleared
@@ -25,10 +28,13 @@ struct ControlActions {
 
 // Pastiq's control interface on the session bus: service and interface named by the
 // application id, so desktop key bindings and panels can drive and watch Pastiq.
-class ControlService final : public QObject {
+class ControlService final : public QObject, protected QDBusContext {
     Q_OBJECT
 
   public:
+    // How long a Start call waits for the start to be over before it is answered anyway.
+    static constexpr int kStartAnswerBoundMilliseconds = 2000;
+
     explicit ControlService(ControlActions actions, QObject* parent = nullptr);
 
     // Exports the object and claims the service name, taking it over from an older Pastiq
@@ -49,6 +55,7 @@ class ControlService final : public QObject {
     // The bus's method names, which key bindings and panels call; D-Bus spells them CamelCase.
     // NOLINTBEGIN(readability-identifier-naming)
     // Empty when a session started, else the reason it did not (a copy too large to queue).
+    // Answered once the clipboard was read, so the call's reply is sent later.
     Q_SCRIPTABLE QString Start();
     Q_SCRIPTABLE QString StartWithText(const QByteArray& text);
     Q_SCRIPTABLE void End();

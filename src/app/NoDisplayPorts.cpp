@@ -1,6 +1,13 @@
 #include "app/NoDisplayPorts.h"
 
+#include <QTimer>
+#include <utility>
+
 namespace pastiq {
+
+void NoDisplayPorts::readText(ReadCompletion completion) {
+    QTimer::singleShot(0, [completion = std::move(completion)] { completion({}); });
+}
 
 void NoDisplayPorts::writeText(const std::string& /*text*/) {}
 

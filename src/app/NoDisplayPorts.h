@@ -25,7 +25,8 @@ class NoDisplayPorts final : public Pasteboard,
                              public SelectionProbe {
   public:
     [[nodiscard]] std::int64_t changeCount() const override { return 0; }
-    [[nodiscard]] ClipboardText readText() override { return {}; }
+    // Answers on the next turn of the event loop, with nothing.
+    void readText(ReadCompletion completion) override;
     void writeText(const std::string& text) override;
     void clear() override {}
 

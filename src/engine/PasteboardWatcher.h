@@ -11,14 +11,15 @@
 namespace pastiq {
 
 // Waits, without blocking the main loop, for another application to put text on the clipboard:
-// a check at once, then a poll every 20 ms until 1 s has passed on the scheduler's clock, so
-// reads that block (an owner that is slow to answer) shorten the wait instead of stretching
-// it. Polls hold the watcher weakly, so they stop when its owner goes away.
+// a check at once, then a check 20 ms after the previous one ended, until 1 s has passed on the
+// scheduler's clock. A check reads only when the change count moved, and its read never blocks;
+// a read still unanswered at the deadline ends the wait with nothing, and its late answer is
+// dropped. Polls hold the watcher weakly, so they stop when its owner goes away.
 class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher> {
   public:
-    // The copy as read by the check that found it (see PasteboardWriter::foreignCopySince),
-    // or nothing when none came in time.
-    using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
+    // The copy as read by the check that found it (see PasteboardWriter::readForeignCopy), or
+    // nothing when none came in time. Always called later, never inside waitForCopy.
+    using CopyCompletion = PasteboardWriter::CopyCompletion;
 
     static constexpr Delay kPollInterval{20};
     static constexpr Delay kTimeout{1000};
@@ -28,7 +29,11 @@ class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher>
     void waitForCopy(std::int64_t start, CopyCompletion completion);
 
   private:
-    void schedulePoll(std::int64_t start, Delay deadline, CopyCompletion completion);
+    struct Wait;
+
+    void check(const std::shared_ptr<Wait>& wait);
+    void readCopy(const std::shared_ptr<Wait>& wait);
+    void checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait);
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     Scheduler& scheduler_;

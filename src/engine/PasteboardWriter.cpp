@@ -1,5 +1,7 @@
 #include "engine/PasteboardWriter.h"
 
+#include <utility>
+
 namespace pastiq {
 
 void PasteboardWriter::write(const std::string& text) {
@@ -19,19 +21,52 @@ void PasteboardWriter::noteOwnWrite(const std::string& text, std::int64_t change
     lastWrittenText_ = text;
 }
 
-bool PasteboardWriter::holdsOwnContent() {
+void PasteboardWriter::ifHoldsOwnContent(std::function<void()> then) {
     if (!ownChangeCount_) {
-        return false;
+        return;
     }
-    return pasteboard_.changeCount() == *ownChangeCount_ || isOwnWrite(pasteboard_.readText());
+    const std::int64_t count = pasteboard_.changeCount();
+    if (count == *ownChangeCount_) {
+        then();
+        return;
+    }
+    // Any change while the read runs (a copy, Pastiq's own next write) means the text read no
+    // longer tells what the clipboard holds.
+    pasteboard_.readText(
+        [weakSelf = weak_from_this(), count, then = std::move(then)](const ClipboardText& copy) {
+            auto self = weakSelf.lock();
+            if (self && self->pasteboard_.changeCount() == count && self->isOwnWrite(copy)) {
+                then();
+            }
+        });
 }
 
-std::optional<ClipboardText> PasteboardWriter::foreignCopySince(std::int64_t start) {
+void PasteboardWriter::clearIfOwnContent(std::function<void()> cleared) {
+    ifHoldsOwnContent([weakSelf = weak_from_this(), cleared = std::move(cleared)] {
+        if (auto self = weakSelf.lock()) {
+            self->clear();
+            if (cleared) {
+                cleared();
+            }
+        }
+    });
+}
+
+bool PasteboardWriter::hasForeignChangeSince(std::int64_t start) const {
     const std::int64_t now = pasteboard_.changeCount();
-    if (now == start || (ownChangeCount_ && now == *ownChangeCount_)) {
-        return std::nullopt;
-    }
-    ClipboardText copy = pasteboard_.readText();
+    return now != start && !(ownChangeCount_ && now == *ownChangeCount_);
+}
+
+void PasteboardWriter::readForeignCopy(CopyCompletion completion) {
+    pasteboard_.readText(
+        [weakSelf = weak_from_this(), completion = std::move(completion)](ClipboardText copy) {
+            if (auto self = weakSelf.lock()) {
+                completion(self->foreignCopyIn(std::move(copy)));
+            }
+        });
+}
+
+std::optional<ClipboardText> PasteboardWriter::foreignCopyIn(ClipboardText copy) const {
     if (copy.isTooLarge()) {
         return copy;
     }

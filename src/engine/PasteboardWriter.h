@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,9 +13,13 @@ namespace pastiq {
 // Pastiq's own access to the clipboard. It remembers what Pastiq itself last put there, so that
 // waiting for another application's copy never mistakes Pastiq's own write (or a clipboard
 // manager re-announcing that write) for a new copy, and so that delayed steps never overwrite
-// or clear something the user copied in the meantime.
-class PasteboardWriter {
+// or clear something the user copied in the meantime. Reads never block: their answers come
+// later, and an answer that comes after the writer is gone is dropped.
+class PasteboardWriter : public std::enable_shared_from_this<PasteboardWriter> {
   public:
+    using ReadCompletion = Pasteboard::ReadCompletion;
+    using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
+
     explicit PasteboardWriter(Pasteboard& pasteboard) : pasteboard_(pasteboard) {}
 
     void write(const std::string& text);
@@ -23,18 +29,25 @@ class PasteboardWriter {
     void noteOwnWrite(const std::string& text, std::int64_t changeCount);
 
     [[nodiscard]] std::int64_t changeCount() const { return pasteboard_.changeCount(); }
-    // What the clipboard holds now.
-    [[nodiscard]] ClipboardText read() { return pasteboard_.readText(); }
-    // True when the clipboard still holds Pastiq's last write: nobody has changed it since, or
-    // the text on it is exactly what Pastiq last wrote.
-    [[nodiscard]] bool holdsOwnContent();
-    // The copy someone other than Pastiq made after `start`: non-empty text, or a text too
-    // large to read. Found with one read, and that read is what the caller gets, so the text
-    // checked is the text used. Nothing while the clipboard holds no such copy.
-    [[nodiscard]] std::optional<ClipboardText> foreignCopySince(std::int64_t start);
+    // What the clipboard holds now, answered later on the main thread.
+    void read(ReadCompletion completion) { pasteboard_.readText(std::move(completion)); }
+    // Runs `then` when the clipboard still holds Pastiq's last write: at once when nobody has
+    // changed it since, else after a read finds exactly the text Pastiq last wrote (a clipboard
+    // manager re-announcing it) while nobody changed the clipboard again.
+    void ifHoldsOwnContent(std::function<void()> then);
+    // Clears the clipboard when it still holds Pastiq's last write (as ifHoldsOwnContent
+    // decides), then runs `cleared`.
+    void clearIfOwnContent(std::function<void()> cleared = {});
+    // True when someone other than Pastiq has changed the clipboard after `start`.
+    [[nodiscard]] bool hasForeignChangeSince(std::int64_t start) const;
+    // Reads the clipboard once and hands over what another application copied: non-empty text,
+    // or a text too large to read. The read is what the caller gets, so the text checked is the
+    // text used. Nothing while the clipboard holds no such copy.
+    void readForeignCopy(CopyCompletion completion);
 
   private:
     [[nodiscard]] bool isOwnWrite(const ClipboardText& copy) const;
+    [[nodiscard]] std::optional<ClipboardText> foreignCopyIn(ClipboardText copy) const;
 
     Pasteboard& pasteboard_;
     std::optional<std::int64_t> ownChangeCount_;

@@ -16,7 +16,11 @@ namespace {
 // The answers to a start that started nothing, for the command line and panels.
 constexpr const char* kNoInputAccessRefusal =
     "No input access: Pastiq cannot watch the paste keys (its window says how to allow it)";
-constexpr const char* kStartInProgressRefusal = "A session is already starting from the selection";
+constexpr const char* kStartingFromSelectionRefusal =
+    "A session is already starting from the selection";
+constexpr const char* kStartingFromClipboardRefusal =
+    "A session is already starting from the clipboard";
+constexpr const char* kStartAbandonedRefusal = "The session was ended before the start was over";
 
 ParsedClipboard parseOrEmpty(std::string_view text) {
     return ClipboardParser::parse(text).value_or(ParsedClipboard::empty());
@@ -83,39 +87,71 @@ bool SessionController::mayStart() {
         ports_.onboarding.show();
         return false;
     }
-    if (isStarting_) {
-        startRefusal_ = kStartInProgressRefusal;
+    if (startInProgress_ != nullptr) {
+        startRefusal_ = startInProgress_;
         return false;
     }
     return true;
 }
 
-void SessionController::startSession(bool captureSelection) {
+void SessionController::startSession(bool captureSelection, StartCompletion done) {
     if (!mayStart()) {
-        return;
-    }
-    if (!captureSelection) {
-        startFromCopy(pasteboard_->read());
-        return;
-    }
-    isStarting_ = true;
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
-    selectionCapture_->capture([weakSelf](const std::optional<ClipboardText>& copy) {
-        if (auto self = weakSelf.lock()) {
-            self->finishHotkeyStart(copy);
+        if (done) {
+            done(startRefusal_);
         }
-    });
+        return;
+    }
+    startInProgress_ =
+        captureSelection ? kStartingFromSelectionRefusal : kStartingFromClipboardRefusal;
+    const std::uint64_t ticket = ++startTicket_;
+    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    if (!captureSelection) {
+        pasteboard_->read([weakSelf, ticket, done = std::move(done)](const ClipboardText& copy) {
+            if (auto self = weakSelf.lock()) {
+                self->finishStart(ticket, copy, done);
+            }
+        });
+        return;
+    }
+    selectionCapture_->capture(
+        [weakSelf, ticket, done = std::move(done)](const std::optional<ClipboardText>& copy) {
+            if (auto self = weakSelf.lock()) {
+                self->finishHotkeyStart(ticket, copy, done);
+            }
+        });
 }
 
 // The copy as the capture's clipboard check read it: the text checked is the text queued.
-void SessionController::finishHotkeyStart(const std::optional<ClipboardText>& copy) {
-    isStarting_ = false;
+void SessionController::finishHotkeyStart(std::uint64_t ticket,
+                                          const std::optional<ClipboardText>& copy,
+                                          const StartCompletion& done) {
     ports_.log.info(LogCategory::session,
                     std::string("Hotkey start — copied a fresh selection: ") + (copy ? "1" : "0"));
-    if (copy) {
-        startFromCopy(*copy);
-    } else {
-        startFromCopy(ClipboardText{});
+    finishStart(ticket, copy.value_or(ClipboardText{}), done);
+}
+
+void SessionController::finishStart(std::uint64_t ticket, const ClipboardText& copy,
+                                    const StartCompletion& done) {
+    if (ticket != startTicket_) {
+        if (done) {
+            done(kStartAbandonedRefusal);
+        }
+        return;
+    }
+    startInProgress_ = nullptr;
+    startFromCopy(copy);
+    if (done) {
+        done(startRefusal_);
+    }
+}
+
+// The user ended the session while a start was reading the clipboard: what it reads is no
+// longer wanted.
+void SessionController::abandonStart() {
+    if (startInProgress_ != nullptr) {
+        startInProgress_ = nullptr;
+        ++startTicket_;
+        ports_.log.info(LogCategory::session, "Start abandoned: the session was ended");
     }
 }
 
@@ -144,6 +180,7 @@ std::optional<std::string> SessionController::refusalOfTooLarge(const ClipboardT
 }
 
 void SessionController::startFromText(std::string_view text) {
+    abandonStart();
     setSession(std::make_shared<PasteSession>(parseOrEmpty(text)));
     if (eventTap_->install()) {
         activateSession(session_);
@@ -186,6 +223,7 @@ void SessionController::failStart() {
 
 void SessionController::endSession(bool clearPasteboard) {
     const bool hadSession = session_ != nullptr;
+    abandonStart();
     nextItemSubscription_.cancel();
     gatePublisher_.follow(nullptr, nullptr, {});
     eventTap_->remove();
@@ -193,9 +231,10 @@ void SessionController::endSession(bool clearPasteboard) {
     setSession(nullptr);
     // Only Pastiq's own item is taken away; something the user copied since (an image, text
     // that made no list) or had before an empty session stays theirs.
-    if (clearPasteboard && hadSession && pasteboard_->holdsOwnContent()) {
-        pasteboard_->clear();
-        ports_.log.info(LogCategory::session, "Session ended, pasteboard cleared");
+    if (clearPasteboard && hadSession) {
+        pasteboard_->clearIfOwnContent([&log = ports_.log] {
+            log.info(LogCategory::session, "Session ended, pasteboard cleared");
+        });
     }
 }
 
@@ -271,11 +310,16 @@ void SessionController::applyFinishStep(const std::shared_ptr<PasteSession>& ses
     pendingFinishStep_.reset();
     // Something the user copied in the last 0.4 s stays on the clipboard; a copy during the
     // session reloads the queue from it.
-    const bool clipboardIsOurs = pasteboard_->holdsOwnContent();
     if (behavior != ListFinishBehavior::clearClipboard) {
-        if (clipboardIsOurs) {
-            writeCurrentItem(*session);
-        }
+        const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+        const std::weak_ptr<PasteSession> weakSession = session;
+        pasteboard_->ifHoldsOwnContent([weakSelf, weakSession] {
+            auto self = weakSelf.lock();
+            auto finished = weakSession.lock();
+            if (self && finished && self->isCurrent(finished)) {
+                self->writeCurrentItem(*finished);
+            }
+        });
         return;
     }
     // A list reloaded (or a step taken) since the finish made the session run again; clearing
@@ -283,9 +327,7 @@ void SessionController::applyFinishStep(const std::shared_ptr<PasteSession>& ses
     if (!session->isFinished()) {
         return;
     }
-    if (clipboardIsOurs) {
-        pasteboard_->clear();
-    }
+    pasteboard_->clearIfOwnContent();
     session->clear();
     ports_.log.info(LogCategory::session, "List finished — clipboard and list cleared");
 }
@@ -297,10 +339,10 @@ void SessionController::writeCurrentItem(const PasteSession& session) {
 }
 
 void SessionController::writeItemChangedByUser(const PasteSession& session) {
-    if (session.currentItem() == nullptr && pasteboard_->holdsOwnContent()) {
+    if (session.currentItem() == nullptr) {
         // The user deleted the last remaining item: the clipboard still holds Pastiq's copy of
         // an item that is gone, and a paste must not bring it back.
-        pasteboard_->clear();
+        pasteboard_->clearIfOwnContent();
         return;
     }
     writeCurrentItem(session);

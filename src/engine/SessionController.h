@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +33,13 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     SessionController(const SessionController&) = delete;
     SessionController& operator=(const SessionController&) = delete;
 
-    void startSession(bool captureSelection);
+    // Why a start started nothing, or nothing when it started a session.
+    using StartCompletion = std::function<void(const std::optional<std::string>& refusal)>;
+
+    // Starts from the clipboard, or from a copy of the selection. Either reads the clipboard
+    // without blocking; `done`, if given, learns the outcome once the start is over (inside the
+    // call when it is refused at once). Ending the session meanwhile abandons the start.
+    void startSession(bool captureSelection, StartCompletion done = {});
     // As a start from the clipboard, from this text: the same input access check, limits and
     // refusals; a running session is replaced.
     void startSessionWithText(std::string text);
@@ -49,7 +57,7 @@ class SessionController : public std::enable_shared_from_this<SessionController>
 
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
-    [[nodiscard]] bool isStarting() const { return isStarting_; }
+    [[nodiscard]] bool isStarting() const { return startInProgress_ != nullptr; }
     // Why the latest start started nothing ("Copy too large to queue: ...", no input access);
     // nothing when it started a session.
     [[nodiscard]] const std::optional<std::string>& startRefusal() const { return startRefusal_; }
@@ -76,6 +84,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     bool mayStart();
     void activateSession(const std::shared_ptr<PasteSession>& session);
     void failStart();
+    void finishStart(std::uint64_t ticket, const ClipboardText& copy, const StartCompletion& done);
+    void abandonStart();
     void finishList(const std::shared_ptr<PasteSession>& session);
     void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
     void writeCurrentItem(const PasteSession& session);
@@ -85,7 +95,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     // Why the copy is too large to queue, said in the journal and the status message; nothing
     // when it may be queued.
     std::optional<std::string> refusalOfTooLarge(const ClipboardText& copy);
-    void finishHotkeyStart(const std::optional<ClipboardText>& copy);
+    void finishHotkeyStart(std::uint64_t ticket, const std::optional<ClipboardText>& copy,
+                           const StartCompletion& done);
     void showStatus(const std::string& message);
     void clearStatus();
     void setSession(std::shared_ptr<PasteSession> session);
@@ -102,7 +113,10 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     std::optional<WorkItem> pendingFinishStep_;
     Subscription nextItemSubscription_;
     GateStatePublisher gatePublisher_;
-    bool isStarting_ = false;
+    // While a start reads the clipboard: the refusal a further start meets.
+    const char* startInProgress_ = nullptr;
+    // Names the latest start; a start whose ticket is no longer the latest was abandoned.
+    std::uint64_t startTicket_ = 0;
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;

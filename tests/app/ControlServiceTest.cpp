@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <future>
 #include <sstream>
 
@@ -75,10 +76,14 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     }
     std::vector<std::string> calls;
     std::string refusal;
+    bool startAnswers = true;
     ControlService service(ControlActions{
-        [&] {
+        // The answer comes after the clipboard was read, on a later turn of the loop.
+        [&](const ControlActions::StartAnswer& answer) {
             calls.emplace_back("start");
-            return refusal;
+            if (startAnswers) {
+                QTimer::singleShot(100, [answer, refusal] { answer(refusal); });
+            }
         },
         [&](const std::string&) {
             calls.emplace_back("start with text");
@@ -109,6 +114,13 @@ TEST(ControlServiceTest, FrontEndsReachThePublishedService) {
     const ClientResult refused = runClient(client, DesktopCommand::start);
     EXPECT_EQ(refused.status, 3);
     EXPECT_EQ(refused.err, "pastiq: " + refusal + "\n");
+
+    // A start that never answers does not keep the caller waiting.
+    startAnswers = false;
+    const ClientResult unanswered = runClient(client, DesktopCommand::start);
+    EXPECT_EQ(unanswered.status, 3);
+    EXPECT_NE(unanswered.err.find("still reading the clipboard"), std::string::npos)
+        << unanswered.err;
 }
 
 TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
@@ -116,9 +128,10 @@ TEST(ControlServiceTest, ATakenNameIsReportedAndClaimedBackWhenReleased) {
     if (!bus.isRunning()) {
         GTEST_SKIP() << "dbus-daemon is not installed";
     }
-    ControlService service(ControlActions{[] { return std::string(); },
-                                          [](const std::string&) { return std::string(); }, [] {},
-                                          [] {}, [] { return std::string(); }, [] {}});
+    ControlService service(
+        ControlActions{[](const ControlActions::StartAnswer& answer) { answer(std::string()); },
+                       [](const std::string&) { return std::string(); }, [] {}, [] {},
+                       [] { return std::string(); }, [] {}});
     int losses = 0;
     int regains = 0;
     QObject::connect(&service, &ControlService::nameLost, [&] { ++losses; });

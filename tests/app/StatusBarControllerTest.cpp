@@ -269,6 +269,7 @@ TEST_F(StatusBarControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
 TEST_F(StatusBarControllerTest, ActionsReachTheirReceivers) {
     ports_.pasteboard.simulateCopy("a\nb\nc");
     choose("Start Session");
+    ports_.scheduler.runReady();
     ASSERT_TRUE(controller_->session());
     EXPECT_EQ(controller_->session()->items().size(), 3u);
     choose("End Session");

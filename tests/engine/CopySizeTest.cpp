@@ -52,6 +52,7 @@ using CopySizeSessionTest = EngineHarness;
 TEST_F(CopySizeSessionTest, ATooLargeCopyStartsNothingAndSaysWhyForThreeSeconds) {
     fakes.pasteboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
+    fakes.scheduler.runReady();
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), kCopyTooLargeMessage);
     EXPECT_EQ(fakes.overlay.notice(), kCopyTooLargeMessage);
@@ -73,6 +74,7 @@ TEST_F(CopySizeSessionTest, ARunningQueueIsKeptWhenTheNewCopyIsTooLarge) {
     pressPaste();
     fakes.pasteboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
+    fakes.scheduler.runReady();
     EXPECT_EQ(queueTexts(), kQueue);
     EXPECT_EQ(cursor(), 1);
 
@@ -123,7 +125,7 @@ TEST_F(CopySizeSessionTest, TheWaitForACopyCountsTimeNotAttempts) {
     fakes.pasteboard.onRead = [this] { fakes.scheduler.passTimeBlocked(Delay{450}); };
     pressCopy();
     fakes.pasteboard.simulateCopy(std::nullopt);  // an owner that gives no text
-    advance(1000);
+    fakes.scheduler.runUntilIdle();
     EXPECT_LE(fakes.pasteboard.readCount(), 4);
     EXPECT_EQ(fakes.scheduler.pendingCount(), 0U);
     EXPECT_EQ(queueTexts(), kQueue);

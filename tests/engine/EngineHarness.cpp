@@ -12,6 +12,7 @@ EngineHarness::~EngineHarness() {
 void EngineHarness::startWith(const std::optional<std::string>& text) {
     fakes.pasteboard.simulateCopy(text);
     controller->startSession(false);
+    fakes.scheduler.runReady();
 }
 
 void EngineHarness::setFinishBehavior(ListFinishBehavior behavior) {

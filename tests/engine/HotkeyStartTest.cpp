@@ -190,11 +190,13 @@ TEST_F(HotkeyStartGuardTest, FailedInstallAfterCaptureClearsStarting) {
     fakes.keyTap.refusesInstall = true;
     fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kSelection); };
     controller->startSession(true);
+    advance(20);
     EXPECT_FALSE(controller->isStarting());
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), "Paste monitor blocked");
     fakes.keyTap.refusesInstall = false;
     controller->startSession(true);
+    advance(20);
     EXPECT_NE(controller->session(), nullptr) << "a later start is not blocked";
 }
 

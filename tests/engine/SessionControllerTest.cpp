@@ -237,6 +237,7 @@ TEST_F(SessionControllerTest, EndingClearsTheItemAfterAClipboardManagerTookItOve
     startWith(kList);
     fakes.pasteboard.simulateReannounce();
     controller->endSession(true);
+    fakes.scheduler.runReady();
     EXPECT_EQ(clipboard(), std::nullopt);
 }
 
@@ -283,6 +284,7 @@ TEST_F(SessionControllerTest, TwoFailedStartsKeepTheMessageThreeSecondsAfterTheS
     startWith(kList);
     advance(2000);
     controller->startSession(false);
+    fakes.scheduler.runReady();
     advance(1500);
     EXPECT_EQ(controller->statusMessage(), "Paste monitor blocked")
         << "the first reset was cancelled";
@@ -298,6 +300,7 @@ TEST_F(SessionControllerTest, SuccessfulStartClearsTheStatusMessage) {
     startWith(kList);
     fakes.keyTap.refusesInstall = false;
     controller->startSession(false);
+    fakes.scheduler.runReady();
     EXPECT_EQ(controller->statusMessage(), std::nullopt);
     EXPECT_EQ(fakes.scheduler.pendingCount(), 0U) << "the pending reset is cancelled";
 }

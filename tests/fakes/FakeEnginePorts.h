@@ -19,8 +19,8 @@ namespace pastiq::testing {
 // One fake of every port the session controller uses, ready to hand over as EnginePorts.
 // Declare it before the controller so it outlives it.
 struct FakeEnginePorts {
-    FakePasteboard pasteboard;
     ManualScheduler scheduler;
+    FakePasteboard pasteboard{scheduler};
     FakeKeyTapBackend keyTap;
     FakeEventPoster eventPoster;
     FakeModifierState modifiers{scheduler};

@@ -4,12 +4,26 @@
 
 namespace pastiq::testing {
 
-ClipboardText FakePasteboard::readText() {
+void FakePasteboard::readText(ReadCompletion completion) {
     ++readCount_;
     if (onRead) {
         onRead();
     }
-    return {text_, tooLargeBytes_};
+    if (holdsReads_) {
+        heldReads_.push_back(std::move(completion));
+        return;
+    }
+    scheduler_.runSoon(
+        [completion = std::move(completion), copy = content()] { completion(copy); });
+}
+
+void FakePasteboard::releaseReads() {
+    holdsReads_ = false;
+    auto held = std::move(heldReads_);
+    heldReads_.clear();
+    for (auto& completion : held) {
+        completion(content());
+    }
 }
 
 void FakePasteboard::writeText(const std::string& text) {

@@ -7,15 +7,20 @@
 #include <vector>
 
 #include "engine/ports/Pasteboard.h"
+#include "engine/ports/Scheduler.h"
 
 namespace pastiq::testing {
 
 // The clipboard in memory. Pastiq's writes and clears are kept in order; other applications'
-// copies are simulated with simulateCopy and do not appear in the history.
+// copies are simulated with simulateCopy and do not appear in the history. A read answers on
+// the scheduler's next turn with what the clipboard held when it was asked; while reads are
+// held, they wait for the test to release them, as reads of an owner that is slow to answer.
 class FakePasteboard : public Pasteboard {
   public:
+    explicit FakePasteboard(Scheduler& scheduler) : scheduler_(scheduler) {}
+
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
-    [[nodiscard]] ClipboardText readText() override;
+    void readText(ReadCompletion completion) override;
     void writeText(const std::string& text) override;
     void clear() override;
 
@@ -29,6 +34,13 @@ class FakePasteboard : public Pasteboard {
     [[nodiscard]] const std::optional<std::string>& text() const { return text_; }
     [[nodiscard]] int readCount() const { return readCount_; }
 
+    // Reads from now on wait until released.
+    void holdReads() { holdsReads_ = true; }
+    // Answers the held reads, in order, with what the clipboard holds now; later reads answer
+    // on the scheduler again.
+    void releaseReads();
+    [[nodiscard]] std::size_t heldReadCount() const { return heldReads_.size(); }
+
     // Runs inside every read: a test lets time pass there, as a read of a slow owner blocks.
     std::function<void()> onRead;
     // Pastiq's own writes; nothing marks a clear.
@@ -37,10 +49,15 @@ class FakePasteboard : public Pasteboard {
     }
 
   private:
+    [[nodiscard]] ClipboardText content() const { return {text_, tooLargeBytes_}; }
+
+    Scheduler& scheduler_;
     std::int64_t changeCount_ = 1;
     std::optional<std::string> text_;
     std::uint64_t tooLargeBytes_ = 0;
     int readCount_ = 0;
+    bool holdsReads_ = false;
+    std::vector<ReadCompletion> heldReads_;
     std::vector<std::optional<std::string>> history_;
 };
 

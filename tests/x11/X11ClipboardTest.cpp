@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "X11Fixture.h"
+#include "platform/x11/ClipboardReader.h"
 #include "platform/x11/IncrSender.h"
 #include "platform/x11/XReply.h"
 
@@ -23,7 +24,7 @@ class X11ClipboardTest : public X11Test {
     // Writes and waits until the write took effect: a read queues behind it.
     void write(const std::string& text) {
         platform->pasteboard().writeText(text);
-        ASSERT_EQ(platform->pasteboard().readText().text, text);
+        ASSERT_EQ(readClipboard().text, text);
     }
 
     // Makes another application (xclip) own the clipboard with these bytes.
@@ -159,7 +160,7 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
     EXPECT_EQ(client->convertClipboard(utf8, presses[0].time - 1).value_or(Converted{}).bytes,
               "before");
     EXPECT_EQ(client->convertClipboard(utf8).value_or(Converted{}).bytes, "third");
-    EXPECT_EQ(platform->pasteboard().readText().text, "third");
+    EXPECT_EQ(readClipboard().text, "third");
 }
 
 TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipboard) {
@@ -182,20 +183,20 @@ TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipb
     ASSERT_TRUE(client->nextPressOf("AB04"));
     EXPECT_EQ(client->convertClipboard(client->atom("UTF8_STRING")).value_or(Converted{}).bytes,
               "pasted");
-    EXPECT_EQ(platform->pasteboard().readText().text, "pasted");
+    EXPECT_EQ(readClipboard().text, "pasted");
 }
 
 TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
     write("gone");
     platform->pasteboard().clear();
-    ASSERT_EQ(platform->pasteboard().readText().text, std::nullopt);
+    ASSERT_EQ(readClipboard().text, std::nullopt);
     for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8"}) {
         EXPECT_FALSE(client->convertClipboard(client->atom(target))) << target;
     }
     const auto targets = client->convertClipboard(client->atom("TARGETS"));
     ASSERT_TRUE(targets);
     EXPECT_EQ(atomNames(targets->bytes), "TARGETS TIMESTAMP ");
-    EXPECT_EQ(platform->pasteboard().readText().text, std::nullopt);
+    EXPECT_EQ(readClipboard().text, std::nullopt);
 }
 
 TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
@@ -206,7 +207,7 @@ TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
     pasteboard.clear();
     EXPECT_EQ(pasteboard.changeCount(), start + 2);
     // By now the server has reported both ownership changes to the X11 thread.
-    EXPECT_EQ(pasteboard.readText().text, std::nullopt);
+    EXPECT_EQ(readClipboard().text, std::nullopt);
     main.runFor(100ms);
     EXPECT_EQ(pasteboard.changeCount(), start + 2);
 
@@ -230,10 +231,10 @@ TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         ownByXclip(testCase.bytes, testCase.target);
-        EXPECT_EQ(platform->pasteboard().readText().text, testCase.expected);
+        EXPECT_EQ(readClipboard().text, testCase.expected);
     }
     ownByXclip("", "image/png");
-    EXPECT_EQ(platform->pasteboard().readText().text, std::nullopt);
+    EXPECT_EQ(readClipboard().text, std::nullopt);
 }
 
 // A copy Pastiq would not queue is not fetched: its owner announces the size, and that is all
@@ -241,9 +242,33 @@ TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
 TEST_F(X11ClipboardTest, ATextOverTheReadLimitIsReportedByItsSize) {
     const std::size_t size = Pasteboard::kReadLimit + 1;
     ownByXclip(std::string(size, 'x'));
-    const ClipboardText read = platform->pasteboard().readText();
+    const ClipboardText read = readClipboard();
     EXPECT_EQ(read.text, std::nullopt);
     EXPECT_EQ(read.tooLargeBytes, size);
+}
+
+// An owner that never answers: the main thread's call to read returns at once, and the reads
+// answer with no text on the main thread when each gives up. They run one after the other, so
+// the second does not cut the first short.
+TEST_F(X11ClipboardTest, ReadsOfAnOwnerThatNeverAnswersDoNotBlockTheMainThread) {
+    const auto before = platform->pasteboard().changeCount();
+    xcb_set_selection_owner(client->get(), client->window(), client->atom("CLIPBOARD"),
+                            XCB_CURRENT_TIME);
+    client->sync();
+    ASSERT_TRUE(main.runUntil([&] { return platform->pasteboard().changeCount() > before; }));
+
+    auto answers = std::make_shared<std::vector<ClipboardText>>();
+    const auto asked = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2; ++i) {
+        platform->pasteboard().readText(
+            [answers](ClipboardText text) { answers->push_back(std::move(text)); });
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms);
+    ASSERT_TRUE(main.runUntil([&] { return answers->size() == 2; }, 5s));
+    EXPECT_GE(std::chrono::steady_clock::now() - asked, 2 * x11::ClipboardReader::kReadBound);
+    for (const ClipboardText& answer : *answers) {
+        EXPECT_EQ(answer, ClipboardText{});
+    }
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ class X11EventFloodTest : public X11Test {
   protected:
     void startFlood() {
         platform->pasteboard().writeText("item");
-        ASSERT_EQ(platform->pasteboard().readText().text, "item");
+        ASSERT_EQ(readClipboard().text, "item");
         const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
             client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")),
             nullptr));

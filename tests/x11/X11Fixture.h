@@ -26,6 +26,9 @@ class X11Test : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // Reads the clipboard as the engine does, running the stand-in main thread until the
+    // answer comes; no text when none came in time.
+    ClipboardText readClipboard();
 
     TestMainThread main;
     RecordingLog log;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,8 +48,13 @@ class Pasteboard {
     // A read never takes more text than this: a copy Pastiq would not queue is not fetched.
     static constexpr std::size_t kReadLimit = QueueLimits::maxTextBytes;
 
-    // The current plain text, or what kept it from being read.
-    [[nodiscard]] virtual ClipboardText readText() = 0;
+    using ReadCompletion = std::function<void(ClipboardText)>;
+    // Asks for the current plain text, or what kept it from being read. Another application
+    // answers when it likes, so the caller never waits: `completion` runs later on the main
+    // thread, never inside the call, within a bounded time (an owner that does not answer in
+    // time yields no text). Reads complete in the order they were asked for, each after the
+    // writes made before it.
+    virtual void readText(ReadCompletion completion) = 0;
     // Replaces the whole content with this text.
     virtual void writeText(const std::string& text) = 0;
     // Removes every content; a later paste inserts nothing.

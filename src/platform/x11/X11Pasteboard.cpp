@@ -3,34 +3,50 @@
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
+#include "platform/x11/MainThreadChannel.h"
 #include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
-#include "platform/x11/XThreadCall.h"
 
 namespace pastiq::x11 {
 
-X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
+X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop,
+                             const MainThreadChannel& mainThread, ClipboardOwner& owner,
                              ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey)
     : connection_(connection),
       loop_(loop),
+      mainThread_(mainThread),
       owner_(owner),
       reader_(reader),
       flow_(flow),
       judgedKey_(judgedKey) {}
 
-ClipboardText X11Pasteboard::readText() {
+void X11Pasteboard::readText(ReadCompletion completion) {
     // Queued behind earlier writes, so Pastiq reads back what it wrote last.
-    const auto text = askXThread<ClipboardText>(
-        loop_, kReadBound, [this](std::function<void(ClipboardText)> answer) {
-            if (!owner_.owns()) {
-                reader_.read(std::move(answer));
-                return;
-            }
-            const auto own = owner_.currentText();
-            answer({own ? std::optional<std::string>(*own) : std::nullopt});
-        });
-    return text.value_or(ClipboardText{});
+    loop_.post([this, completion = std::move(completion)]() mutable {
+        waitingReads_.push_back(std::move(completion));
+        if (waitingReads_.size() == 1) {
+            readFirstWaiting();
+        }
+    });
+}
+
+void X11Pasteboard::readFirstWaiting() {
+    if (!owner_.owns()) {
+        reader_.read([this](ClipboardText text) { answerFirstWaiting(std::move(text)); });
+        return;
+    }
+    const auto own = owner_.currentText();
+    answerFirstWaiting({own ? std::optional<std::string>(*own) : std::nullopt});
+}
+
+void X11Pasteboard::answerFirstWaiting(ClipboardText text) {
+    mainThread_.post([completion = std::move(waitingReads_.front()),
+                      text = std::move(text)]() mutable { completion(std::move(text)); });
+    waitingReads_.pop_front();
+    if (!waitingReads_.empty()) {
+        readFirstWaiting();
+    }
 }
 
 void X11Pasteboard::writeText(const std::string& text) {
@@ -47,7 +63,7 @@ void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
 }
 
 std::int64_t X11Pasteboard::writeForKey(std::shared_ptr<const std::string> text,
-                                        JudgedKey::Press key) {
+                                        std::optional<JudgedKey::Press> key) {
     return takeFor(std::move(text), key);
 }
 

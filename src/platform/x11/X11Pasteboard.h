@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,29 +18,32 @@ namespace pastiq::x11 {
 
 class ClipboardOwner;
 class ClipboardReader;
+class MainThreadChannel;
 class PasteFlowControl;
 class XConnection;
 class XEventLoop;
 
 // The CLIPBOARD selection as the engine sees it. Writes are queued to the X11 thread in order
 // with the key verdicts, so a write made while Ctrl+V is judged is in place before the key is
-// passed on.
+// passed on. Reads are queued there too and answered on the main thread; they run one at a
+// time, each bounded by the reader, so a second read never cuts a slow first one short.
 class X11Pasteboard final : public Pasteboard {
   public:
-    static constexpr std::chrono::milliseconds kReadBound{500};
-
-    X11Pasteboard(XConnection& connection, XEventLoop& loop, ClipboardOwner& owner,
-                  ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey);
+    X11Pasteboard(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
+                  ClipboardOwner& owner, ClipboardReader& reader, PasteFlowControl& flow,
+                  JudgedKey& judgedKey);
 
     // Main thread (changeCount: any thread).
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }
-    [[nodiscard]] ClipboardText readText() override;
+    void readText(ReadCompletion completion) override;
     void writeText(const std::string& text) override;
     void clear() override;
 
-    // Key thread: a write for a Ctrl+V the key gate decided, queued in order with every other
-    // write. Returns the change count it leaves.
-    std::int64_t writeForKey(std::shared_ptr<const std::string> text, JudgedKey::Press key);
+    // Key thread: a write for a key the key gate decided (with the press of a Ctrl+V that will
+    // paste it, without for a step), queued in order with every other write. Returns the change
+    // count it leaves.
+    std::int64_t writeForKey(std::shared_ptr<const std::string> text,
+                             std::optional<JudgedKey::Press> key);
 
     // X11 thread.
     void start();
@@ -49,14 +53,20 @@ class X11Pasteboard final : public Pasteboard {
     void take(std::shared_ptr<const std::string> text);
     std::int64_t takeFor(std::shared_ptr<const std::string> text,
                          std::optional<JudgedKey::Press> key);
+    // X11 thread.
+    void readFirstWaiting();
+    void answerFirstWaiting(ClipboardText text);
 
     XConnection& connection_;
     XEventLoop& loop_;
+    const MainThreadChannel& mainThread_;
     ClipboardOwner& owner_;
     ClipboardReader& reader_;
     PasteFlowControl& flow_;
     JudgedKey& judgedKey_;
     std::atomic<std::int64_t> changeCount_{0};
+    // X11 thread: the reads asked for and not answered yet, the one running first.
+    std::deque<ReadCompletion> waitingReads_;
 };
 
 }  // namespace pastiq::x11

@@ -52,7 +52,7 @@ struct X11Platform::Parts {
           keyTap(grabContext(), judgedKey),
           pinger(*connection, pendingPastes),
           hotkey(grabContext()),
-          pasteboard(*connection, loop, owner, reader, flow, judgedKey),
+          pasteboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
           eventPoster(*keyConnection, keyLoop, keyTap, keyLayout, keyboard),
           modifiers(*connection, loop, keyboard),
           focus(*connection, loop),
