@@ -6,12 +6,11 @@
 namespace pastiq {
 
 void GateStatePublisher::follow(const std::shared_ptr<PasteSession>& session,
-                                std::shared_ptr<PasteGate> gate,
-                                std::function<std::uint64_t()> acknowledged) {
+                                std::shared_ptr<PasteGate> gate, Sources sources) {
     subscription_.cancel();
     session_ = session;
     gate_ = std::move(gate);
-    acknowledged_ = std::move(acknowledged);
+    sources_ = std::move(sources);
     published_.clear();
     if (session) {
         subscription_ = session->didChange().subscribe([this](const SessionChange& change) {
@@ -19,31 +18,57 @@ void GateStatePublisher::follow(const std::shared_ptr<PasteSession>& session,
             if (change.field == SessionField::items) {
                 published_.clear();
             }
-            publish();
+            publishSoon();
         });
     }
-    publish();
+    publishSoon();
+}
+
+void GateStatePublisher::publishSoon() {
+    if (isPublishPending_ || !gate_) {
+        return;
+    }
+    isPublishPending_ = true;
+    scheduler_.runSoon([weakSelf = weak_from_this()] {
+        if (auto self = weakSelf.lock()) {
+            self->publish();
+        }
+    });
 }
 
 void GateStatePublisher::publish() {
+    isPublishPending_ = false;
     if (!gate_) {
         return;
     }
-    GateState state;
-    state.acknowledgedPastes = acknowledged_ ? acknowledged_() : 0;
     const auto session = session_.lock();
-    if (session && !session->isFinished() && session->currentItem() != nullptr) {
-        state.isActive = true;
-        state.cursor = session->cursorIndex();
-        state.count = static_cast<std::int64_t>(session->items().size());
-        const auto first = static_cast<std::size_t>(state.cursor);
-        const std::size_t end = std::min(session->items().size(), first + PasteGate::kWindow);
-        for (std::size_t index = first; index < end; ++index) {
-            state.upcoming.push_back(itemAt(*session, index));
-        }
+    GateState state = session ? stateOf(*session) : GateState{};
+    state.acknowledgedKeys = sources_.acknowledgedKeys ? sources_.acknowledgedKeys() : 0;
+    state.judgedKeys = sources_.judgedKeys ? sources_.judgedKeys() : 0;
+    published_ = state.window;
+    if (state.firstItem) {
+        published_.push_back(*state.firstItem);
     }
-    published_ = state.upcoming;
     gate_->publish(std::move(state));
+}
+
+GateState GateStatePublisher::stateOf(const PasteSession& session) {
+    GateState state;
+    state.hasSession = true;
+    state.isFinished = session.isFinished();
+    state.cursor = session.cursorIndex();
+    state.count = static_cast<std::int64_t>(session.items().size());
+    state.finishBehavior =
+        sources_.finishBehavior ? sources_.finishBehavior() : ListFinishBehavior::clearClipboard;
+    state.windowStart = std::max<std::int64_t>(0, state.cursor - PasteGate::kWindow);
+    const std::int64_t end = std::min(state.count, state.cursor + PasteGate::kWindow);
+    for (std::int64_t index = state.windowStart; index < end; ++index) {
+        state.window.push_back(itemAt(session, static_cast<std::size_t>(index)));
+    }
+    if (state.count > 0 && state.windowStart > 0) {
+        state.firstItem = itemAt(session, 0);
+    }
+    return state;
 }
 
 GateItem GateStatePublisher::itemAt(const PasteSession& session, std::size_t index) const {

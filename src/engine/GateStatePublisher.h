@@ -6,30 +6,46 @@
 #include <vector>
 
 #include "engine/PasteGate.h"
+#include "engine/ports/Scheduler.h"
 #include "model/PasteSession.h"
 #include "model/Signal.h"
 
 namespace pastiq {
 
-// Keeps the paste gate's state in step with the session: publishes after every change. Texts
-// already published are shared again, so a paste in a large session copies a window of pointers
-// and no text. Main thread only.
-class GateStatePublisher {
+// Keeps the paste gate's state in step with the session. A change of the session is often made
+// of several stores (a jump moves the cursor, then clears the finished flag), and a key must
+// never be decided on a state between them, so the state goes out on the next turn of the main
+// loop after a change, once. Texts already published are shared again, so a paste in a large
+// session copies a window of pointers and no text. Main thread only.
+class GateStatePublisher : public std::enable_shared_from_this<GateStatePublisher> {
   public:
-    // Follows `session` (null: none) into `gate`; `acknowledged` tells, at every publish, how
-    // many gate pastes the engine has taken in.
+    // What the state holds besides the session, read at every publish.
+    struct Sources {
+        std::function<std::uint64_t()> acknowledgedKeys;
+        std::function<std::uint64_t()> judgedKeys;
+        std::function<ListFinishBehavior()> finishBehavior;
+    };
+
+    explicit GateStatePublisher(Scheduler& scheduler) : scheduler_(scheduler) {}
+
+    // Follows `session` (null: none) into `gate` (null: none).
     void follow(const std::shared_ptr<PasteSession>& session, std::shared_ptr<PasteGate> gate,
-                std::function<std::uint64_t()> acknowledged);
-    void publish();
+                Sources sources);
+    // Publishes on the next turn of the main loop; requests until then make one publish.
+    void publishSoon();
 
   private:
+    void publish();
+    [[nodiscard]] GateState stateOf(const PasteSession& session);
     [[nodiscard]] GateItem itemAt(const PasteSession& session, std::size_t index) const;
 
+    Scheduler& scheduler_;
     std::weak_ptr<PasteSession> session_;
     std::shared_ptr<PasteGate> gate_;
-    std::function<std::uint64_t()> acknowledged_;
+    Sources sources_;
     Subscription subscription_;
     std::vector<GateItem> published_;
+    bool isPublishPending_ = false;
 };
 
 }  // namespace pastiq

@@ -16,18 +16,19 @@ PasteEventTap::~PasteEventTap() {
 bool PasteEventTap::install() {
     remove();
     gate_ = std::make_shared<PasteGate>();
-    gatePastesReported_ = 0;
+    gateKeysReported_ = 0;
+    keysJudged_ = 0;
     KeyTapBackend::Handlers handlers;
     handlers.onKeyDown = [this](const KeyEvent& event) { return handleEvent(event); };
     handlers.onDisabled = [this] { handleDisabled(); };
     handlers.gate = gate_;
-    handlers.onGatePaste = [this, gate = std::weak_ptr<PasteGate>(gate_)](const GatePaste& paste) {
+    handlers.onGateKey = [this, gate = std::weak_ptr<PasteGate>(gate_)](const GateKey& key) {
         if (gate.lock() != gate_) {
             return;
         }
-        ++gatePastesReported_;
-        if (onGatePaste) {
-            onGatePaste(paste);
+        ++gateKeysReported_;
+        if (onGateKey) {
+            onGateKey(key);
         }
     };
     isInstalled_ = backend_.install(std::move(handlers));
@@ -42,33 +43,33 @@ void PasteEventTap::remove() {
     isInstalled_ = false;
 }
 
-bool PasteEventTap::matches(const KeyEvent& event, KeyPosition key) {
-    const Modifiers& held = event.modifiers;
-    return !event.isRepeat && event.key == key && held.ctrl && !held.shift && !held.alt &&
-           !held.super;
-}
-
 KeyVerdict PasteEventTap::handleEvent(const KeyEvent& event) {
-    if (matches(event, KeyPosition::v)) {
-        // Synchronous: the clipboard must hold the next item before the application pastes.
-        if (onCommandV) {
-            onCommandV();
-        }
-        return KeyVerdict::passOn;
+    ++keysJudged_;
+    KeyVerdict verdict = KeyVerdict::passOn;
+    switch (gateKeyKindOf(event)) {
+        case GateKeyKind::paste:
+            // Synchronous: the clipboard must hold the next item before the application pastes.
+            if (onCommandV) {
+                onCommandV();
+            }
+            break;
+        case GateKeyKind::copy:
+            queue(onCommandC);
+            break;
+        case GateKeyKind::stepBackward:
+            queue(onStepBackward);
+            verdict = KeyVerdict::consume;
+            break;
+        case GateKeyKind::stepForward:
+            queue(onStepForward);
+            verdict = KeyVerdict::consume;
+            break;
+        case GateKeyKind::other:
+            break;
     }
-    if (matches(event, KeyPosition::c)) {
-        queue(onCommandC);
-        return KeyVerdict::passOn;
-    }
-    if (matches(event, KeyPosition::leftBracket)) {
-        queue(onStepBackward);
-        return KeyVerdict::consume;
-    }
-    if (matches(event, KeyPosition::rightBracket)) {
-        queue(onStepForward);
-        return KeyVerdict::consume;
-    }
-    return KeyVerdict::passOn;
+    // Queued after the key's own callback: it runs once the key has had its effect.
+    queue(onKeyDone);
+    return verdict;
 }
 
 void PasteEventTap::handleDisabled() {

@@ -24,22 +24,23 @@ class PasteEventTap {
     std::function<void()> onCommandC;
     std::function<void()> onStepBackward;
     std::function<void()> onStepForward;
-    // A Ctrl+V the gate decided and the backend carried out: the queue moves on without a
-    // write of its own.
-    std::function<void(const GatePaste&)> onGatePaste;
+    // A key the gate decided and the backend carried out, in order with the keys judged here.
+    std::function<void(const GateKey&)> onGateKey;
+    // After every key judged here, once its callback has run (queued ones included).
+    std::function<void()> onKeyDone;
 
     // Installing twice leaves one interception. False when the system refused.
     bool install();
     void remove();
     [[nodiscard]] bool isInstalled() const { return isInstalled_; }
-    // The gate of the current interception; a new one for every install, so a paste of an
+    // The gate of the current interception; a new one for every install, so a key of an
     // earlier session's gate is never taken for this one's.
     [[nodiscard]] const std::shared_ptr<PasteGate>& gate() const { return gate_; }
-    // Gate pastes this interception has reported so far.
-    [[nodiscard]] std::uint64_t gatePastesReported() const { return gatePastesReported_; }
+    // Gate keys this interception has reported so far.
+    [[nodiscard]] std::uint64_t gateKeysReported() const { return gateKeysReported_; }
+    // Keys this interception has judged itself so far.
+    [[nodiscard]] std::uint64_t keysJudged() const { return keysJudged_; }
 
-    // Ctrl held without Shift, Alt or Super, the given key, and not an auto-repeat.
-    [[nodiscard]] static bool matches(const KeyEvent& event, KeyPosition key);
     KeyVerdict handleEvent(const KeyEvent& event);
     void handleDisabled();
 
@@ -50,7 +51,8 @@ class PasteEventTap {
     Scheduler& scheduler_;
     bool isInstalled_ = false;
     std::shared_ptr<PasteGate> gate_ = std::make_shared<PasteGate>();
-    std::uint64_t gatePastesReported_ = 0;
+    std::uint64_t gateKeysReported_ = 0;
+    std::uint64_t keysJudged_ = 0;
 };
 
 }  // namespace pastiq

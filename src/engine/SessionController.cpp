@@ -40,7 +40,8 @@ SessionController::SessionController(PrivateTag, const EnginePorts& ports, Setti
       settings_(settings),
       eventTap_(std::make_unique<PasteEventTap>(ports.keyTap, ports.scheduler)),
       pasteboard_(std::make_shared<PasteboardWriter>(ports.pasteboard)),
-      pasteboardWatcher_(std::make_shared<PasteboardWatcher>(pasteboard_, ports.scheduler)) {
+      pasteboardWatcher_(std::make_shared<PasteboardWatcher>(pasteboard_, ports.scheduler)),
+      gatePublisher_(std::make_shared<GateStatePublisher>(ports.scheduler)) {
     selectionCapture_ = std::make_shared<SelectionCapture>(SelectionCapture::Dependencies{
         pasteboard_, pasteboardWatcher_,
         std::make_shared<ModifierReleaseWaiter>(ports.modifiers, ports.scheduler),
@@ -73,9 +74,14 @@ void SessionController::wireCallbacks() {
     eventTap_->onCommandC = call(&SessionController::copyDuringSession);
     eventTap_->onStepBackward = call(&SessionController::stepBackward);
     eventTap_->onStepForward = call(&SessionController::stepForward);
-    eventTap_->onGatePaste = [weakSelf](const GatePaste& paste) {
+    eventTap_->onGateKey = [weakSelf](const GateKey& key) {
         if (auto self = weakSelf.lock()) {
-            self->reconcileGatePaste(paste);
+            self->reconcileGateKey(key);
+        }
+    };
+    eventTap_->onKeyDone = [weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->gatePublisher_->publishSoon();
         }
     };
 }
@@ -200,8 +206,10 @@ void SessionController::activateSession(const std::shared_ptr<PasteSession>& ses
             self->writeItemChangedByUser(*changed);
         }
     });
-    gatePublisher_.follow(session, eventTap_->gate(),
-                          [this] { return eventTap_->gatePastesReported(); });
+    gatePublisher_->follow(session, eventTap_->gate(),
+                           {[this] { return eventTap_->gateKeysReported(); },
+                            [this] { return eventTap_->keysJudged(); },
+                            [this] { return settings_.listFinishBehavior(); }});
     clearStatus();
     ports_.log.info(LogCategory::session,
                     "Session started with " + std::to_string(session->items().size()) + " items");
@@ -213,7 +221,7 @@ void SessionController::failStart() {
     // A session that was running before this start lost its tap when the install removed it;
     // its overlay and subscription must not live on without it.
     nextItemSubscription_.cancel();
-    gatePublisher_.follow(nullptr, nullptr, {});
+    gatePublisher_->follow(nullptr, nullptr, {});
     ports_.overlay.close();
     startRefusal_ = kNoInputAccessRefusal;
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
@@ -225,7 +233,7 @@ void SessionController::endSession(bool clearPasteboard) {
     const bool hadSession = session_ != nullptr;
     abandonStart();
     nextItemSubscription_.cancel();
-    gatePublisher_.follow(nullptr, nullptr, {});
+    gatePublisher_->follow(nullptr, nullptr, {});
     eventTap_->remove();
     ports_.overlay.close();
     setSession(nullptr);
@@ -252,19 +260,50 @@ void SessionController::pasteNext() {
     }
 }
 
-void SessionController::reconcileGatePaste(const GatePaste& paste) {
+void SessionController::reconcileGateKey(const GateKey& key) {
+    switch (key.kind) {
+        case GateKeyKind::paste:
+            takeGatePaste(key);
+            break;
+        case GateKeyKind::stepBackward:
+        case GateKeyKind::stepForward:
+            takeGateStep(key);
+            break;
+        case GateKeyKind::copy:
+            copyDuringSessionSince(key.changeCount);
+            break;
+        case GateKeyKind::other:
+            break;
+    }
+    // Acknowledges the key to the gate, also when the queue changed under it meanwhile.
+    gatePublisher_->publishSoon();
+}
+
+void SessionController::takeGatePaste(const GateKey& key) {
     const auto session = session_;
     const QueueItem* current = session ? session->currentItem() : nullptr;
-    if (current != nullptr && !session->isFinished() && current->id() == paste.item.id) {
-        pasteboard_->noteOwnWrite(*paste.item.text, paste.changeCount);
-        const bool wasOnLastItem = session->isOnLastItem();
-        session->advance();
-        if (wasOnLastItem) {
-            finishList(session);
-        }
+    if (!key.item || current == nullptr || session->isFinished() || current->id() != key.item->id) {
+        return;
     }
-    // Acknowledges the paste to the gate, also when the queue changed under it meanwhile.
-    gatePublisher_.publish();
+    pasteboard_->noteOwnWrite(*key.item->text, key.changeCount);
+    const bool wasOnLastItem = session->isOnLastItem();
+    session->advance();
+    if (wasOnLastItem) {
+        finishList(session);
+    }
+}
+
+// The step is taken from the queue as it is now. When it lands on the item the key thread put on
+// the clipboard, that write stands; otherwise the queue changed meanwhile and its own next item
+// is written.
+void SessionController::takeGateStep(const GateKey& key) {
+    gateStepWrite_ = key.item ? std::optional(key) : std::nullopt;
+    if (key.kind == GateKeyKind::stepForward) {
+        stepForward();
+    } else {
+        stepBackward();
+    }
+    gateStepWrite_.reset();
 }
 
 void SessionController::stepBackward() {
@@ -339,6 +378,11 @@ void SessionController::writeCurrentItem(const PasteSession& session) {
 }
 
 void SessionController::writeItemChangedByUser(const PasteSession& session) {
+    const QueueItem* current = session.currentItem();
+    if (gateStepWrite_ && current != nullptr && current->id() == gateStepWrite_->item->id) {
+        pasteboard_->noteOwnWrite(*gateStepWrite_->item->text, gateStepWrite_->changeCount);
+        return;
+    }
     if (session.currentItem() == nullptr) {
         // The user deleted the last remaining item: the clipboard still holds Pastiq's copy of
         // an item that is gone, and a paste must not bring it back.
@@ -349,14 +393,17 @@ void SessionController::writeItemChangedByUser(const PasteSession& session) {
 }
 
 void SessionController::copyDuringSession() {
+    copyDuringSessionSince(pasteboard_->changeCount());
+}
+
+void SessionController::copyDuringSessionSince(std::int64_t changeCount) {
     if (!session_ || ports_.focus.isOwnApplicationActive()) {
         return;
     }
     const std::weak_ptr<SessionController> weakSelf = weak_from_this();
     const std::weak_ptr<PasteSession> weakSession = session_;
     pasteboardWatcher_->waitForCopy(
-        pasteboard_->changeCount(),
-        [weakSelf, weakSession](const std::optional<ClipboardText>& copy) {
+        changeCount, [weakSelf, weakSession](const std::optional<ClipboardText>& copy) {
             if (auto self = weakSelf.lock()) {
                 self->reloadFromCopy(copy, weakSession);
             }

@@ -48,12 +48,15 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     void startFromCopy(const ClipboardText& copy);
     void endSession(bool clearPasteboard);
     void pasteNext();
-    // A Ctrl+V the key gate decided and the platform carried out: the item is on the clipboard
-    // already; the queue moves on as pasteNext would, if that item is still the next one.
-    void reconcileGatePaste(const GatePaste& paste);
+    // A key the key gate decided and the platform carried out: a paste's item is on the clipboard
+    // already, and the queue moves on as pasteNext would if that item is still the next one; a
+    // step is taken from the queue as it is now; a copy key checks for a copy made after it.
+    void reconcileGateKey(const GateKey& key);
     void stepBackward();
     void stepForward();
     void copyDuringSession();
+    // As copyDuringSession, for a copy that changes the clipboard from this change count on.
+    void copyDuringSessionSince(std::int64_t changeCount);
 
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
@@ -88,6 +91,8 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     void abandonStart();
     void finishList(const std::shared_ptr<PasteSession>& session);
     void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
+    void takeGatePaste(const GateKey& key);
+    void takeGateStep(const GateKey& key);
     void writeCurrentItem(const PasteSession& session);
     void writeItemChangedByUser(const PasteSession& session);
     void reloadFromCopy(const std::optional<ClipboardText>& copy,
@@ -112,15 +117,18 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     std::optional<WorkItem> statusMessageReset_;
     std::optional<WorkItem> pendingFinishStep_;
     Subscription nextItemSubscription_;
-    GateStatePublisher gatePublisher_;
     // While a start reads the clipboard: the refusal a further start meets.
     const char* startInProgress_ = nullptr;
     // Names the latest start; a start whose ticket is no longer the latest was abandoned.
     std::uint64_t startTicket_ = 0;
+    // While a step the key gate took is taken in: its write, which a landing on the same item
+    // keeps.
+    std::optional<GateKey> gateStepWrite_;
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;
     std::shared_ptr<SelectionCapture> selectionCapture_;
+    std::shared_ptr<GateStatePublisher> gatePublisher_;
 
     Signal<> sessionWillChange_;
     Signal<> sessionDidChange_;

@@ -7,9 +7,11 @@ namespace pastiq::testing {
 namespace {
 
 const std::string kList = "SECRET-1\nSECRET-2\nSECRET-3\nSECRET-4\nSECRET-5";
+const KeyEvent kPaste{KeyPosition::v, {.ctrl = true}};
 
-// Ctrl+V decided on the key thread while the main thread is busy: the engine hears of the
-// pastes only when the test delivers them.
+// Keys decided on the key thread while the main thread is busy: the engine hears of them only
+// when the test delivers them, and the gate hears of the engine's state when the test lets the
+// main queue run.
 class PasteGateTest : public EngineHarness {
   protected:
     PasteGateTest() {
@@ -18,6 +20,18 @@ class PasteGateTest : public EngineHarness {
             fakes.pasteboard.writeText(text);
             return fakes.pasteboard.changeCount();
         };
+        fakes.keyTap.changeCount = [this] { return fakes.pasteboard.changeCount(); };
+    }
+
+    // Another application copies `text`, the user starts a session, and the main thread
+    // publishes it to the gate.
+    void startPublished(const std::string& text) {
+        startWith(text);
+        fakes.scheduler.runReady();
+    }
+    void deliverAndPublish() {
+        fakes.keyTap.deliverGateKeys();
+        fakes.scheduler.runReady();
     }
 
     [[nodiscard]] std::vector<std::string> writes() const {
@@ -30,93 +44,139 @@ class PasteGateTest : public EngineHarness {
 };
 
 TEST_F(PasteGateTest, ABusyMainThreadStillGetsEveryPasteItsOwnItem) {
-    startWith(kList);
+    startPublished(kList);
     pasteTimes(3);
-    EXPECT_EQ(fakes.keyTap.undeliveredGatePastes(), 3U);
+    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 3U);
     EXPECT_EQ(cursor(), 0) << "the engine has not heard of them yet";
     EXPECT_EQ(writes(), (std::vector<std::string>{"SECRET-1", "SECRET-1", "SECRET-2", "SECRET-3"}));
 
-    fakes.keyTap.deliverGatePastes();
+    fakes.keyTap.deliverGateKeys();
     EXPECT_EQ(cursor(), 3);
-    // The rest goes on from there; the last item is the engine's, with its finish behaviour.
-    pasteTimes(2);
-    fakes.keyTap.deliverGatePastes();
+    // The last item too; the finish behaviour is still the engine's, applied when it hears.
+    pasteTimes(3);
     EXPECT_EQ(writes().back(), "SECRET-5");
+    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 3U) << "the paste after the end passes on";
+    fakes.keyTap.deliverGateKeys();
     EXPECT_EQ(fakes.log.count("List finished — applying clearClipboard"), 1);
 }
 
-// Whichever path judges each key, the clipboard sees the same writes and the queue ends in the
-// same place, for every finish behaviour and however late the engine hears of gate pastes.
-TEST_F(PasteGateTest, GateAndMainThreadPasteAlike) {
-    for (const ListFinishBehavior behavior : kAllListFinishBehaviors) {
-        for (const bool gate : {false, true}) {
-            SCOPED_TRACE(std::string(rawValue(behavior)) + (gate ? " through the gate" : ""));
-            fakes.keyTap.usesGate = gate;
+struct KeyScript {
+    const char* name;
+    std::vector<KeyPosition> keys;
+    int deliverEvery;  // the main thread catches up after this many keys
+};
+
+// Whichever path judges each key, the clipboard sees the same writes, the keys get the same
+// verdicts and the queue ends in the same place, for every finish behaviour and however late
+// the engine hears of the gate's keys.
+TEST_F(PasteGateTest, GateAndMainThreadJudgeAlike) {
+    using K = KeyPosition;
+    const std::vector<KeyScript> scripts = {
+        {"pastes past the end", {K::v, K::v, K::v, K::v, K::v, K::v, K::v, K::v}, 3},
+        {"steps between pastes",
+         {K::v, K::v, K::rightBracket, K::v, K::leftBracket, K::leftBracket, K::leftBracket,
+          K::leftBracket, K::v, K::v, K::v, K::v, K::v, K::rightBracket, K::v, K::v},
+         4},
+        {"steps after the end",
+         {K::v, K::v, K::v, K::v, K::v, K::v, K::leftBracket, K::v, K::v},
+         100},
+        {"every key taken in at once", {K::v, K::rightBracket, K::v, K::v, K::v, K::v}, 1},
+    };
+    for (const KeyScript& script : scripts) {
+        for (const ListFinishBehavior behavior : kAllListFinishBehaviors) {
+            SCOPED_TRACE(std::string(script.name) + ", " + std::string(rawValue(behavior)));
             setFinishBehavior(behavior);
-            const std::size_t before = writeCount();
-            startWith(kList);
-            for (int press = 0; press < 7; ++press) {
-                pressPaste();
-                if (press % 3 == 2) {
-                    fakes.keyTap.deliverGatePastes();
+            std::vector<std::vector<std::string>> runs;
+            std::vector<std::vector<KeyVerdict>> verdicts(2);
+            std::vector<std::int64_t> cursors;
+            for (const bool gate : {false, true}) {
+                fakes.keyTap.usesGate = gate;
+                const std::size_t before = writeCount();
+                startPublished(kList);
+                for (std::size_t index = 0; index < script.keys.size(); ++index) {
+                    verdicts[gate ? 1 : 0].push_back(fakes.keyTap.pressCtrl(script.keys[index]));
+                    if (!gate || (index + 1) % script.deliverEvery == 0) {
+                        deliverAndPublish();
+                    }
                 }
+                deliverAndPublish();
+                cursors.push_back(cursor());
+                advance(1000);
+                const auto all = writes();
+                runs.emplace_back(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+                controller->endSession(false);
             }
-            fakes.keyTap.deliverGatePastes();
-            advance(1000);
-            const auto all = writes();
-            const std::vector<std::string> run(all.begin() + static_cast<std::ptrdiff_t>(before),
-                                               all.end());
-            const std::vector<std::string> expected =
-                behavior == ListFinishBehavior::returnToFirstItem
-                    ? std::vector<std::string>{"SECRET-1", "SECRET-1", "SECRET-2",
-                                               "SECRET-3", "SECRET-4", "SECRET-5",
-                                               "SECRET-1", "SECRET-2", "SECRET-3"}
-                : behavior == ListFinishBehavior::stayOnLastItem
-                    ? std::vector<std::string>{"SECRET-1", "SECRET-1", "SECRET-2",
-                                               "SECRET-3", "SECRET-4", "SECRET-5",
-                                               "SECRET-5", "SECRET-5", "SECRET-5"}
-                    : std::vector<std::string>{"SECRET-1", "SECRET-1", "SECRET-2", "SECRET-3",
-                                               "SECRET-4", "SECRET-5", "(cleared)"};
-            EXPECT_EQ(run, expected);
-            controller->endSession(false);
+            EXPECT_EQ(runs[1], runs[0]);
+            EXPECT_EQ(verdicts[1], verdicts[0]);
+            EXPECT_EQ(cursors[1], cursors[0]);
         }
     }
 }
 
-// A step waits for the main thread; until it is done the gate decides nothing, so the next
-// Ctrl+V cannot paste the item the step moved away from.
+// A key handed to the main thread may change what comes next (a step): the gate decides nothing
+// until the engine has judged it and published its effect, or the key was passed on unjudged.
 TEST_F(PasteGateTest, AKeyAtTheMainThreadHoldsTheGateBack) {
-    startWith(kList);
+    startPublished(kList);
     auto& gate = *controller->eventTap().gate();
     gate.keyHandedToMainThread();
-    EXPECT_EQ(gate.decide(KeyEvent{KeyPosition::v, {.ctrl = true}}), std::nullopt);
-    gate.mainThreadKeyDone();
-    const auto item = gate.decide(KeyEvent{KeyPosition::v, {.ctrl = true}});
-    ASSERT_TRUE(item);
-    EXPECT_EQ(*item->text, "SECRET-1");
-    for (const KeyEvent other : {KeyEvent{KeyPosition::v, {.ctrl = true}, true},
-                                 KeyEvent{KeyPosition::v, {.ctrl = true, .shift = true}},
-                                 KeyEvent{KeyPosition::rightBracket, {.ctrl = true}}}) {
-        EXPECT_EQ(gate.decide(other), std::nullopt);
+    EXPECT_EQ(gate.decide(kPaste), std::nullopt);
+    controller->eventTap().handleEvent(KeyEvent{KeyPosition::rightBracket, {.ctrl = true}});
+    EXPECT_EQ(gate.decide(kPaste), std::nullopt) << "judged, but its effect not yet published";
+    fakes.scheduler.runReady();
+    const auto decided = gate.decide(kPaste);
+    ASSERT_TRUE(decided && decided->item);
+    EXPECT_EQ(*decided->item->text, "SECRET-2") << "the step was taken before the paste";
+
+    gate.keyHandedToMainThread();
+    gate.keyPassedOnUnjudged();
+    EXPECT_TRUE(gate.decide(kPaste));
+}
+
+// A click in the overlay moves the cursor while a paste the gate decided is on its way to the
+// engine: the engine will not move the new queue for it, and neither may the gate's next key.
+TEST_F(PasteGateTest, APasteForAnItemNoLongerNextMovesNothing) {
+    startPublished(kList);
+    pressPaste();
+    session().jump(3);
+    fakes.scheduler.runReady();
+    pressPaste();
+    EXPECT_EQ(writes().back(), "SECRET-4");
+    fakes.keyTap.deliverGateKeys();
+    EXPECT_EQ(cursor(), 4);
+}
+
+// Beyond the items published around the cursor the main thread decides, in order.
+TEST_F(PasteGateTest, KeysBeyondThePublishedWindowGoToTheMainThread) {
+    std::string list;
+    for (int item = 1; item <= 40; ++item) {
+        list += "SECRET-" + std::to_string(item) + "\n";
     }
+    startPublished(list);
+    pasteTimes(static_cast<int>(PasteGate::kWindow) + 2);
+    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 0U);
+    EXPECT_EQ(cursor(), PasteGate::kWindow + 2);
+    const auto all = writes();
+    EXPECT_EQ(all.back(), "SECRET-" + std::to_string(PasteGate::kWindow + 2));
+}
+
+// The copy key's check starts from the clipboard as it was at the key, so a copy made while the
+// main thread was busy still reloads the queue.
+TEST_F(PasteGateTest, ACopyMadeBeforeTheEngineHearsOfTheKeyReloads) {
+    startPublished(kList);
+    EXPECT_EQ(fakes.keyTap.pressCtrl(KeyPosition::c), KeyVerdict::passOn);
+    fakes.pasteboard.simulateCopy("SECRET-x\nSECRET-y");
+    deliverAndPublish();
+    advance(20);
+    EXPECT_EQ(queueTexts(), (std::vector<std::string>{"SECRET-x", "SECRET-y"}));
 }
 
 // The gate's writes are Pastiq's own: ending the session takes the pasted item away.
 TEST_F(PasteGateTest, EndingTheSessionClearsAnItemTheGateWrote) {
-    startWith(kList);
+    startPublished(kList);
     pasteTimes(2);
-    fakes.keyTap.deliverGatePastes();
+    fakes.keyTap.deliverGateKeys();
     controller->endSession(true);
     EXPECT_EQ(clipboard(), std::nullopt);
-}
-
-// A paste decided for a queue the user changed meanwhile does not move the new queue.
-TEST_F(PasteGateTest, APasteForAnItemNoLongerNextLeavesTheQueueAlone) {
-    startWith(kList);
-    pressPaste();
-    session().jump(3);
-    fakes.keyTap.deliverGatePastes();
-    EXPECT_EQ(cursor(), 3);
 }
 
 }  // namespace

@@ -31,41 +31,41 @@ KeyVerdict FakeKeyTapBackend::press(const KeyEvent& event) {
     if (!isEnabled() || !handlers_.onKeyDown) {
         return KeyVerdict::passOn;
     }
-    if (usesGate && pasteThroughGate(event)) {
-        return KeyVerdict::passOn;
+    if (!usesGate || !handlers_.gate) {
+        return handlers_.onKeyDown(event);
     }
-    if (usesGate && handlers_.gate) {
-        // The main thread's queue is in order: pastes the gate decided before this key reach
-        // the engine before the key does.
-        deliverGatePastes();
-        handlers_.gate->keyHandedToMainThread();
+    if (const auto verdict = decideThroughGate(event)) {
+        return *verdict;
     }
-    const KeyVerdict verdict = handlers_.onKeyDown(event);
-    if (usesGate && handlers_.gate) {
-        handlers_.gate->mainThreadKeyDone();
-    }
-    return verdict;
+    // The main thread's queue is in order: keys the gate decided before this one reach the
+    // engine before it does.
+    deliverGateKeys();
+    handlers_.gate->keyHandedToMainThread();
+    return handlers_.onKeyDown(event);
 }
 
-bool FakeKeyTapBackend::pasteThroughGate(const KeyEvent& event) {
-    if (!handlers_.gate) {
-        return false;
+std::optional<KeyVerdict> FakeKeyTapBackend::decideThroughGate(const KeyEvent& event) {
+    auto decided = handlers_.gate->decide(event);
+    if (!decided) {
+        return std::nullopt;
     }
-    auto item = handlers_.gate->decide(event);
-    if (!item) {
-        return false;
+    if (decided->item) {
+        decided->changeCount = writeForKey ? writeForKey(*decided->item->text) : 0;
+    } else {
+        decided->changeCount = changeCount ? changeCount() : 0;
     }
-    const std::int64_t changeCount = writeForKey ? writeForKey(*item->text) : 0;
-    gatePastes_.push_back(GatePaste{std::move(*item), changeCount});
-    return true;
+    if (decided->kind != GateKeyKind::other) {
+        gateKeys_.push_back(*decided);
+    }
+    return decided->verdict;
 }
 
-void FakeKeyTapBackend::deliverGatePastes() {
-    while (!gatePastes_.empty()) {
-        const GatePaste paste = gatePastes_.front();
-        gatePastes_.pop_front();
-        if (handlers_.onGatePaste) {
-            handlers_.onGatePaste(paste);
+void FakeKeyTapBackend::deliverGateKeys() {
+    while (!gateKeys_.empty()) {
+        const GateKey key = gateKeys_.front();
+        gateKeys_.pop_front();
+        if (handlers_.onGateKey) {
+            handlers_.onGateKey(key);
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/PasteGate.h"
@@ -27,13 +28,15 @@ class FakeKeyTapBackend : public KeyTapBackend {
 
     bool refusesInstall = false;
 
-    // Judging as a backend with a key thread does: Ctrl+V goes to the gate first, and one it
-    // decides is written through writeForKey (returning the change count after it) and reported
-    // to the engine when the test delivers it, as a busy main thread would later.
+    // Judging as a backend with a key thread does: every key goes to the gate first, and one it
+    // decides has its item written through writeForKey (returning the change count after it)
+    // and is reported to the engine when the test delivers it, as a busy main thread would
+    // later. The gate hears of the engine's state when the test runs the main queue.
     bool usesGate = false;
     std::function<std::int64_t(const std::string&)> writeForKey;
-    void deliverGatePastes();
-    [[nodiscard]] std::size_t undeliveredGatePastes() const { return gatePastes_.size(); }
+    std::function<std::int64_t()> changeCount;
+    void deliverGateKeys();
+    [[nodiscard]] std::size_t undeliveredGateKeys() const { return gateKeys_.size(); }
 
     [[nodiscard]] bool isInstalled() const { return isInstalled_; }
     [[nodiscard]] bool isEnabled() const { return isInstalled_ && isEnabled_; }
@@ -42,10 +45,10 @@ class FakeKeyTapBackend : public KeyTapBackend {
     [[nodiscard]] int enableCount() const { return enableCount_; }
 
   private:
-    [[nodiscard]] bool pasteThroughGate(const KeyEvent& event);
+    [[nodiscard]] std::optional<KeyVerdict> decideThroughGate(const KeyEvent& event);
 
     Handlers handlers_;
-    std::deque<GatePaste> gatePastes_;
+    std::deque<GateKey> gateKeys_;
     bool isInstalled_ = false;
     bool isEnabled_ = false;
     int installCount_ = 0;

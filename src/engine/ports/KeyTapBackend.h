@@ -28,13 +28,13 @@ struct KeyEvent {
 enum class KeyVerdict { passOn, consume };
 
 class PasteGate;
-struct GatePaste;
+struct GateKey;
 
 // System-wide interception of key presses while a session runs. The backend calls the handlers
 // on the main thread; the key press waits for onKeyDown's verdict. A backend that judges keys on
-// a thread of its own asks the gate first: a Ctrl+V the gate decides is carried out there (the
-// item written for the key, the key passed on) and reported through onGatePaste afterwards;
-// every other key goes to onKeyDown as before.
+// a thread of its own asks the gate first: a key the gate decides is carried out there (its item
+// written, its verdict given) and reported through onGateKey afterwards; a key the gate leaves
+// undecided goes to onKeyDown as before.
 class KeyTapBackend {
   public:
     struct Handlers {
@@ -43,7 +43,7 @@ class KeyTapBackend {
         std::function<void()> onDisabled;
         // Optional. Shared with the backend's key thread.
         std::shared_ptr<PasteGate> gate = nullptr;
-        std::function<void(const GatePaste&)> onGatePaste = nullptr;
+        std::function<void(const GateKey&)> onGateKey = nullptr;
     };
 
     virtual ~KeyTapBackend() = default;

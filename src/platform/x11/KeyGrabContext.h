@@ -31,8 +31,12 @@ struct KeyGrabContext {
     // Any thread: runs the callback on the key thread once the server has processed every
     // clipboard request made so far, so a key replayed then finds Pastiq's new clipboard.
     std::function<void(std::function<void()>)> afterClipboardWrites;
-    // Key thread: puts an item on the clipboard for a key press; returns the change count.
-    std::function<std::int64_t(std::shared_ptr<const std::string>, JudgedKey::Press)> writeForKey;
+    // Key thread: puts an item on the clipboard for a key press that will paste it (or for none);
+    // returns the change count.
+    std::function<std::int64_t(std::shared_ptr<const std::string>, std::optional<JudgedKey::Press>)>
+        writeForKey;
+    // Any thread: the clipboard's change count now.
+    std::function<std::int64_t()> clipboardChangeCount;
     Log& log;  // main thread
 };
 

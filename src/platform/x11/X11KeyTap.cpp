@@ -76,9 +76,6 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
         verdict = handlers->onKeyDown(event);
         judgedKey_.press.reset();
     }
-    if (key.gate) {
-        key.gate->mainThreadKeyDone();
-    }
     auto apply = [this, id = key.id, verdict] { applyVerdict(id, verdict); };
     if (judgedKey_.wroteClipboard) {
         context_.afterClipboardWrites(std::move(apply));
@@ -104,8 +101,8 @@ void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
                             modifiersOfMask(event.mods.effective),
                             (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
     if (gate_) {
-        if (auto item = gate_->decide(keyEvent)) {
-            pasteThroughGate(pending_.back(), std::move(*item));
+        if (auto decided = gate_->decide(keyEvent)) {
+            carryOut(pending_.back(), std::move(*decided));
             return;
         }
         gate_->keyHandedToMainThread();
@@ -114,17 +111,32 @@ void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
     context_.mainThread.post([this, key = pending_.back(), keyEvent] { judge(key, keyEvent); });
 }
 
-// The gate decided the paste: the item goes on the clipboard for this key, and the key is
-// replayed once the server has it, without waiting for the main thread, which hears of it
-// after (in order with every key it judges).
-void X11KeyTap::pasteThroughGate(PendingKey& key, GateItem item) {
+// The gate decided the key: its item goes on the clipboard, and the key gets its verdict once
+// the server has the write, without waiting for the main thread, which hears of it after (in
+// order with every key it judges).
+void X11KeyTap::carryOut(PendingKey& key, GateKey decided) {
     key.turn->store(KeyTurn::judging);
-    const std::int64_t changeCount =
-        context_.writeForKey(item.text, JudgedKey::Press{key.time, key.arrived});
-    context_.afterClipboardWrites([this, id = key.id] { applyVerdict(id, KeyVerdict::passOn); });
-    context_.mainThread.post([this, paste = GatePaste{std::move(item), changeCount}] {
-        if (const auto handlers = handlers_; handlers && handlers->onGatePaste) {
-            handlers->onGatePaste(paste);
+    const std::uint64_t id = key.id;
+    if (!decided.item) {
+        decided.changeCount = context_.clipboardChangeCount();
+        applyVerdict(id, decided.verdict);
+    } else if (decided.verdict == KeyVerdict::consume) {
+        // No application pastes for a consumed key, so its write waits for no earlier paste to
+        // be fetched, and the key need not wait for the write.
+        decided.changeCount = context_.writeForKey(decided.item->text, std::nullopt);
+        applyVerdict(id, decided.verdict);
+    } else {
+        decided.changeCount =
+            context_.writeForKey(decided.item->text, JudgedKey::Press{key.time, key.arrived});
+        context_.afterClipboardWrites(
+            [this, id, verdict = decided.verdict] { applyVerdict(id, verdict); });
+    }
+    if (decided.kind == GateKeyKind::other) {
+        return;
+    }
+    context_.mainThread.post([this, decided = std::move(decided)] {
+        if (const auto handlers = handlers_; handlers && handlers->onGateKey) {
+            handlers->onGateKey(decided);
         }
     });
 }
@@ -156,7 +168,7 @@ void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
     // bound comes first, and that verdict arrives too late to matter.
     auto waiting = KeyTurn::waiting;
     if (pending->turn->compare_exchange_strong(waiting, KeyTurn::expired) && pending->gate) {
-        pending->gate->mainThreadKeyDone();
+        pending->gate->keyPassedOnUnjudged();
     }
     finish(pending, KeyVerdict::passOn);
 }

@@ -21,9 +21,9 @@ namespace pastiq::x11 {
 
 // Ctrl+V, Ctrl+C, Ctrl+[ and Ctrl+] grabbed synchronously on the root window. The keyboard
 // stays frozen on a grabbed press until its verdict replays the key (pass on) or releases it
-// unseen (consume). A Ctrl+V the installed paste gate decides is carried out on the key thread
-// itself; every other key waits for the main thread's verdict, and the key thread passes it on
-// by itself when none came within the bound.
+// unseen (consume). A key the installed paste gate decides is carried out on the key thread
+// itself; a key it leaves undecided waits for the main thread's verdict, and the key thread
+// passes it on by itself when none came within the bound.
 class X11KeyTap final : public KeyTapBackend {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
@@ -70,7 +70,7 @@ class X11KeyTap final : public KeyTapBackend {
 
     bool enableGrabs();
     void judge(const PendingKey& key, const KeyEvent& event);
-    void pasteThroughGate(PendingKey& key, GateItem item);
+    void carryOut(PendingKey& key, GateKey decided);
     bool grabShortcuts();
     void releaseShortcuts();
     void applyVerdict(std::uint64_t id, KeyVerdict verdict);

@@ -59,15 +59,17 @@ struct X11Platform::Parts {
           inputAccess(true) {}
 
     KeyGrabContext grabContext() {
-        return {*keyConnection,
-                keyLoop,
-                mainThread,
-                keyLayout,
-                [this](std::function<void()> then) { afterClipboardWrites(std::move(then)); },
-                [this](std::shared_ptr<const std::string> text, JudgedKey::Press key) {
-                    return pasteboard.writeForKey(std::move(text), key);
-                },
-                log};
+        return {
+            *keyConnection,
+            keyLoop,
+            mainThread,
+            keyLayout,
+            [this](std::function<void()> then) { afterClipboardWrites(std::move(then)); },
+            [this](std::shared_ptr<const std::string> text, std::optional<JudgedKey::Press> key) {
+                return pasteboard.writeForKey(std::move(text), key);
+            },
+            [this] { return pasteboard.changeCount(); },
+            log};
     }
     void afterClipboardWrites(std::function<void()> then);
     void pingAfterReplay(xcb_timestamp_t keyTime);
