@@ -1,18 +1,23 @@
 // How long a grabbed Ctrl+V waits for its verdict: from the press arriving on the key thread,
 // through the main thread's handler, to the replay being sent. Measured with a handler that
 // only answers and with one that writes the clipboard as a paste does (the replay then waits
-// for a round trip on the clipboard's connection). Compared with a plain request round trip to
+// for a round trip on the clipboard's connection), and for keys the paste gate decides on the key
+// thread, with the main thread idle and with it busy. Compared with a plain request round trip to
 // the same server.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "TestClient.h"
 #include "TestMainThread.h"
 #include "XvfbServer.h"
+#include "engine/PasteGate.h"
 #include "platform/x11/X11Platform.h"
 #include "platform/x11/XReply.h"
 
@@ -75,6 +80,57 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
     return {samples.begin() + kWarmUp, samples.end()};
 }
 
+// A one-item session that returns to its first item: every Ctrl+V is a paste the gate decides.
+// The main thread acknowledges the gate's keys as the engine does, and when it is busy it does so
+// only every hundred presses, so the gate decides from its forecast meanwhile.
+std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
+                                       pastiq::testing::TestClient& client,
+                                       pastiq::testing::TestMainThread& main, bool mainIsBusy) {
+    std::vector<Nanos> samples(kWarmUp + kSamples);
+    std::atomic<int> measured{0};
+    platform.setVerdictObserver([&](Nanos took) {
+        const int index = measured.load();
+        if (index < static_cast<int>(samples.size())) {
+            samples[static_cast<std::size_t>(index)] = took;
+        }
+        measured.store(index + 1);
+    });
+    auto gate = std::make_shared<pastiq::PasteGate>();
+    pastiq::GateState state;
+    state.hasSession = true;
+    state.count = 1;
+    state.finishBehavior = pastiq::ListFinishBehavior::returnToFirstItem;
+    state.window = {{pastiq::Uuid{}, std::make_shared<const std::string>("item")}};
+    gate->publish(state);
+    pastiq::KeyTapBackend::Handlers handlers;
+    handlers.onKeyDown = [](const pastiq::KeyEvent&) { return pastiq::KeyVerdict::passOn; };
+    handlers.gate = gate;
+    handlers.onGateKey = [&state, gate](const pastiq::GateKey&) {
+        ++state.acknowledgedKeys;
+        gate->publish(state);
+    };
+    if (!platform.keyTap().install(std::move(handlers))) {
+        std::fprintf(stderr, "the key grabs could not be installed\n");
+        std::exit(1);
+    }
+    for (int press = 0; press < kWarmUp + kSamples; ++press) {
+        client.chord({"LCTL"}, "AB04");
+        const auto verdictCame = [&] { return measured.load() > press; };
+        const bool acknowledges = !mainIsBusy || press % 100 == 99;
+        while (!acknowledges && !verdictCame()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
+        if (!main.runUntil(verdictCame, 1000ms)) {
+            std::fprintf(stderr, "press %d got no verdict\n", press);
+            std::exit(1);
+        }
+        while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
+        }
+    }
+    platform.keyTap().remove();
+    return {samples.begin() + kWarmUp, samples.end()};
+}
+
 std::vector<Nanos> measureRoundTrips(pastiq::testing::TestClient& client) {
     std::vector<Nanos> samples;
     for (int trip = 0; trip < kWarmUp + kSamples; ++trip) {
@@ -116,6 +172,14 @@ int main() {
             "ratio to the round trip p50 %.2f, p99 %.2f\n",
             writes ? "writing the clipboard" : "answering only", kSamples, verdict.p50, verdict.p99,
             verdict.p50 / baseline.p50, verdict.p99 / baseline.p99);
+    }
+    for (const bool busy : {false, true}) {
+        const auto verdict = percentiles(measureGateVerdicts(*platform, client, main, busy));
+        std::printf(
+            "Ctrl+V decided by the gate, main thread %s, %d presses: p50 %.1f us, p99 %.1f us; "
+            "ratio to the round trip p50 %.2f, p99 %.2f\n",
+            busy ? "busy" : "idle", kSamples, verdict.p50, verdict.p99, verdict.p50 / baseline.p50,
+            verdict.p99 / baseline.p99);
     }
     return 0;
 }
