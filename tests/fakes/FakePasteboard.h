@@ -41,7 +41,7 @@ class FakePasteboard : public Pasteboard {
     void releaseReads();
     [[nodiscard]] std::size_t heldReadCount() const { return heldReads_.size(); }
 
-    // Runs inside every read: a test lets time pass there, as a read of a slow owner blocks.
+    // Runs when a read is asked for, before it is answered or held.
     std::function<void()> onRead;
     // Pastiq's own writes; nothing marks a clear.
     [[nodiscard]] const std::vector<std::optional<std::string>>& writeHistory() const {
