@@ -1,5 +1,6 @@
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EngineHarness.h"
@@ -17,13 +18,22 @@ const std::vector<std::string> kOtherItems = {"SECRET-p", "SECRET-q"};
 
 class ReadInFlightTest : public EngineHarness {
   protected:
-    // Starts from the clipboard holding `text`, with the read left unanswered.
-    void startWithReadHeld(const std::string& text) {
-        fakes.pasteboard.simulateCopy(text);
+    // Starts from the clipboard holding `text`, or from the selection `text` copied by the hot
+    // key's Ctrl+C, with the read that finds it left unanswered.
+    void startWithReadHeld(const std::string& text, bool fromSelection = false) {
         fakes.pasteboard.holdReads();
-        controller->startSession(false, [this](const std::optional<std::string>& refusal) {
+        if (fromSelection) {
+            fakes.eventPoster.onCopyKeystroke = [this, text] {
+                fakes.pasteboard.simulateCopy(text);
+            };
+        } else {
+            fakes.pasteboard.simulateCopy(text);
+        }
+        controller->startSession(fromSelection, [this](const std::optional<std::string>& refusal) {
             answers.push_back(refusal.value_or("started"));
         });
+        advance(20);
+        ASSERT_EQ(fakes.pasteboard.heldReadCount(), 1U);
     }
 
     std::vector<std::string> answers;
@@ -63,14 +73,17 @@ TEST_F(ReadInFlightTest, StartsWhileAReadIsInFlightAreRefused) {
 // The user ends the session (or the start) while the clipboard is read: nothing starts when
 // the answer comes, whether a session ran before or not, and later starts are not blocked.
 TEST_F(ReadInFlightTest, AReadThatAnswersAfterTheEndStartsNothing) {
-    for (const bool sessionRan : {false, true}) {
-        SCOPED_TRACE(sessionRan ? "over a running session" : "without a session");
+    for (const auto& [sessionRan, fromSelection] :
+         {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+        SCOPED_TRACE(std::string(sessionRan ? "over a running session" : "without a session") +
+                     (fromSelection ? ", from the selection" : ", from the clipboard"));
         if (sessionRan) {
             startWith(kOther);
         }
-        startWithReadHeld(kList);
+        startWithReadHeld(kList, fromSelection);
         controller->endSession(true);
         fakes.pasteboard.releaseReads();
+        advance(1000);
         EXPECT_EQ(controller->session(), nullptr);
         EXPECT_FALSE(controller->isStarting());
         EXPECT_EQ(answers.back(), "The session was ended before the start was over");
