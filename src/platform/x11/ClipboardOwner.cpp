@@ -118,6 +118,9 @@ bool ClipboardOwner::handlePropertyNotify(const xcb_property_notify_event_t& eve
 }
 
 void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request) {
+    if (!budget_.take(request.requestor, RequestBudget::Clock::now())) {
+        return;
+    }
     // Obsolete requestors name no property; the target then serves as one.
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
     const ClipboardEntry* entry =

@@ -8,6 +8,7 @@
 
 #include "platform/x11/ClipboardHistory.h"
 #include "platform/x11/IncrSender.h"
+#include "platform/x11/RequestBudget.h"
 
 namespace pastiq::x11 {
 
@@ -59,6 +60,7 @@ class ClipboardOwner {
     PendingPastes& pastes_;
     ClipboardHistory history_;
     IncrSender incr_;
+    RequestBudget budget_;
     bool owns_ = false;
     std::uint64_t lastSerial_ = 0;
     std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
