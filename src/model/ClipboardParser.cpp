@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/ListMarkerMatcher.h"
+#include "model/QuotedGrid.h"
 
 namespace pastiq {
 
@@ -98,25 +99,45 @@ std::optional<GridShape> gridShape(std::string_view lines) {
     return GridShape{rows, tabsPerLine + 1};
 }
 
-ParsedClipboard readGrid(std::string_view lines, GridShape shape) {
-    const std::size_t rows = shape.rows;
-    const std::size_t cols = shape.cols;
-    Grid grid;
-    grid.reserve(rows);
-    forEachField(lines, kLineFeed, [&](std::string_view line, std::size_t row) {
-        GridRow& cells = grid.emplace_back();
-        cells.reserve(cols);
-        forEachField(line, kTab, [&](std::string_view cell, std::size_t col) {
-            cells.emplace_back(Uuid::random(), std::string(cell), static_cast<std::int64_t>(row),
-                               static_cast<std::int64_t>(col));
-        });
-    });
+ParsedClipboard parsedGrid(Grid grid, GridShape shape) {
     ParsedClipboard parsed;
     parsed.items = ClipboardParser::flattenGrid(grid, false);
-    parsed.sourceKind =
-        SourceKind::grid(static_cast<std::int64_t>(rows), static_cast<std::int64_t>(cols));
+    parsed.sourceKind = SourceKind::grid(static_cast<std::int64_t>(shape.rows),
+                                         static_cast<std::int64_t>(shape.cols));
     parsed.grid = std::move(grid);
     return parsed;
+}
+
+QueueItem cellItem(std::string text, std::size_t row, std::size_t col) {
+    return {Uuid::random(), std::move(text), static_cast<std::int64_t>(row),
+            static_cast<std::int64_t>(col)};
+}
+
+ParsedClipboard readGrid(std::string_view lines, GridShape shape) {
+    Grid grid;
+    grid.reserve(shape.rows);
+    forEachField(lines, kLineFeed, [&](std::string_view line, std::size_t row) {
+        GridRow& cells = grid.emplace_back();
+        cells.reserve(shape.cols);
+        forEachField(line, kTab, [&](std::string_view cell, std::size_t col) {
+            cells.push_back(cellItem(std::string(cell), row, col));
+        });
+    });
+    return parsedGrid(std::move(grid), shape);
+}
+
+ParsedClipboard readQuotedGrid(std::string_view lines, GridShape shape) {
+    Grid grid;
+    grid.reserve(shape.rows);
+    auto rows = QuotedGrid::cellsOf(lines);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        GridRow& cells = grid.emplace_back();
+        cells.reserve(shape.cols);
+        for (std::size_t col = 0; col < rows[row].size(); ++col) {
+            cells.push_back(cellItem(std::move(rows[row][col]), row, col));
+        }
+    }
+    return parsedGrid(std::move(grid), shape);
 }
 
 ParsedClipboard readList(std::string_view lines) {
@@ -134,6 +155,7 @@ ParsedClipboard readList(std::string_view lines) {
 struct Reading {
     std::string_view lines;
     std::optional<GridShape> grid;
+    bool isQuoted = false;
 };
 
 // `normalised` holds the text when its line breaks had to be rewritten; the reading's lines
@@ -148,9 +170,19 @@ Reading readingOf(std::string_view text, std::string& normalised) {
     const bool hasTab = text.find(kTab) != std::string_view::npos;
     const bool hasLineFeed = text.find(kLineFeed) != std::string_view::npos;
     reading.lines = trimEmptyEdgeLines(text);
-    if (!reading.lines.empty() && hasTab && hasLineFeed) {
-        reading.grid = gridShape(reading.lines);
+    if (reading.lines.empty() || !hasTab || !hasLineFeed) {
+        return reading;
     }
+    // A spreadsheet's quoted cells, when they make a grid, come first; any other text with quotes
+    // reads as it always did.
+    if (text.find('"') != std::string_view::npos) {
+        if (const auto quoted = QuotedGrid::shapeOf(reading.lines)) {
+            reading.grid = GridShape{quoted->rows, quoted->cols};
+            reading.isQuoted = true;
+            return reading;
+        }
+    }
+    reading.grid = gridShape(reading.lines);
     return reading;
 }
 
@@ -161,6 +193,9 @@ std::optional<ParsedClipboard> ClipboardParser::parse(std::string_view text) {
     const Reading reading = readingOf(text, normalised);
     if (reading.lines.empty()) {
         return std::nullopt;
+    }
+    if (reading.isQuoted) {
+        return readQuotedGrid(reading.lines, *reading.grid);
     }
     if (reading.grid) {
         return readGrid(reading.lines, *reading.grid);

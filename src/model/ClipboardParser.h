@@ -10,8 +10,9 @@
 namespace pastiq {
 
 // Turns copied text (UTF-8; invalid bytes are tolerated) into a queue: a grid when the text is
-// tab-separated with equal cell counts on every line, otherwise a list with one leading bullet
-// or number stripped from each line.
+// tab-separated with equal cell counts on every row (a spreadsheet's quoted cells, which may hold
+// line breaks and tabs, unquoted), otherwise a list with one leading bullet or number stripped
+// from each line.
 class ClipboardParser {
   public:
     // Nothing when the text has no non-empty line.

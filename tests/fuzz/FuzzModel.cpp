@@ -10,6 +10,7 @@
 
 #include "model/ClipboardParser.h"
 #include "model/ListMarkerMatcher.h"
+#include "model/QuotedGrid.h"
 #include "support/ModelInvariants.h"
 #include "support/SessionExerciser.h"
 
@@ -77,12 +78,41 @@ void checkParse(const std::string& text, const std::optional<pastiq::ParsedClipb
     }
 }
 
+std::string withoutQuotes(std::string text) {
+    std::erase(text, '"');
+    return text;
+}
+
+// Unquoting only drops quotes: the cells joined back with tabs and line feeds hold every other
+// character of the text, in order, and nothing else.
+void checkQuotedGrid(const std::string& text) {
+    const auto shape = pastiq::QuotedGrid::shapeOf(text);
+    if (!shape) {
+        return;
+    }
+    const auto rows = pastiq::QuotedGrid::cellsOf(text);
+    std::string joined;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].size() != shape->cols) {
+            fail("a quoted grid row has another cell count than its shape");
+        }
+        for (std::size_t col = 0; col < rows[row].size(); ++col) {
+            joined += rows[row][col] + (col + 1 < rows[row].size() ? "\t" : "");
+        }
+        joined += row + 1 < rows.size() ? "\n" : "";
+    }
+    if (rows.size() != shape->rows || withoutQuotes(joined) != withoutQuotes(text)) {
+        fail("the quoted grid lost or invented text");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const std::string text = input.ConsumeRandomLengthString(kMaxTextLength);
     checkMarkerAgainstReference(text);
+    checkQuotedGrid(text);
     auto parsed = pastiq::ClipboardParser::parse(text);
     checkParse(text, parsed);
 

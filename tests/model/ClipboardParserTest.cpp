@@ -131,6 +131,38 @@ const ParseCase kParseCases[] = {
      "2 grid",
      {"\xFF", "\xC3", "\x80", "b"}},
     {"nul bytes kept", std::string("a\0b\nc", 5), "List", {std::string("a\0b", 3), "c"}},
+    // A spreadsheet quotes a cell holding a line break, a tab or a quote, doubling its quotes.
+    {"quoted cells",
+     "Name\tNote\n\"Ada\nLovelace\"\t\"said \"\"hi\"\"\"\nBob\tplain\n",
+     "3\xC3\x97"
+     "2 grid",
+     {"Name", "Note", "Ada\nLovelace", "said \"hi\"", "Bob", "plain"}},
+    {"quoted tab and crlf",
+     "\"a\tb\"\t\"c\r\nd\"\r\n\"\"\te\r\n",
+     "2\xC3\x97"
+     "2 grid",
+     {"a\tb", "c\nd", "", "e"}},
+    // LibreOffice Calc 7.4 copies a range without quotes (a line break in a cell becomes a space).
+    {"calc copy with quotes inside cells",
+     "Name\tNote\tTabbed\nAda Lovelace\tsaid \"hi\"\tab\nBob\tplain\t5\" screen\n",
+     "3\xC3\x97"
+     "3 grid",
+     {"Name", "Note", "Tabbed", "Ada Lovelace", "said \"hi\"", "ab", "Bob", "plain", "5\" screen"}},
+    {"unclosed quote reads as before",
+     "\"a\tb\nc\td",
+     "2\xC3\x97"
+     "2 grid",
+     {"\"a", "b", "c", "d"}},
+    {"text after a closing quote reads as before",
+     "\"a\"b\tc\nd\te",
+     "2\xC3\x97"
+     "2 grid",
+     {"\"a\"b", "c", "d", "e"}},
+    {"quoted cells that make no grid read as before",
+     "\"a\nb\"\tc\nd",
+     "List",
+     {"\"a", "b\"\tc", "d"}},
+    {"quoted lines without tabs stay a list", "\"a\nb\"\n", "List", {"\"a", "b\""}},
 };
 
 class ParseTest : public testing::TestWithParam<ParseCase> {};
