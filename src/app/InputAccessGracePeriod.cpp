@@ -6,10 +6,6 @@ InputAccessGracePeriod::InputAccessGracePeriod(InputAccess& access, OnboardingPr
                                                Scheduler& scheduler, Log& log)
     : access_(access), onboarding_(onboarding), scheduler_(scheduler), log_(log) {}
 
-InputAccessGracePeriod::~InputAccessGracePeriod() {
-    *alive_ = false;
-}
-
 void InputAccessGracePeriod::poll(int attemptsLeft, Delay interval) {
     if (access_.isTrusted(false)) {
         log_.info(LogCategory::permissions, "Input access granted");
@@ -20,12 +16,8 @@ void InputAccessGracePeriod::poll(int attemptsLeft, Delay interval) {
         onboarding_.show();
         return;
     }
-    std::weak_ptr<bool> alive = alive_;
-    scheduler_.runAfter(interval, [this, alive, attemptsLeft, interval] {
-        if (!alive.expired()) {
-            poll(attemptsLeft - 1, interval);
-        }
-    });
+    scheduler_.runAfter(interval, guard_,
+                        [this, attemptsLeft, interval] { poll(attemptsLeft - 1, interval); });
 }
 
 }  // namespace pastiq

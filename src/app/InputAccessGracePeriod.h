@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "engine/ports/InputAccess.h"
 #include "engine/ports/Log.h"
 #include "engine/ports/OnboardingPresenter.h"
@@ -18,7 +16,7 @@ class InputAccessGracePeriod {
 
     InputAccessGracePeriod(InputAccess& access, OnboardingPresenter& onboarding,
                            Scheduler& scheduler, Log& log);
-    ~InputAccessGracePeriod();
+    ~InputAccessGracePeriod() = default;
     InputAccessGracePeriod(const InputAccessGracePeriod&) = delete;
     InputAccessGracePeriod& operator=(const InputAccessGracePeriod&) = delete;
 
@@ -31,7 +29,7 @@ class InputAccessGracePeriod {
     OnboardingPresenter& onboarding_;
     Scheduler& scheduler_;
     Log& log_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

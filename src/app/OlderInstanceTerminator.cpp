@@ -47,10 +47,6 @@ OlderInstanceTerminator::System OlderInstanceTerminator::currentSystem() {
 OlderInstanceTerminator::OlderInstanceTerminator(System system, Scheduler& scheduler, Log& log)
     : system_(std::move(system)), scheduler_(scheduler), log_(log) {}
 
-OlderInstanceTerminator::~OlderInstanceTerminator() {
-    *alive_ = false;
-}
-
 std::size_t OlderInstanceTerminator::quitOtherInstances(std::function<void()> onGone) {
     const std::vector<ProcessRecord> older =
         olderDesktopInstances(system_.processTable(), system_.uid, system_.self, system_.display);
@@ -62,11 +58,7 @@ std::size_t OlderInstanceTerminator::quitOtherInstances(std::function<void()> on
     if (older.empty()) {
         return 0;
     }
-    std::weak_ptr<bool> alive = alive_;
-    scheduler_.runAfter(kKillDelay, [this, alive, older, onGone = std::move(onGone)] {
-        if (alive.expired()) {
-            return;
-        }
+    scheduler_.runAfter(kKillDelay, guard_, [this, older, onGone = std::move(onGone)] {
         const std::size_t killed = killSurvivors(older);
         if (!onGone) {
             return;
@@ -75,11 +67,7 @@ std::size_t OlderInstanceTerminator::quitOtherInstances(std::function<void()> on
             onGone();
             return;
         }
-        scheduler_.runAfter(kReapDelay, [alive, onGone] {
-            if (!alive.expired()) {
-                onGone();
-            }
-        });
+        scheduler_.runAfter(kReapDelay, guard_, onGone);
     });
     return older.size();
 }

@@ -33,7 +33,7 @@ class OlderInstanceTerminator {
     [[nodiscard]] static System currentSystem();
 
     OlderInstanceTerminator(System system, Scheduler& scheduler, Log& log);
-    ~OlderInstanceTerminator();
+    ~OlderInstanceTerminator() = default;
     OlderInstanceTerminator(const OlderInstanceTerminator&) = delete;
     OlderInstanceTerminator& operator=(const OlderInstanceTerminator&) = delete;
 
@@ -48,8 +48,8 @@ class OlderInstanceTerminator {
     System system_;
     Scheduler& scheduler_;
     Log& log_;
-    // Lets the delayed kill check notice that the terminator is gone.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    // The delayed kill check dies with the terminator.
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

@@ -6,14 +6,9 @@
 
 namespace pastiq {
 
-WorkItem QtScheduler::runAfter(Delay delay, std::function<void()> work) {
-    WorkItem item;
-    QTimer::singleShot(delay, &context_, [item, work = std::move(work)] {
-        if (!item.isCancelled()) {
-            work();
-        }
-    });
-    return item;
+void QtScheduler::runAfter(Delay delay, const StepGuard& owner, std::function<void()> work) {
+    QTimer::singleShot(delay, &context_,
+                       [step = owner.bind(std::move(work))]() mutable { step(); });
 }
 
 void QtScheduler::runSoon(std::function<void()> work) {

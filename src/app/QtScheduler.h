@@ -15,7 +15,7 @@ class QtScheduler final : public Scheduler {
     QtScheduler(const QtScheduler&) = delete;
     QtScheduler& operator=(const QtScheduler&) = delete;
 
-    WorkItem runAfter(Delay delay, std::function<void()> work) override;
+    void runAfter(Delay delay, const StepGuard& owner, std::function<void()> work) override;
     void runSoon(std::function<void()> work) override;
     [[nodiscard]] Delay now() const override;
 

@@ -29,11 +29,7 @@ void GateStatePublisher::publishSoon() {
         return;
     }
     isPublishPending_ = true;
-    scheduler_.runSoon([weakSelf = weak_from_this()] {
-        if (auto self = weakSelf.lock()) {
-            self->publish();
-        }
-    });
+    scheduler_.runSoon(guard_.bind([this] { publish(); }));
 }
 
 void GateStatePublisher::publish() {

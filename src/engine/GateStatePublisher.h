@@ -17,7 +17,7 @@ namespace pastiq {
 // never be decided on a state between them, so the state goes out on the next turn of the main
 // loop after a change, once. Texts already published are shared again, so a paste in a large
 // session copies a window of pointers and no text. Main thread only.
-class GateStatePublisher : public std::enable_shared_from_this<GateStatePublisher> {
+class GateStatePublisher {
   public:
     // What the state holds besides the session, read at every publish.
     struct Sources {
@@ -46,6 +46,7 @@ class GateStatePublisher : public std::enable_shared_from_this<GateStatePublishe
     Subscription subscription_;
     std::vector<GateItem> published_;
     bool isPublishPending_ = false;
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

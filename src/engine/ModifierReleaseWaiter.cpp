@@ -8,12 +8,9 @@ ModifierReleaseWaiter::ModifierReleaseWaiter(ModifierState& modifiers, Scheduler
     : modifiers_(modifiers), scheduler_(scheduler) {}
 
 void ModifierReleaseWaiter::waitForRelease(int attempts, Completion completion) {
-    std::weak_ptr<ModifierReleaseWaiter> weakSelf = weak_from_this();
-    scheduler_.runAfter(kPollInterval,
-                        [weakSelf, attempts, completion = std::move(completion)]() mutable {
-                            if (auto self = weakSelf.lock()) {
-                                self->poll(attempts, std::move(completion));
-                            }
+    scheduler_.runAfter(kPollInterval, guard_,
+                        [this, attempts, completion = std::move(completion)]() mutable {
+                            poll(attempts, std::move(completion));
                         });
 }
 

@@ -10,8 +10,8 @@ namespace pastiq {
 
 // Waits, without blocking the main loop, until every key of the start hot key is released:
 // with Ctrl or Alt down the copy keystroke Pastiq sends reads as Ctrl+Alt+C, and with the
-// letter down its press is no new keystroke. Polls hold the waiter weakly.
-class ModifierReleaseWaiter : public std::enable_shared_from_this<ModifierReleaseWaiter> {
+// letter down its press is no new keystroke. Polls stop with the waiter.
+class ModifierReleaseWaiter {
   public:
     using Completion = std::function<void(bool stillHeld)>;
 
@@ -31,6 +31,7 @@ class ModifierReleaseWaiter : public std::enable_shared_from_this<ModifierReleas
 
     ModifierState& modifiers_;
     Scheduler& scheduler_;
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

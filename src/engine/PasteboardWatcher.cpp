@@ -7,10 +7,12 @@ namespace pastiq {
 
 // One wait for a copy. It ends once: with the copy, or with nothing at the deadline.
 struct PasteboardWatcher::Wait {
-    std::int64_t start;
-    Delay deadline;
+    std::int64_t start = 0;
+    Delay deadline{0};
     CopyCompletion completion;
     bool isOver = false;
+    // While a read is out: the give-up at the deadline, which the read's answer cancels.
+    StepGuard giveUpAtDeadline;
 
     void end(std::optional<ClipboardText>&& copy) {
         if (!isOver) {
@@ -31,7 +33,11 @@ PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboar
     : pasteboard_(std::move(pasteboard)), scheduler_(scheduler) {}
 
 void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completion) {
-    check(std::make_shared<Wait>(Wait{start, scheduler_.now() + kTimeout, std::move(completion)}));
+    auto wait = std::make_shared<Wait>();
+    wait->start = start;
+    wait->deadline = scheduler_.now() + kTimeout;
+    wait->completion = std::move(completion);
+    check(wait);
 }
 
 void PasteboardWatcher::check(const std::shared_ptr<Wait>& wait) {
@@ -46,24 +52,20 @@ void PasteboardWatcher::readCopy(const std::shared_ptr<Wait>& wait) {
     // A read started at the deadline still gets its turn: an answer already on its way comes
     // before timed work due at the same moment.
     const Delay untilDeadline = std::max(wait->deadline - scheduler_.now(), Delay{0});
-    const WorkItem giveUp = scheduler_.runAfter(untilDeadline, [weakSelf = weak_from_this(), wait] {
-        if (weakSelf.lock()) {
-            wait->giveUp();
+    wait->giveUpAtDeadline = StepGuard{};
+    scheduler_.runAfter(untilDeadline, wait->giveUpAtDeadline,
+                        guard_.bind([wait] { wait->giveUp(); }));
+    pasteboard_->readForeignCopy(guard_.bind([this, wait](std::optional<ClipboardText> copy) {
+        if (wait->isOver) {
+            return;
         }
-    });
-    pasteboard_->readForeignCopy(
-        [weakSelf = weak_from_this(), wait, giveUp](std::optional<ClipboardText> copy) {
-            auto self = weakSelf.lock();
-            if (!self || wait->isOver) {
-                return;
-            }
-            giveUp.cancel();
-            if (copy) {
-                wait->end(std::move(copy));
-            } else {
-                self->checkAgainOrGiveUp(wait);
-            }
-        });
+        wait->giveUpAtDeadline.cancel();
+        if (copy) {
+            wait->end(std::move(copy));
+        } else {
+            checkAgainOrGiveUp(wait);
+        }
+    }));
 }
 
 void PasteboardWatcher::checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait) {
@@ -71,11 +73,7 @@ void PasteboardWatcher::checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait) {
         wait->giveUp();
         return;
     }
-    scheduler_.runAfter(kPollInterval, [weakSelf = weak_from_this(), wait] {
-        if (auto self = weakSelf.lock()) {
-            self->check(wait);
-        }
-    });
+    scheduler_.runAfter(kPollInterval, guard_, [this, wait] { check(wait); });
 }
 
 }  // namespace pastiq

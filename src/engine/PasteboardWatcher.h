@@ -14,8 +14,8 @@ namespace pastiq {
 // a check at once, then a check 20 ms after the previous one ended, until 1 s has passed on the
 // scheduler's clock. A check reads only when the change count moved, and its read never blocks;
 // a read still unanswered at the deadline ends the wait with nothing, and its late answer is
-// dropped. Polls hold the watcher weakly, so they stop when its owner goes away.
-class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher> {
+// dropped. Checks and answers stop with the watcher.
+class PasteboardWatcher {
   public:
     // The copy as read by the check that found it (see PasteboardWriter::readForeignCopy), or
     // nothing when none came in time. Always called later, never inside waitForCopy.
@@ -37,6 +37,7 @@ class PasteboardWatcher : public std::enable_shared_from_this<PasteboardWatcher>
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     Scheduler& scheduler_;
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

@@ -33,21 +33,18 @@ void PasteboardWriter::ifHoldsOwnContent(std::function<void()> then) {
     // Any change while the read runs (a copy, Pastiq's own next write) means the text read no
     // longer tells what the clipboard holds.
     pasteboard_.readText(
-        [weakSelf = weak_from_this(), count, then = std::move(then)](const ClipboardText& copy) {
-            auto self = weakSelf.lock();
-            if (self && self->pasteboard_.changeCount() == count && self->isOwnWrite(copy)) {
+        guard_.bind([this, count, then = std::move(then)](const ClipboardText& copy) {
+            if (pasteboard_.changeCount() == count && isOwnWrite(copy)) {
                 then();
             }
-        });
+        }));
 }
 
 void PasteboardWriter::clearIfOwnContent(std::function<void()> cleared) {
-    ifHoldsOwnContent([weakSelf = weak_from_this(), cleared = std::move(cleared)] {
-        if (auto self = weakSelf.lock()) {
-            self->clear();
-            if (cleared) {
-                cleared();
-            }
+    ifHoldsOwnContent([this, cleared = std::move(cleared)] {
+        clear();
+        if (cleared) {
+            cleared();
         }
     });
 }
@@ -59,11 +56,9 @@ bool PasteboardWriter::hasForeignChangeSince(std::int64_t start) const {
 
 void PasteboardWriter::readForeignCopy(CopyCompletion completion) {
     pasteboard_.readText(
-        [weakSelf = weak_from_this(), completion = std::move(completion)](ClipboardText copy) {
-            if (auto self = weakSelf.lock()) {
-                completion(self->foreignCopyIn(std::move(copy)));
-            }
-        });
+        guard_.bind([this, completion = std::move(completion)](ClipboardText copy) {
+            completion(foreignCopyIn(std::move(copy)));
+        }));
 }
 
 std::optional<ClipboardText> PasteboardWriter::foreignCopyIn(ClipboardText copy) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/ports/Pasteboard.h"
+#include "model/StepGuard.h"
 
 namespace pastiq {
 
@@ -15,7 +16,7 @@ namespace pastiq {
 // manager re-announcing that write) for a new copy, and so that delayed steps never overwrite
 // or clear something the user copied in the meantime. Reads never block: their answers come
 // later, and an answer that comes after the writer is gone is dropped.
-class PasteboardWriter : public std::enable_shared_from_this<PasteboardWriter> {
+class PasteboardWriter {
   public:
     using ReadCompletion = Pasteboard::ReadCompletion;
     using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
@@ -52,6 +53,7 @@ class PasteboardWriter : public std::enable_shared_from_this<PasteboardWriter> {
     Pasteboard& pasteboard_;
     std::optional<std::int64_t> ownChangeCount_;
     std::optional<std::string> lastWrittenText_;
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

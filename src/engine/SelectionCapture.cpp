@@ -6,15 +6,6 @@ namespace pastiq {
 
 SelectionCapture::SelectionCapture(Dependencies dependencies) : deps_(std::move(dependencies)) {}
 
-template <typename Step>
-auto SelectionCapture::weakly(Step step) {
-    return [weakSelf = weak_from_this(), step = std::move(step)](auto result) mutable {
-        if (auto self = weakSelf.lock()) {
-            step(*self, std::move(result));
-        }
-    };
-}
-
 void SelectionCapture::capture(Completion completion) {
     if (!deps_.modifiers->isHeld()) {
         copyIfSelected(false, std::move(completion));
@@ -23,11 +14,11 @@ void SelectionCapture::capture(Completion completion) {
     // The user is still holding the hot key; a Ctrl+C sent now would arrive as Ctrl+Alt+C, or
     // its C would be the hot key's C still down. Whether the hot key was still held when the
     // wait gave up decides the race retry.
-    deps_.modifiers->waitForRelease(ModifierReleaseWaiter::kFirstWaitAttempts,
-                                    weakly([completion = std::move(completion)](
-                                               SelectionCapture& self, bool stillHeld) mutable {
-                                        self.copyIfSelected(stillHeld, std::move(completion));
-                                    }));
+    deps_.modifiers->waitForRelease(
+        ModifierReleaseWaiter::kFirstWaitAttempts,
+        guard_.bind([this, completion = std::move(completion)](bool stillHeld) mutable {
+            copyIfSelected(stillHeld, std::move(completion));
+        }));
 }
 
 void SelectionCapture::copyIfSelected(bool retryOnRace, Completion completion) {
@@ -40,9 +31,9 @@ void SelectionCapture::copyIfSelected(bool retryOnRace, Completion completion) {
 }
 
 void SelectionCapture::copySelection(bool retryOnRace, Completion completion) {
-    postCopyAndWait(weakly([retryOnRace, completion = std::move(completion)](
-                               SelectionCapture& self, std::optional<ClipboardText> copy) mutable {
-        self.retryIfRaced(std::move(copy), retryOnRace, std::move(completion));
+    postCopyAndWait(guard_.bind([this, retryOnRace, completion = std::move(completion)](
+                                    std::optional<ClipboardText> copy) mutable {
+        retryIfRaced(std::move(copy), retryOnRace, std::move(completion));
     }));
 }
 
@@ -54,18 +45,14 @@ void SelectionCapture::retryIfRaced(std::optional<ClipboardText> copy, bool retr
     }
     deps_.log.info(LogCategory::session, "Copy raced the held hotkey — retrying");
     if (!deps_.modifiers->isHeld()) {
-        synthesizeCopy(std::move(completion));
+        postCopyAndWait(std::move(completion));
         return;
     }
     deps_.modifiers->waitForRelease(
         ModifierReleaseWaiter::kRetryWaitAttempts,
-        weakly([completion = std::move(completion)](SelectionCapture& self, bool) mutable {
-            self.synthesizeCopy(std::move(completion));
+        guard_.bind([this, completion = std::move(completion)](bool /*stillHeld*/) mutable {
+            postCopyAndWait(std::move(completion));
         }));
-}
-
-void SelectionCapture::synthesizeCopy(Completion completion) {
-    postCopyAndWait(std::move(completion));
 }
 
 void SelectionCapture::postCopyAndWait(Completion afterWait) {
@@ -75,15 +62,14 @@ void SelectionCapture::postCopyAndWait(Completion afterWait) {
         afterWait(std::nullopt);
         return;
     }
-    deps_.watcher->waitForCopy(
-        start, weakly([afterWait = std::move(afterWait)](
-                          SelectionCapture& self, std::optional<ClipboardText> copy) mutable {
-            if (!copy) {
-                self.deps_.log.info(LogCategory::session,
-                                    "Copy produced nothing — falling back to existing clipboard");
-            }
-            afterWait(std::move(copy));
-        }));
+    deps_.watcher->waitForCopy(start, guard_.bind([this, afterWait = std::move(afterWait)](
+                                                      std::optional<ClipboardText> copy) mutable {
+        if (!copy) {
+            deps_.log.info(LogCategory::session,
+                           "Copy produced nothing — falling back to existing clipboard");
+        }
+        afterWait(std::move(copy));
+    }));
 }
 
 }  // namespace pastiq

@@ -16,8 +16,8 @@ namespace pastiq {
 // The hot-key start's copy of the current selection: wait for the hot key's keys to be
 // released, skip the copy when the focused input reports an empty selection, send Ctrl+C and
 // wait for the clipboard, and retry once when the first copy raced the still-held hot key.
-// Every delayed step holds the capture weakly.
-class SelectionCapture : public std::enable_shared_from_this<SelectionCapture> {
+// Steps still waiting when the capture goes away do nothing.
+class SelectionCapture {
   public:
     // The fresh selection as the clipboard check that found it read it, or nothing.
     using Completion = std::function<void(std::optional<ClipboardText> copy)>;
@@ -40,14 +40,10 @@ class SelectionCapture : public std::enable_shared_from_this<SelectionCapture> {
     void copyIfSelected(bool retryOnRace, Completion completion);
     void copySelection(bool retryOnRace, Completion completion);
     void retryIfRaced(std::optional<ClipboardText> copy, bool retryOnRace, Completion completion);
-    void synthesizeCopy(Completion completion);
     void postCopyAndWait(Completion afterWait);
 
-    // Runs `step` on this capture if it still exists when called.
-    template <typename Step>
-    auto weakly(Step step);
-
     Dependencies deps_;
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

@@ -13,15 +13,6 @@ namespace pastiq {
 
 namespace {
 
-// The answers to a start that started nothing, for the command line and panels.
-constexpr const char* kNoInputAccessRefusal =
-    "No input access: Pastiq cannot watch the paste keys (its window says how to allow it)";
-constexpr const char* kStartingFromSelectionRefusal =
-    "A session is already starting from the selection";
-constexpr const char* kStartingFromClipboardRefusal =
-    "A session is already starting from the clipboard";
-constexpr const char* kStartAbandonedRefusal = "The session was ended before the start was over";
-
 ParsedClipboard parseOrEmpty(std::string_view text) {
     return ClipboardParser::parse(text).value_or(ParsedClipboard::empty());
 }
@@ -41,135 +32,52 @@ SessionController::SessionController(PrivateTag, const EnginePorts& ports, Setti
       eventTap_(std::make_unique<PasteEventTap>(ports.keyTap, ports.scheduler)),
       pasteboard_(std::make_shared<PasteboardWriter>(ports.pasteboard)),
       pasteboardWatcher_(std::make_shared<PasteboardWatcher>(pasteboard_, ports.scheduler)),
-      gatePublisher_(std::make_shared<GateStatePublisher>(ports.scheduler)) {
-    selectionCapture_ = std::make_shared<SelectionCapture>(SelectionCapture::Dependencies{
-        pasteboard_, pasteboardWatcher_,
-        std::make_shared<ModifierReleaseWaiter>(ports.modifiers, ports.scheduler),
-        ports.eventPoster, ports.selection, ports.log});
-}
+      starter_(
+          SessionStarter::Dependencies{
+              pasteboard_,
+              std::make_shared<SelectionCapture>(SelectionCapture::Dependencies{
+                  pasteboard_, pasteboardWatcher_,
+                  std::make_shared<ModifierReleaseWaiter>(ports.modifiers, ports.scheduler),
+                  ports.eventPoster, ports.selection, ports.log}),
+              ports.inputAccess, ports.onboarding, ports.log},
+          [this](const ClipboardText& copy) { startFromCopy(copy); }),
+      gatePublisher_(ports.scheduler) {}
 
 // The application ends the session at termination; a destroyed controller leaves the
 // clipboard alone. Its tap removes itself, and pending steps find the controller gone.
 SessionController::~SessionController() {
+    guard_.cancel();
     ports_.overlay.setOnClose(nullptr);
 }
 
 void SessionController::wireCallbacks() {
-    // Weak: the callbacks live in the tap, the overlay and the main queue, which may call
+    // Guarded: the callbacks live in the tap, the overlay and the main queue, which may call
     // them after the controller is gone.
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
-    auto call = [weakSelf](void (SessionController::*operation)()) {
-        return [weakSelf, operation] {
-            if (auto self = weakSelf.lock()) {
-                ((*self).*operation)();
-            }
-        };
+    auto call = [this](void (SessionController::*operation)()) {
+        return guard_.bind([this, operation] { (this->*operation)(); });
     };
-    ports_.overlay.setOnClose([weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->endSession(true);
-        }
-    });
+    ports_.overlay.setOnClose(guard_.bind([this] { endSession(true); }));
     eventTap_->onCommandV = call(&SessionController::pasteNext);
     eventTap_->onCommandC = call(&SessionController::copyDuringSession);
     eventTap_->onStepBackward = call(&SessionController::stepBackward);
     eventTap_->onStepForward = call(&SessionController::stepForward);
-    eventTap_->onGateKey = [weakSelf](const GateKey& key) {
-        if (auto self = weakSelf.lock()) {
-            self->reconcileGateKey(key);
-        }
-    };
-    eventTap_->onKeyDone = [weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->gatePublisher_->publishSoon();
-        }
-    };
-}
-
-bool SessionController::mayStart() {
-    startRefusal_.reset();
-    if (!ports_.inputAccess.isTrusted(false)) {
-        startRefusal_ = kNoInputAccessRefusal;
-        ports_.onboarding.show();
-        return false;
-    }
-    if (startInProgress_ != nullptr) {
-        startRefusal_ = startInProgress_;
-        return false;
-    }
-    return true;
+    eventTap_->onGateKey = guard_.bind([this](const GateKey& key) { reconcileGateKey(key); });
+    eventTap_->onKeyDone = guard_.bind([this] { gatePublisher_.publishSoon(); });
 }
 
 void SessionController::startSession(bool captureSelection, StartCompletion done) {
-    if (!mayStart()) {
-        if (done) {
-            done(startRefusal_);
-        }
-        return;
-    }
-    startInProgress_ =
-        captureSelection ? kStartingFromSelectionRefusal : kStartingFromClipboardRefusal;
-    const std::uint64_t ticket = ++startTicket_;
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
-    if (!captureSelection) {
-        pasteboard_->read([weakSelf, ticket, done = std::move(done)](const ClipboardText& copy) {
-            if (auto self = weakSelf.lock()) {
-                self->finishStart(ticket, copy, done);
-            }
-        });
-        return;
-    }
-    selectionCapture_->capture(
-        [weakSelf, ticket, done = std::move(done)](const std::optional<ClipboardText>& copy) {
-            if (auto self = weakSelf.lock()) {
-                self->finishHotkeyStart(ticket, copy, done);
-            }
-        });
-}
-
-// The copy as the capture's clipboard check read it: the text checked is the text queued.
-void SessionController::finishHotkeyStart(std::uint64_t ticket,
-                                          const std::optional<ClipboardText>& copy,
-                                          const StartCompletion& done) {
-    ports_.log.info(LogCategory::session,
-                    std::string("Hotkey start — copied a fresh selection: ") + (copy ? "1" : "0"));
-    finishStart(ticket, copy.value_or(ClipboardText{}), done);
-}
-
-void SessionController::finishStart(std::uint64_t ticket, const ClipboardText& copy,
-                                    const StartCompletion& done) {
-    if (ticket != startTicket_) {
-        if (done) {
-            done(kStartAbandonedRefusal);
-        }
-        return;
-    }
-    startInProgress_ = nullptr;
-    startFromCopy(copy);
-    if (done) {
-        done(startRefusal_);
-    }
-}
-
-// The user ended the session while a start was reading the clipboard: what it reads is no
-// longer wanted.
-void SessionController::abandonStart() {
-    if (startInProgress_ != nullptr) {
-        startInProgress_ = nullptr;
-        ++startTicket_;
-        ports_.log.info(LogCategory::session, "Start abandoned: the session was ended");
-    }
+    starter_.start(captureSelection, std::move(done));
 }
 
 void SessionController::startSessionWithText(std::string text) {
-    if (mayStart()) {
+    if (starter_.mayStart()) {
         startFromCopy(ClipboardText::withText(std::move(text)));
     }
 }
 
 void SessionController::startFromCopy(const ClipboardText& copy) {
-    startRefusal_ = refusalOfTooLarge(copy);
-    if (!startRefusal_) {
+    starter_.refuse(refusalOfTooLarge(copy));
+    if (!starter_.refusal()) {
         startFromText(copy.textOrEmpty());
     }
 }
@@ -186,7 +94,7 @@ std::optional<std::string> SessionController::refusalOfTooLarge(const ClipboardT
 }
 
 void SessionController::startFromText(std::string_view text) {
-    abandonStart();
+    starter_.abandon();
     setSession(std::make_shared<PasteSession>(parseOrEmpty(text)));
     if (eventTap_->install()) {
         activateSession(session_);
@@ -197,19 +105,17 @@ void SessionController::startFromText(std::string_view text) {
 
 void SessionController::activateSession(const std::shared_ptr<PasteSession>& session) {
     writeCurrentItem(*session);
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
     const std::weak_ptr<PasteSession> weakSession = session;
-    nextItemSubscription_ = session->nextItemChangedByUser().subscribe([weakSelf, weakSession] {
-        auto self = weakSelf.lock();
-        auto changed = weakSession.lock();
-        if (self && changed) {
-            self->writeItemChangedByUser(*changed);
-        }
-    });
-    gatePublisher_->follow(session, eventTap_->gate(),
-                           {[this] { return eventTap_->gateKeysReported(); },
-                            [this] { return eventTap_->keysJudged(); },
-                            [this] { return settings_.listFinishBehavior(); }});
+    nextItemSubscription_ =
+        session->nextItemChangedByUser().subscribe(guard_.bind([this, weakSession] {
+            if (auto changed = weakSession.lock()) {
+                writeItemChangedByUser(*changed);
+            }
+        }));
+    gatePublisher_.follow(session, eventTap_->gate(),
+                          {[this] { return eventTap_->gateKeysReported(); },
+                           [this] { return eventTap_->keysJudged(); },
+                           [this] { return settings_.listFinishBehavior(); }});
     clearStatus();
     ports_.log.info(LogCategory::session,
                     "Session started with " + std::to_string(session->items().size()) + " items");
@@ -221,9 +127,9 @@ void SessionController::failStart() {
     // A session that was running before this start lost its tap when the install removed it;
     // its overlay and subscription must not live on without it.
     nextItemSubscription_.cancel();
-    gatePublisher_->follow(nullptr, nullptr, {});
+    gatePublisher_.follow(nullptr, nullptr, {});
     ports_.overlay.close();
-    startRefusal_ = kNoInputAccessRefusal;
+    starter_.refuse(SessionStarter::kNoInputAccessRefusal);
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
     showStatus("Paste monitor blocked");
     ports_.onboarding.show();
@@ -231,9 +137,9 @@ void SessionController::failStart() {
 
 void SessionController::endSession(bool clearPasteboard) {
     const bool hadSession = session_ != nullptr;
-    abandonStart();
+    starter_.abandon();
     nextItemSubscription_.cancel();
-    gatePublisher_->follow(nullptr, nullptr, {});
+    gatePublisher_.follow(nullptr, nullptr, {});
     eventTap_->remove();
     ports_.overlay.close();
     setSession(nullptr);
@@ -250,10 +156,13 @@ void SessionController::pasteNext() {
     if (!session_ || session_->isFinished()) {
         return;
     }
-    // Keep the session alive through finishList even if an observer replaces it.
-    const auto session = session_;
+    writeCurrentItem(*session_);
+    // A copy keeps the session alive through finishList even if an observer replaces it.
+    moveOnAfterPaste(std::shared_ptr(session_));
+}
+
+void SessionController::moveOnAfterPaste(const std::shared_ptr<PasteSession>& session) {
     const bool wasOnLastItem = session->isOnLastItem();
-    writeCurrentItem(*session);
     session->advance();
     if (wasOnLastItem) {
         finishList(session);
@@ -276,7 +185,7 @@ void SessionController::reconcileGateKey(const GateKey& key) {
             break;
     }
     // Acknowledges the key to the gate, also when the queue changed under it meanwhile.
-    gatePublisher_->publishSoon();
+    gatePublisher_.publishSoon();
 }
 
 void SessionController::takeGatePaste(const GateKey& key) {
@@ -286,11 +195,7 @@ void SessionController::takeGatePaste(const GateKey& key) {
         return;
     }
     pasteboard_->noteOwnWrite(*key.item->text, key.changeCount);
-    const bool wasOnLastItem = session->isOnLastItem();
-    session->advance();
-    if (wasOnLastItem) {
-        finishList(session);
-    }
+    moveOnAfterPaste(session);
 }
 
 // The step is taken from the queue as it is now. When it lands on the item the key thread put on
@@ -329,36 +234,29 @@ void SessionController::finishList(const std::shared_ptr<PasteSession>& session)
     }
     // The application that received the key is still reading the clipboard; touch it only
     // after a pause. A newer finish supersedes a step still pending from an earlier one.
-    if (pendingFinishStep_) {
-        pendingFinishStep_->cancel();
-    }
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
+    pendingFinishStep_ = StepGuard{};
     const std::weak_ptr<PasteSession> weakSession = session;
-    pendingFinishStep_ =
-        ports_.scheduler.runAfter(kFinishStepDelay, [weakSelf, weakSession, behavior] {
-            auto self = weakSelf.lock();
-            auto finished = weakSession.lock();
-            if (self && finished && self->isCurrent(finished)) {
-                self->applyFinishStep(finished, behavior);
-            }
-        });
+    ports_.scheduler.runAfter(kFinishStepDelay, pendingFinishStep_, [this, weakSession, behavior] {
+        const auto finished = weakSession.lock();
+        if (finished && isCurrent(finished)) {
+            applyFinishStep(finished, behavior);
+        }
+    });
 }
 
 void SessionController::applyFinishStep(const std::shared_ptr<PasteSession>& session,
                                         ListFinishBehavior behavior) {
-    pendingFinishStep_.reset();
+    pendingFinishStep_.cancel();
     // Something the user copied in the last 0.4 s stays on the clipboard; a copy during the
     // session reloads the queue from it.
     if (behavior != ListFinishBehavior::clearClipboard) {
-        const std::weak_ptr<SessionController> weakSelf = weak_from_this();
         const std::weak_ptr<PasteSession> weakSession = session;
-        pasteboard_->ifHoldsOwnContent([weakSelf, weakSession] {
-            auto self = weakSelf.lock();
-            auto finished = weakSession.lock();
-            if (self && finished && self->isCurrent(finished)) {
-                self->writeCurrentItem(*finished);
+        pasteboard_->ifHoldsOwnContent(guard_.bind([this, weakSession] {
+            const auto finished = weakSession.lock();
+            if (finished && isCurrent(finished)) {
+                writeCurrentItem(*finished);
             }
-        });
+        }));
         return;
     }
     // A list reloaded (or a step taken) since the finish made the session run again; clearing
@@ -383,7 +281,7 @@ void SessionController::writeItemChangedByUser(const PasteSession& session) {
         pasteboard_->noteOwnWrite(*gateStepWrite_->item->text, gateStepWrite_->changeCount);
         return;
     }
-    if (session.currentItem() == nullptr) {
+    if (current == nullptr) {
         // The user deleted the last remaining item: the clipboard still holds Pastiq's copy of
         // an item that is gone, and a paste must not bring it back.
         pasteboard_->clearIfOwnContent();
@@ -400,14 +298,11 @@ void SessionController::copyDuringSessionSince(std::int64_t changeCount) {
     if (!session_ || ports_.focus.isOwnApplicationActive()) {
         return;
     }
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
     const std::weak_ptr<PasteSession> weakSession = session_;
     pasteboardWatcher_->waitForCopy(
-        changeCount, [weakSelf, weakSession](const std::optional<ClipboardText>& copy) {
-            if (auto self = weakSelf.lock()) {
-                self->reloadFromCopy(copy, weakSession);
-            }
-        });
+        changeCount, guard_.bind([this, weakSession](const std::optional<ClipboardText>& copy) {
+            reloadFromCopy(copy, weakSession);
+        }));
 }
 
 // The copy's text as the watcher read it: the text checked is the text parsed.
@@ -430,34 +325,22 @@ void SessionController::reloadFromCopy(const std::optional<ClipboardText>& copy,
 void SessionController::showStatus(const std::string& message) {
     setStatusMessage(message);
     ports_.alertSound.beep();
-    if (statusMessageReset_) {
-        statusMessageReset_->cancel();
-    }
-    const std::weak_ptr<SessionController> weakSelf = weak_from_this();
-    statusMessageReset_ = ports_.scheduler.runAfter(kStatusMessageDuration, [weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->statusMessageReset_.reset();
-            self->setStatusMessage(std::nullopt);
-        }
-    });
+    statusMessageReset_ = StepGuard{};
+    ports_.scheduler.runAfter(kStatusMessageDuration, statusMessageReset_,
+                              [this] { setStatusMessage(std::nullopt); });
 }
 
 void SessionController::clearStatus() {
-    if (statusMessageReset_) {
-        statusMessageReset_->cancel();
-        statusMessageReset_.reset();
-    }
+    statusMessageReset_.cancel();
     setStatusMessage(std::nullopt);
 }
 
 void SessionController::setSession(std::shared_ptr<PasteSession> session) {
-    sessionWillChange_.emit();
     session_ = std::move(session);
     sessionDidChange_.emit();
 }
 
 void SessionController::setStatusMessage(std::optional<std::string> message) {
-    statusMessageWillChange_.emit();
     statusMessage_ = std::move(message);
     ports_.overlay.showNotice(statusMessage_);
     statusMessageDidChange_.emit();

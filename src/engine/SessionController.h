@@ -10,31 +10,30 @@
 #include "engine/GateStatePublisher.h"
 #include "engine/ListFinishBehavior.h"
 #include "engine/PasteEventTap.h"
+#include "engine/SessionStarter.h"
 #include "engine/Settings.h"
 #include "engine/ports/EnginePorts.h"
 #include "model/PasteSession.h"
 #include "model/Signal.h"
+#include "model/StepGuard.h"
 
 namespace pastiq {
 
-class PasteboardWriter;
 class PasteboardWatcher;
-class ModifierReleaseWaiter;
-class SelectionCapture;
 
 // Owns the running paste session: starts it from copied text (or from a copy of the selection),
 // feeds one item per Ctrl+V to the clipboard, steps with Ctrl+[ and Ctrl+], applies the finish
-// behaviour, reloads the queue on Ctrl+C and ends the session. Main thread only. Every delayed
-// step holds the controller and the session weakly.
-class SessionController : public std::enable_shared_from_this<SessionController> {
+// behaviour, reloads the queue on Ctrl+C and ends the session. Main thread only. Steps still
+// pending when the controller goes away do nothing, and every step that belongs to a session
+// holds it weakly.
+class SessionController {
   public:
     static std::shared_ptr<SessionController> create(const EnginePorts& ports, Settings& settings);
     ~SessionController();
     SessionController(const SessionController&) = delete;
     SessionController& operator=(const SessionController&) = delete;
 
-    // Why a start started nothing, or nothing when it started a session.
-    using StartCompletion = std::function<void(const std::optional<std::string>& refusal)>;
+    using StartCompletion = SessionStarter::Completion;
 
     // Starts from the clipboard, or from a copy of the selection. Either reads the clipboard
     // without blocking; `done`, if given, learns the outcome once the start is over (inside the
@@ -60,16 +59,15 @@ class SessionController : public std::enable_shared_from_this<SessionController>
 
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
-    [[nodiscard]] bool isStarting() const { return startInProgress_ != nullptr; }
+    [[nodiscard]] bool isStarting() const { return starter_.isStarting(); }
     // Why the latest start started nothing ("Copy too large to queue: ...", no input access);
     // nothing when it started a session.
-    [[nodiscard]] const std::optional<std::string>& startRefusal() const { return startRefusal_; }
-    [[nodiscard]] PasteEventTap& eventTap() { return *eventTap_; }
+    [[nodiscard]] const std::optional<std::string>& startRefusal() const {
+        return starter_.refusal();
+    }
 
-    // Published values: willChange before the store, didChange after it.
-    Signal<>& sessionWillChange() { return sessionWillChange_; }
+    // Emitted after the session or the status message was stored.
     Signal<>& sessionDidChange() { return sessionDidChange_; }
-    Signal<>& statusMessageWillChange() { return statusMessageWillChange_; }
     Signal<>& statusMessageDidChange() { return statusMessageDidChange_; }
 
   private:
@@ -83,12 +81,10 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     static constexpr Delay kStatusMessageDuration{3000};
 
     void wireCallbacks();
-    // Clears the last refusal; false (with the refusal set) when no start may begin now.
-    bool mayStart();
     void activateSession(const std::shared_ptr<PasteSession>& session);
     void failStart();
-    void finishStart(std::uint64_t ticket, const ClipboardText& copy, const StartCompletion& done);
-    void abandonStart();
+    // Moves past the item just pasted; past the last one, the finish behaviour applies.
+    void moveOnAfterPaste(const std::shared_ptr<PasteSession>& session);
     void finishList(const std::shared_ptr<PasteSession>& session);
     void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
     void takeGatePaste(const GateKey& key);
@@ -100,8 +96,6 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     // Why the copy is too large to queue, said in the journal and the status message; nothing
     // when it may be queued.
     std::optional<std::string> refusalOfTooLarge(const ClipboardText& copy);
-    void finishHotkeyStart(std::uint64_t ticket, const std::optional<ClipboardText>& copy,
-                           const StartCompletion& done);
     void showStatus(const std::string& message);
     void clearStatus();
     void setSession(std::shared_ptr<PasteSession> session);
@@ -113,27 +107,23 @@ class SessionController : public std::enable_shared_from_this<SessionController>
     std::unique_ptr<PasteEventTap> eventTap_;
     std::shared_ptr<PasteSession> session_;
     std::optional<std::string> statusMessage_;
-    std::optional<std::string> startRefusal_;
-    std::optional<WorkItem> statusMessageReset_;
-    std::optional<WorkItem> pendingFinishStep_;
+    // The owners of the one pending status reset and the one pending finish step.
+    StepGuard statusMessageReset_;
+    StepGuard pendingFinishStep_;
     Subscription nextItemSubscription_;
-    // While a start reads the clipboard: the refusal a further start meets.
-    const char* startInProgress_ = nullptr;
-    // Names the latest start; a start whose ticket is no longer the latest was abandoned.
-    std::uint64_t startTicket_ = 0;
     // While a step the key gate took is taken in: its write, which a landing on the same item
     // keeps.
     std::optional<GateKey> gateStepWrite_;
 
     std::shared_ptr<PasteboardWriter> pasteboard_;
     std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;
-    std::shared_ptr<SelectionCapture> selectionCapture_;
-    std::shared_ptr<GateStatePublisher> gatePublisher_;
+    SessionStarter starter_;
+    GateStatePublisher gatePublisher_;
 
-    Signal<> sessionWillChange_;
     Signal<> sessionDidChange_;
-    Signal<> statusMessageWillChange_;
     Signal<> statusMessageDidChange_;
+    // Last, so that callbacks are cut off before any other member goes.
+    StepGuard guard_;
 };
 
 }  // namespace pastiq

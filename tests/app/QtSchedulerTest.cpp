@@ -30,23 +30,30 @@ TEST(QtSchedulerTest, DelayedWorkRunsInDueOrderAndNotEarly) {
     QElapsedTimer clock;
     clock.start();
     qint64 lateRanAt = -1;
-    scheduler.runAfter(60ms, [&] {
+    const StepGuard owner;
+    scheduler.runAfter(60ms, owner, [&] {
         order.push_back(2);
         lateRanAt = clock.elapsed();
     });
-    scheduler.runAfter(20ms, [&] { order.push_back(1); });
+    scheduler.runAfter(20ms, owner, [&] { order.push_back(1); });
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 2u, 2000);
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
     EXPECT_GE(lateRanAt, 60);
 }
 
-TEST(QtSchedulerTest, CancelledWorkNeverRuns) {
+TEST(QtSchedulerTest, WorkOfACancelledOrDestroyedOwnerNeverRuns) {
     QtScheduler scheduler;
     bool cancelledRan = false;
     bool keptRan = false;
-    const WorkItem cancelled = scheduler.runAfter(10ms, [&] { cancelledRan = true; });
-    scheduler.runAfter(30ms, [&] { keptRan = true; });
+    StepGuard cancelled;
+    const StepGuard kept;
+    scheduler.runAfter(10ms, cancelled, [&] { cancelledRan = true; });
+    scheduler.runAfter(30ms, kept, [&] { keptRan = true; });
     cancelled.cancel();
+    {
+        const StepGuard destroyed;
+        scheduler.runAfter(10ms, destroyed, [&] { cancelledRan = true; });
+    }
     QTRY_VERIFY_WITH_TIMEOUT(keptRan, 2000);
     EXPECT_FALSE(cancelledRan);
 }
@@ -55,7 +62,8 @@ TEST(QtSchedulerTest, PendingWorkDiesWithTheScheduler) {
     bool ran = false;
     {
         QtScheduler scheduler;
-        scheduler.runAfter(0ms, [&] { ran = true; });
+        const StepGuard owner;
+        scheduler.runAfter(0ms, owner, [&] { ran = true; });
         scheduler.runSoon([&] { ran = true; });
     }
     QTest::qWait(30);

@@ -42,11 +42,14 @@ class HotkeyStartTest : public EngineHarness, public ::testing::WithParamInterfa
         // application copies 50 ms later.
         fakes.eventPoster.onCopyKeystroke = [this, appCopies = c.appCopies] {
             if (appCopies && !fakes.modifiers.isHotkeyHeld()) {
-                fakes.scheduler.runAfter(Delay{50},
+                fakes.scheduler.runAfter(Delay{50}, application_,
                                          [this] { fakes.pasteboard.simulateCopy(kSelection); });
             }
         };
     }
+
+  private:
+    StepGuard application_;
 };
 
 TEST_P(HotkeyStartTest, CapturesTheSelectionAndStarts) {

@@ -12,9 +12,10 @@ namespace {
 TEST(ManualSchedulerTest, RunsDueStepsInTimeOrderAndSoonWorkFirst) {
     ManualScheduler clock;
     std::vector<std::string> ran;
-    clock.runAfter(Delay{30}, [&] { ran.emplace_back("30"); });
-    clock.runAfter(Delay{0}, [&] { ran.emplace_back("0"); });
-    clock.runAfter(Delay{10}, [&] { ran.emplace_back("10"); });
+    const StepGuard owner;
+    clock.runAfter(Delay{30}, owner, [&] { ran.emplace_back("30"); });
+    clock.runAfter(Delay{0}, owner, [&] { ran.emplace_back("0"); });
+    clock.runAfter(Delay{10}, owner, [&] { ran.emplace_back("10"); });
     clock.runSoon([&] { ran.emplace_back("soon"); });
     EXPECT_TRUE(ran.empty());
     clock.advance(Delay{20});
@@ -27,13 +28,14 @@ TEST(ManualSchedulerTest, RunsDueStepsInTimeOrderAndSoonWorkFirst) {
 TEST(ManualSchedulerTest, StepsScheduledWhileAdvancingRunWhenDue) {
     ManualScheduler clock;
     std::vector<int> at;
+    const StepGuard owner;
     std::function<void()> tick = [&] {
         at.push_back(static_cast<int>(clock.now().count()));
         if (at.size() < 5) {
-            clock.runAfter(Delay{20}, tick);
+            clock.runAfter(Delay{20}, owner, tick);
         }
     };
-    clock.runAfter(Delay{20}, tick);
+    clock.runAfter(Delay{20}, owner, tick);
     clock.advance(Delay{70});
     EXPECT_EQ(at, (std::vector<int>{20, 40, 60}));
     clock.runUntilIdle();
@@ -41,11 +43,19 @@ TEST(ManualSchedulerTest, StepsScheduledWhileAdvancingRunWhenDue) {
     EXPECT_EQ(clock.pendingCount(), 0U);
 }
 
-TEST(ManualSchedulerTest, CancelledWorkNeverRuns) {
+TEST(ManualSchedulerTest, WorkOfACancelledOrDestroyedOwnerNeverRuns) {
     ManualScheduler clock;
     bool ran = false;
-    const WorkItem item = clock.runAfter(Delay{5}, [&] { ran = true; });
-    item.cancel();
+    StepGuard cancelled;
+    clock.runAfter(Delay{5}, cancelled, [&] { ran = true; });
+    cancelled.cancel();
+    {
+        const StepGuard destroyed;
+        clock.runAfter(Delay{5}, destroyed, [&] { ran = true; });
+    }
+    StepGuard replaced;
+    clock.runAfter(Delay{5}, replaced, [&] { ran = true; });
+    replaced = StepGuard{};
     EXPECT_EQ(clock.pendingCount(), 0U);
     clock.advance(Delay{10});
     EXPECT_FALSE(ran);

@@ -117,10 +117,10 @@ TEST_F(PasteGateTest, GateAndMainThreadJudgeAlike) {
 // until the engine has judged it and published its effect, or the key was passed on unjudged.
 TEST_F(PasteGateTest, AKeyAtTheMainThreadHoldsTheGateBack) {
     startPublished(kList);
-    auto& gate = *controller->eventTap().gate();
+    auto& gate = *fakes.keyTap.gate();
     gate.keyHandedToMainThread();
     EXPECT_EQ(gate.decide(kPaste), std::nullopt);
-    controller->eventTap().handleEvent(KeyEvent{KeyPosition::rightBracket, {.ctrl = true}});
+    fakes.keyTap.deliverToMainThread(KeyEvent{KeyPosition::rightBracket, {.ctrl = true}});
     EXPECT_EQ(gate.decide(kPaste), std::nullopt) << "judged, but its effect not yet published";
     fakes.scheduler.runReady();
     const auto decided = gate.decide(kPaste);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,9 @@ class FakeKeyTapBackend : public KeyTapBackend {
     std::function<std::int64_t(const std::string&)> writeForKey;
     std::function<std::int64_t()> changeCount;
     void deliverGateKeys();
+    // The key as the main thread gets it once the gate has let it through.
+    KeyVerdict deliverToMainThread(const KeyEvent& event) { return handlers_.onKeyDown(event); }
+    [[nodiscard]] const std::shared_ptr<PasteGate>& gate() const { return handlers_.gate; }
     [[nodiscard]] std::size_t undeliveredGateKeys() const { return gateKeys_.size(); }
 
     [[nodiscard]] bool isInstalled() const { return isInstalled_; }

@@ -6,19 +6,17 @@
 
 namespace pastiq::testing {
 
-WorkItem ManualScheduler::runAfter(Delay delay, std::function<void()> work) {
-    WorkItem item;
-    schedule(now_ + std::max(delay, Delay{0}), 1, std::move(work), item);
-    return item;
+void ManualScheduler::runAfter(Delay delay, const StepGuard& owner, std::function<void()> work) {
+    schedule(now_ + std::max(delay, Delay{0}), 1, std::move(work), owner.watch());
 }
 
 void ManualScheduler::runSoon(std::function<void()> work) {
-    schedule(now_, 0, std::move(work), WorkItem{});
+    schedule(now_, 0, std::move(work), std::nullopt);
 }
 
 void ManualScheduler::schedule(Delay due, int priority, std::function<void()> work,
-                               const WorkItem& item) {
-    entries_.push_back(Entry{due, priority, nextSequence_++, std::move(work), item});
+                               std::optional<StepGuard::Watch> guard) {
+    entries_.push_back(Entry{due, priority, nextSequence_++, std::move(work), guard});
 }
 
 std::optional<std::size_t> ManualScheduler::nextEntryDueBy(Delay limit) const {
@@ -43,7 +41,7 @@ void ManualScheduler::advance(Delay duration) {
         Entry entry = std::move(entries_[*index]);
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*index));
         now_ = std::max(now_, entry.due);
-        if (!entry.item.isCancelled()) {
+        if (!entry.isCancelled()) {
             entry.work();
         }
     }
@@ -61,14 +59,14 @@ void ManualScheduler::runUntilIdle(Delay limit) {
 }
 
 std::size_t ManualScheduler::pendingCount() const {
-    return static_cast<std::size_t>(std::count_if(
-        entries_.begin(), entries_.end(), [](const Entry& e) { return !e.item.isCancelled(); }));
+    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(),
+                                                  [](const Entry& e) { return !e.isCancelled(); }));
 }
 
 std::optional<Delay> ManualScheduler::nextDueTime() const {
     std::optional<Delay> next;
     for (const Entry& entry : entries_) {
-        if (!entry.item.isCancelled() && (!next || entry.due < *next)) {
+        if (!entry.isCancelled() && (!next || entry.due < *next)) {
             next = entry.due;
         }
     }

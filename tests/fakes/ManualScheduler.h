@@ -14,7 +14,7 @@ namespace pastiq::testing {
 // scheduled while advancing run too when they fall due within the advance.
 class ManualScheduler : public Scheduler {
   public:
-    WorkItem runAfter(Delay delay, std::function<void()> work) override;
+    void runAfter(Delay delay, const StepGuard& owner, std::function<void()> work) override;
     void runSoon(std::function<void()> work) override;
 
     // Moves the clock forward by `duration`, running every step that falls due.
@@ -37,9 +37,12 @@ class ManualScheduler : public Scheduler {
         int priority;  // runSoon work before timed work due at the same moment
         std::uint64_t sequence;
         std::function<void()> work;
-        WorkItem item;
+        // Timed work only: it is cancelled with its owner.
+        std::optional<StepGuard::Watch> guard;
+        [[nodiscard]] bool isCancelled() const { return guard && guard->isCancelled(); }
     };
-    void schedule(Delay due, int priority, std::function<void()> work, const WorkItem& item);
+    void schedule(Delay due, int priority, std::function<void()> work,
+                  std::optional<StepGuard::Watch> guard);
     [[nodiscard]] std::optional<std::size_t> nextEntryDueBy(Delay limit) const;
 
     Delay now_{0};

@@ -2,15 +2,10 @@
 
 namespace pastiq::x11 {
 
-MainThreadChannel::MainThreadChannel(MainThreadPost post)
-    : post_(std::move(post)), alive_(std::make_shared<int>(0)), watch_(alive_) {}
+MainThreadChannel::MainThreadChannel(MainThreadPost post) : post_(std::move(post)) {}
 
 void MainThreadChannel::post(std::function<void()> work) const {
-    post_([watch = watch_, work = std::move(work)] {
-        if (watch.lock()) {
-            work();
-        }
-    });
+    post_(guard_.bind(std::move(work)));
 }
 
 }  // namespace pastiq::x11

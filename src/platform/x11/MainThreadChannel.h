@@ -1,7 +1,8 @@
 #pragma once
 
 #include <functional>
-#include <memory>
+
+#include "model/StepGuard.h"
 
 namespace pastiq {
 
@@ -21,12 +22,11 @@ class MainThreadChannel {
     // Any thread.
     void post(std::function<void()> work) const;
     // Main thread only.
-    void close() { alive_.reset(); }
+    void close() { guard_.cancel(); }
 
   private:
     MainThreadPost post_;
-    std::shared_ptr<int> alive_;
-    std::weak_ptr<int> watch_;
+    StepGuard guard_;
 };
 
 }  // namespace x11
