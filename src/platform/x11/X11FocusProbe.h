@@ -22,8 +22,6 @@ class X11FocusProbe final : public FocusProbe {
 
   private:
     bool isOwnWindowFocused();
-    xcb_window_t activeWindow();
-    xcb_window_t focusWindow();
     std::optional<std::uint32_t> processOf(xcb_window_t window);
     std::optional<std::uint32_t> creatingClientProcess(xcb_window_t window);
     std::optional<std::uint32_t> declaredProcess(xcb_window_t window);
