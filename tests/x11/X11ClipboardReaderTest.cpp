@@ -10,6 +10,7 @@
 
 #include "X11Fixture.h"
 #include "platform/x11/ClipboardReader.h"
+#include "platform/x11/SelectionNotify.h"
 #include "platform/x11/TimerQueue.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
@@ -60,14 +61,7 @@ class LateOwner {
         xcb_change_property(client_.get(), XCB_PROP_MODE_REPLACE, request.requestor,
                             request.property, request.target, 8,
                             static_cast<std::uint32_t>(text.size()), text.data());
-        xcb_selection_notify_event_t notice{};
-        notice.response_type = XCB_SELECTION_NOTIFY;
-        notice.requestor = request.requestor;
-        notice.selection = request.selection;
-        notice.target = request.target;
-        notice.property = request.property;
-        xcb_send_event(client_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char*>(&notice));
+        x11::sendSelectionNotify(client_.get(), request, request.property);
         xcb_flush(client_.get());
     }
 

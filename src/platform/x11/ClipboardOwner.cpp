@@ -1,12 +1,12 @@
 #include "platform/x11/ClipboardOwner.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "platform/x11/Latin1.h"
 #include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/PendingPastes.h"
+#include "platform/x11/SelectionNotify.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 
@@ -209,16 +209,7 @@ bool ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb
 }
 
 void ClipboardOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
-    // SendEvent always transmits 32 bytes.
-    std::array<char, 32> buffer{};
-    auto* event = reinterpret_cast<xcb_selection_notify_event_t*>(buffer.data());
-    event->response_type = XCB_SELECTION_NOTIFY;
-    event->time = request.time;
-    event->requestor = request.requestor;
-    event->selection = request.selection;
-    event->target = request.target;
-    event->property = property;
-    xcb_send_event(connection_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, buffer.data());
+    sendSelectionNotify(connection_.get(), request, property);
     xcb_flush(connection_.get());
 }
 
