@@ -10,7 +10,7 @@ namespace {
 
 // Room for the request's own header, whatever its kind.
 constexpr std::uint32_t kRequestHeaderBytes = 64;
-constexpr std::uint32_t kPieceCap = std::uint32_t{16} << 20;
+constexpr std::uint32_t kPieceCap = std::uint32_t{128} << 20;
 
 template <typename Reply>
 using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;

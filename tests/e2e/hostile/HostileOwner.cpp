@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/x11/SelectionNotify.h"
+
 namespace pastiq::hostile {
 namespace {
 
@@ -66,6 +68,8 @@ void HostileOwner::handle(const xcb_generic_event_t& event) {
 }
 
 void HostileOwner::answerRequest(const xcb_selection_request_event_t& request) {
+    std::puts("asked");
+    std::fflush(stdout);
     if (answer_ == Answer::silence) {
         return;
     }
@@ -89,6 +93,11 @@ void HostileOwner::writeWholeText(const xcb_selection_request_event_t& request) 
         mode = XCB_PROP_MODE_APPEND;
     }
     notify(request, request.property);
+    // A round trip: the server has taken in every piece.
+    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> synced{
+        xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr), &std::free};
+    std::puts("answered");
+    std::fflush(stdout);
 }
 
 void HostileOwner::announceIncrements(const xcb_selection_request_event_t& request) {
@@ -112,15 +121,7 @@ void HostileOwner::sendNextPiece(const xcb_property_notify_event_t& event) {
 }
 
 void HostileOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
-    xcb_selection_notify_event_t notice{};
-    notice.response_type = XCB_SELECTION_NOTIFY;
-    notice.time = request.time;
-    notice.requestor = request.requestor;
-    notice.selection = request.selection;
-    notice.target = request.target;
-    notice.property = property;
-    xcb_send_event(x_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&notice));
+    x11::sendSelectionNotify(x_.get(), request, property);
 }
 
 void HostileOwner::writeProperty(xcb_window_t window, xcb_atom_t property, std::uint8_t mode,

@@ -21,7 +21,9 @@ enum class Answer {
 };
 
 // A clipboard owner that misbehaves as told. It takes the CLIPBOARD each time a line arrives on
-// standard input and says "owning" on standard output once the server agrees.
+// standard input and says "owning" on standard output once the server agrees, and "asked" on
+// each request, before it answers; a huge property is followed by "answered" once the server
+// holds all of it.
 class HostileOwner {
   public:
     // `bytes`: the whole text for a huge property, one piece for endless increments.

@@ -155,6 +155,10 @@ class Desktop:
             "-nolisten",
             "tcp",
             "-noreset",
+            # Lets a client write a 200 MB property in two requests, so a huge clipboard text
+            # is on the server in a fraction of Pastiq's read bound (MiB; the server's limit).
+            "-maxbigreqsize",
+            "127",
         ]
         self.spawn(args, log_name="xvfb.log", pass_fds=(write_end,))
         os.close(write_end)

@@ -7,6 +7,7 @@ it), else the build directory at the top of the repository.
 import os
 import select
 import subprocess
+import time
 import unittest
 
 from .pastiq import REPO_ROOT
@@ -30,6 +31,7 @@ class HostileClient:
 
     def __init__(self, desktop, behaviour, *args):
         self.desktop = desktop
+        self.behaviour = behaviour
         self.process = desktop.spawn(
             [hostile_client_binary(), behaviour, *map(str, args)],
             log_name=f"{PROGRAM_NAME}-{behaviour}.log",
@@ -42,6 +44,18 @@ class HostileClient:
         self.process.stdin.write(b"own\n")
         self.process.stdin.flush()
         self.wait_for_line(b"owning", timeout)
+
+    def wait_until_asked(self):
+        """Returns once Pastiq asked the owner for its text and, for a huge property, once the
+        server holds the whole answer: the server is busy with that for a while, and keys
+        typed meanwhile would time the server, not Pastiq. Returns the seconds the answer
+        took (0 for the other owners)."""
+        self.wait_for_line(b"asked")
+        asked = time.monotonic()
+        if self.behaviour != "huge-property":
+            return 0.0
+        self.wait_for_line(b"answered")
+        return time.monotonic() - asked
 
     def wait_for_line(self, expected, timeout=5):
         ready, _, _ = select.select([self.process.stdout], [], [], timeout)
