@@ -79,7 +79,8 @@ class HostileClipboardTest(DesktopTestCase):
     @unittest.expectedFailure
     def test_ctrl_v_during_a_request_flood_is_prompt(self):
         self.flood_own_clipboard()
-        self.type_meanwhile_and_check(lambda: None, "Ctrl+V in a request flood", TYPED * 2)
+        self.type_meanwhile_and_check(lambda: None, "Ctrl+V in a request flood", TYPED * 2,
+                                      memory_bound_kib=FLOOD_MEMORY_GROWTH_BOUND_KIB)
 
     def flood_own_clipboard(self):
         self.start_session_and_focus()
