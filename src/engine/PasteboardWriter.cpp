@@ -11,6 +11,12 @@ void PasteboardWriter::write(const std::string& text) {
     lastWrittenText_ = text;
 }
 
+void PasteboardWriter::writeCurrentItem(const PasteSession& session) {
+    if (const QueueItem* item = session.currentItem()) {
+        write(item->text());
+    }
+}
+
 void PasteboardWriter::clear() {
     pasteboard_.clear();
     ownChangeCount_ = pasteboard_.changeCount();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/ports/Pasteboard.h"
+#include "model/PasteSession.h"
 #include "model/StepGuard.h"
 
 namespace pastiq {
@@ -24,6 +25,8 @@ class PasteboardWriter {
     explicit PasteboardWriter(Pasteboard& pasteboard) : pasteboard_(pasteboard) {}
 
     void write(const std::string& text);
+    // Writes the item the next paste takes, when there is one.
+    void writeCurrentItem(const PasteSession& session);
     void clear();
     // A write the platform made for Pastiq (a paste the key gate decided), with the change
     // count it left.

@@ -41,6 +41,9 @@ SessionController::SessionController(PrivateTag, const EnginePorts& ports, Setti
                   ports.eventPoster, ports.selection, ports.log}),
               ports.inputAccess, ports.onboarding, ports.log},
           [this](const ClipboardText& copy) { startFromCopy(copy); }),
+      finisher_(
+          *pasteboard_, ports.scheduler, ports.log,
+          [this](const std::shared_ptr<PasteSession>& session) { return isCurrent(session); }),
       gatePublisher_(ports.scheduler) {}
 
 // The application ends the session at termination; a destroyed controller leaves the
@@ -104,7 +107,7 @@ void SessionController::startFromText(std::string_view text) {
 }
 
 void SessionController::activateSession(const std::shared_ptr<PasteSession>& session) {
-    writeCurrentItem(*session);
+    pasteboard_->writeCurrentItem(*session);
     const std::weak_ptr<PasteSession> weakSession = session;
     nextItemSubscription_ =
         session->nextItemChangedByUser().subscribe(guard_.bind([this, weakSession] {
@@ -126,9 +129,7 @@ void SessionController::failStart() {
     setSession(nullptr);
     // A session that was running before this start lost its tap when the install removed it;
     // its overlay and subscription must not live on without it.
-    nextItemSubscription_.cancel();
-    gatePublisher_.follow(nullptr, nullptr, {});
-    ports_.overlay.close();
+    stopFollowingSession();
     starter_.refuse(SessionStarter::kNoInputAccessRefusal);
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
     showStatus("Paste monitor blocked");
@@ -138,10 +139,8 @@ void SessionController::failStart() {
 void SessionController::endSession(bool clearPasteboard) {
     const bool hadSession = session_ != nullptr;
     starter_.abandon();
-    nextItemSubscription_.cancel();
-    gatePublisher_.follow(nullptr, nullptr, {});
     eventTap_->remove();
-    ports_.overlay.close();
+    stopFollowingSession();
     setSession(nullptr);
     // Only Pastiq's own item is taken away; something the user copied since (an image, text
     // that made no list) or had before an empty session stays theirs.
@@ -152,12 +151,18 @@ void SessionController::endSession(bool clearPasteboard) {
     }
 }
 
+void SessionController::stopFollowingSession() {
+    nextItemSubscription_.cancel();
+    gatePublisher_.follow(nullptr, nullptr, {});
+    ports_.overlay.close();
+}
+
 void SessionController::pasteNext() {
     if (!session_ || session_->isFinished()) {
         return;
     }
-    writeCurrentItem(*session_);
-    // A copy keeps the session alive through finishList even if an observer replaces it.
+    pasteboard_->writeCurrentItem(*session_);
+    // A copy keeps the session alive through the finish even if an observer replaces it.
     moveOnAfterPaste(std::shared_ptr(session_));
 }
 
@@ -165,7 +170,7 @@ void SessionController::moveOnAfterPaste(const std::shared_ptr<PasteSession>& se
     const bool wasOnLastItem = session->isOnLastItem();
     session->advance();
     if (wasOnLastItem) {
-        finishList(session);
+        finisher_.finish(session, settings_.listFinishBehavior());
     }
 }
 
@@ -223,58 +228,6 @@ void SessionController::stepForward() {
     }
 }
 
-void SessionController::finishList(const std::shared_ptr<PasteSession>& session) {
-    const ListFinishBehavior behavior = settings_.listFinishBehavior();
-    ports_.log.info(LogCategory::session,
-                    "List finished — applying " + std::string(rawValue(behavior)));
-    if (behavior == ListFinishBehavior::returnToFirstItem) {
-        session->setCursorIndex(0);
-    } else if (behavior == ListFinishBehavior::clearClipboard) {
-        session->setFinished(true);
-    }
-    // The application that received the key is still reading the clipboard; touch it only
-    // after a pause. A newer finish supersedes a step still pending from an earlier one.
-    pendingFinishStep_ = StepGuard{};
-    const std::weak_ptr<PasteSession> weakSession = session;
-    ports_.scheduler.runAfter(kFinishStepDelay, pendingFinishStep_, [this, weakSession, behavior] {
-        const auto finished = weakSession.lock();
-        if (finished && isCurrent(finished)) {
-            applyFinishStep(finished, behavior);
-        }
-    });
-}
-
-void SessionController::applyFinishStep(const std::shared_ptr<PasteSession>& session,
-                                        ListFinishBehavior behavior) {
-    pendingFinishStep_.cancel();
-    // Something the user copied in the last 0.4 s stays on the clipboard; a copy during the
-    // session reloads the queue from it.
-    if (behavior != ListFinishBehavior::clearClipboard) {
-        const std::weak_ptr<PasteSession> weakSession = session;
-        pasteboard_->ifHoldsOwnContent(guard_.bind([this, weakSession] {
-            const auto finished = weakSession.lock();
-            if (finished && isCurrent(finished)) {
-                writeCurrentItem(*finished);
-            }
-        }));
-        return;
-    }
-    // A list reloaded (or a step taken) since the finish made the session run again; clearing
-    // now would throw away the new queue.
-    if (!session->isFinished()) {
-        return;
-    }
-    pasteboard_->clearIfOwnContent();
-    session->clear();
-    ports_.log.info(LogCategory::session, "List finished — clipboard and list cleared");
-}
-
-void SessionController::writeCurrentItem(const PasteSession& session) {
-    if (const QueueItem* item = session.currentItem()) {
-        pasteboard_->write(item->text());
-    }
-}
-
 void SessionController::writeItemChangedByUser(const PasteSession& session) {
     const QueueItem* current = session.currentItem();
     if (gateStepWrite_ && current != nullptr && current->id() == gateStepWrite_->item->id) {
@@ -287,7 +240,7 @@ void SessionController::writeItemChangedByUser(const PasteSession& session) {
         pasteboard_->clearIfOwnContent();
         return;
     }
-    writeCurrentItem(session);
+    pasteboard_->writeCurrentItem(session);
 }
 
 void SessionController::copyDuringSession() {

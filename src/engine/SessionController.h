@@ -9,6 +9,7 @@
 
 #include "engine/GateStatePublisher.h"
 #include "engine/ListFinishBehavior.h"
+#include "engine/ListFinisher.h"
 #include "engine/PasteEventTap.h"
 #include "engine/SessionStarter.h"
 #include "engine/Settings.h"
@@ -77,19 +78,17 @@ class SessionController {
     SessionController(PrivateTag, const EnginePorts& ports, Settings& settings);
 
   private:
-    static constexpr Delay kFinishStepDelay{400};
     static constexpr Delay kStatusMessageDuration{3000};
 
     void wireCallbacks();
     void activateSession(const std::shared_ptr<PasteSession>& session);
     void failStart();
+    // Nothing follows the session any more: not its item changes, the gate, nor the overlay.
+    void stopFollowingSession();
     // Moves past the item just pasted; past the last one, the finish behaviour applies.
     void moveOnAfterPaste(const std::shared_ptr<PasteSession>& session);
-    void finishList(const std::shared_ptr<PasteSession>& session);
-    void applyFinishStep(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
     void takeGatePaste(const GateKey& key);
     void takeGateStep(const GateKey& key);
-    void writeCurrentItem(const PasteSession& session);
     void writeItemChangedByUser(const PasteSession& session);
     void reloadFromCopy(const std::optional<ClipboardText>& copy,
                         const std::weak_ptr<PasteSession>& weakSession);
@@ -107,9 +106,8 @@ class SessionController {
     std::unique_ptr<PasteEventTap> eventTap_;
     std::shared_ptr<PasteSession> session_;
     std::optional<std::string> statusMessage_;
-    // The owners of the one pending status reset and the one pending finish step.
+    // The owner of the one pending status reset.
     StepGuard statusMessageReset_;
-    StepGuard pendingFinishStep_;
     Subscription nextItemSubscription_;
     // While a step the key gate took is taken in: its write, which a landing on the same item
     // keeps.
@@ -118,6 +116,7 @@ class SessionController {
     std::shared_ptr<PasteboardWriter> pasteboard_;
     std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;
     SessionStarter starter_;
+    ListFinisher finisher_;
     GateStatePublisher gatePublisher_;
 
     Signal<> sessionDidChange_;
