@@ -58,11 +58,11 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
     });
     const auto handler = [&platform, writesClipboard](const pastiq::KeyEvent&) {
         if (writesClipboard) {
-            platform.pasteboard().writeText("item");
+            platform.ports().pasteboard.writeText("item");
         }
         return pastiq::KeyVerdict::passOn;
     };
-    if (!platform.keyTap().install({handler, {}})) {
+    if (!platform.ports().keyTap.install({handler, {}})) {
         std::fprintf(stderr, "the key grabs could not be installed\n");
         std::exit(1);
     }
@@ -76,7 +76,7 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
         while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
         }
     }
-    platform.keyTap().remove();
+    platform.ports().keyTap.remove();
     return {samples.begin() + kWarmUp, samples.end()};
 }
 
@@ -109,7 +109,7 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
         ++state.acknowledgedKeys;
         gate->publish(state);
     };
-    if (!platform.keyTap().install(std::move(handlers))) {
+    if (!platform.ports().keyTap.install(std::move(handlers))) {
         std::fprintf(stderr, "the key grabs could not be installed\n");
         std::exit(1);
     }
@@ -127,7 +127,7 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
         while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
         }
     }
-    platform.keyTap().remove();
+    platform.ports().keyTap.remove();
     return {samples.begin() + kWarmUp, samples.end()};
 }
 

@@ -19,10 +19,20 @@
 #include "app/TrayFallback.h"
 #include "engine/HotkeyMonitor.h"
 #include "engine/SessionController.h"
+#include "engine/ports/EnginePorts.h"
 #include "overlay/OverlayController.h"
 #include "platform/x11/X11Platform.h"
 
 namespace pastiq {
+namespace {
+
+// The connection Qt draws Pastiq's windows on, when it draws them on X11.
+xcb_connection_t* qtX11Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+}  // namespace
 
 Application::Application(QObject* parent)
     : QObject(parent),
@@ -64,15 +74,15 @@ void Application::terminate() {
 }
 
 void Application::connectDisplay() {
-    x11_ = X11Platform::start(scheduler_.mainThreadPost(), log_);
-    if (!x11_) {
+    display_ = X11Platform::start(scheduler_.mainThreadPost(), log_, qtX11Connection());
+    if (!display_) {
         // Keep running: the tray and the onboarding window explain what is missing, and the
         // refusing ports keep the session controller from starting.
         log_.error(LogCategory::permissions, "No usable X11 display — input access unavailable");
-        noDisplay_ = std::make_unique<NoDisplayPorts>();
+        display_ = std::make_unique<NoDisplayPorts>();
         return;
     }
-    x11_->onConnectionLost([this] { restartAfterConnectionLoss(); });
+    display_->onConnectionLost([this] { restartAfterConnectionLoss(); });
 }
 
 // The key connection broke on Pastiq's side (its grabs are already gone). A new process has
@@ -91,21 +101,12 @@ void Application::restartAfterConnectionLoss() {
     QCoreApplication::exit(0);
 }
 
-Application::DisplayPorts Application::displayPorts() {
-    if (x11_) {
-        return {x11_->pasteboard(), x11_->keyTap(), x11_->hotkey(),      x11_->eventPoster(),
-                x11_->modifiers(),  x11_->focus(),  x11_->inputAccess(), x11_->selection()};
-    }
-    NoDisplayPorts& none = *noDisplay_;
-    return {none, none, none, none, none, none, none, none};
-}
-
 void Application::createControllers() {
-    const DisplayPorts display = displayPorts();
+    const DisplayPorts display = display_->ports();
     helpers_ = std::make_unique<DesktopSystemHelpers>(log_);
     onboarding_ =
         std::make_unique<OnboardingWindowController>(display.inputAccess, *helpers_, log_);
-    overlay_ = std::make_unique<OverlayController>();
+    overlay_ = std::make_unique<OverlayController>(display.windows);
     about_ = std::make_unique<AboutWindowController>();
     const EnginePorts ports{display.pasteboard,  scheduler_,          display.keyTap,
                             display.eventPoster, display.modifiers,   display.selection,
@@ -114,8 +115,9 @@ void Application::createControllers() {
     sessionController_ = SessionController::create(ports, settings_);
     statusBar_ = std::make_unique<StatusBarController>(sessionController_, settings_,
                                                        display.inputAccess, *helpers_, *about_);
-    trayFallback_ = std::make_unique<TrayFallback>(QDBusConnection::sessionBus(), *statusBar_,
-                                                   *overlay_, sessionController_, *helpers_);
+    trayFallback_ =
+        std::make_unique<TrayFallback>(QDBusConnection::sessionBus(), *statusBar_, *overlay_,
+                                       sessionController_, *helpers_, display.windows);
     onboarding_->setTrayAvailable(trayFallback_->isTrayAvailable());
     connect(trayFallback_.get(), &TrayFallback::trayAvailabilityChanged, onboarding_.get(),
             &OnboardingWindowController::setTrayAvailable);

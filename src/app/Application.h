@@ -10,8 +10,7 @@
 #include "app/QtAlertSound.h"
 #include "app/QtScheduler.h"
 #include "engine/Settings.h"
-#include "engine/ports/EnginePorts.h"
-#include "engine/ports/HotkeyBackend.h"
+#include "engine/ports/DisplayBackend.h"
 
 namespace pastiq {
 
@@ -20,7 +19,6 @@ class ControlService;
 class DesktopSystemHelpers;
 class HotkeyMonitor;
 class InputAccessGracePeriod;
-class NoDisplayPorts;
 class OnboardingWindowController;
 class OverlayController;
 class SessionController;
@@ -29,7 +27,6 @@ class StatusBarController;
 class TerminationSignals;
 class TestHooksService;
 class TrayFallback;
-class X11Platform;
 
 // The running tray program: owns every long-lived part, launches them in order, answers the
 // desktop's activation and ends cleanly on Quit, SIGTERM or SIGINT. Main thread only.
@@ -49,20 +46,7 @@ class Application final : public QObject {
     void terminate();
 
   private:
-    // The display-facing ports: the X11 adapters, or ones that refuse when there is no display.
-    struct DisplayPorts {
-        Pasteboard& pasteboard;
-        KeyTapBackend& keyTap;
-        HotkeyBackend& hotkey;
-        EventPoster& eventPoster;
-        ModifierState& modifiers;
-        FocusProbe& focus;
-        InputAccess& inputAccess;
-        SelectionProbe& selection;
-    };
-
     void connectDisplay();
-    [[nodiscard]] DisplayPorts displayPorts();
     void createControllers();
     void registerHotkey();
     void toggleSessionSoon();
@@ -79,8 +63,7 @@ class Application final : public QObject {
     Settings settings_;
     OlderInstanceTerminator terminator_;
     // Destroyed after everything that refers to its ports; its destruction releases every grab.
-    std::unique_ptr<X11Platform> x11_;
-    std::unique_ptr<NoDisplayPorts> noDisplay_;
+    std::unique_ptr<DisplayBackend> display_;
     QtAlertSound alertSound_;
     std::unique_ptr<DesktopSystemHelpers> helpers_;
     std::unique_ptr<OnboardingWindowController> onboarding_;

@@ -6,14 +6,14 @@
 #include <QWindow>
 
 #include "overlay/OverlayStyle.h"
-#include "overlay/OverlayWindowSystem.h"
 
 namespace pastiq {
 
-LauncherPanel::LauncherPanel()
+LauncherPanel::LauncherPanel(WindowSystem& windows)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
-      isTranslucent_(OverlayWindowSystem::isCompositing()) {
+      windows_(windows),
+      isTranslucent_(windows.isCompositing()) {
     setObjectName(QStringLiteral("launcherPanel"));
     setWindowTitle(QStringLiteral("Pastiq Launcher"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -118,9 +118,8 @@ void LauncherPanel::present(const QRect& frame) {
     isDragged_ = false;
     setGeometry(frame);
     if (!isVisible()) {
-        winId();
         // The window manager drops these states whenever the panel is withdrawn.
-        OverlayWindowSystem::prepareFloatingPanel(windowHandle());
+        windows_.prepareFloatingPanel(winId());
         show();
     }
 }

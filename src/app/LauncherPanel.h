@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "engine/ports/WindowSystem.h"
+
 namespace pastiq {
 
 // Pastiq's way in where the desktop shows no tray icons: a small floating button in the
@@ -15,7 +17,7 @@ class LauncherPanel final : public QWidget {
     Q_OBJECT
 
   public:
-    LauncherPanel();
+    explicit LauncherPanel(WindowSystem& windows);
 
     // The picture, and the text beside it (none when empty).
     void showState(const QIcon& icon, const QString& title, const QString& toolTip);
@@ -43,6 +45,7 @@ class LauncherPanel final : public QWidget {
     void followPointer(QPoint position, QPoint globalPosition);
     void finishPress();
 
+    WindowSystem& windows_;
     QIcon icon_;
     QString title_;
     bool isTranslucent_;

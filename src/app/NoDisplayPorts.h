@@ -1,29 +1,27 @@
 #pragma once
 
-#include "engine/ports/EventPoster.h"
-#include "engine/ports/FocusProbe.h"
-#include "engine/ports/HotkeyBackend.h"
-#include "engine/ports/InputAccess.h"
-#include "engine/ports/KeyTapBackend.h"
-#include "engine/ports/ModifierState.h"
-#include "engine/ports/Pasteboard.h"
-#include "engine/ports/SelectionProbe.h"
+#include "engine/ports/DisplayBackend.h"
 
 namespace pastiq {
 
 // Stands in for the X11 adapters when there is no usable X display (a Wayland-only session,
 // DISPLAY unset, a server without XInput 2). Pastiq keeps running with its tray and onboarding
 // window, and everything that needs the display refuses: input access is never granted, so the
-// session controller never starts a session.
-class NoDisplayPorts final : public Pasteboard,
+// session controller never starts a session, and the panels get no window-manager hints.
+class NoDisplayPorts final : public DisplayBackend,
+                             public Pasteboard,
                              public KeyTapBackend,
                              public HotkeyBackend,
                              public EventPoster,
                              public ModifierState,
                              public FocusProbe,
                              public InputAccess,
-                             public SelectionProbe {
+                             public SelectionProbe,
+                             public WindowSystem {
   public:
+    [[nodiscard]] DisplayPorts ports() override;
+    void onConnectionLost(std::function<void()> /*handler*/) override {}
+
     [[nodiscard]] std::int64_t changeCount() const override { return 0; }
     // Answers on the next turn of the event loop, with nothing.
     void readText(ReadCompletion completion) override;
@@ -42,6 +40,12 @@ class NoDisplayPorts final : public Pasteboard,
     [[nodiscard]] bool isOwnApplicationActive() override { return false; }
     [[nodiscard]] bool isTrusted(bool prompt) override;
     [[nodiscard]] bool selectionIsEmpty() override { return false; }
+
+    [[nodiscard]] bool isCompositing() override { return false; }
+    void prepareFloatingPanel(WindowId /*window*/) override {}
+    [[nodiscard]] WindowId activeWindow() override { return 0; }
+    void activate(WindowId /*window*/) override {}
+    void focusDirectly(WindowId /*window*/) override {}
 };
 
 }  // namespace pastiq

@@ -21,7 +21,7 @@ namespace pastiq {
 TrayFallback::TrayFallback(const QDBusConnection& bus, StatusBarController& statusBar,
                            OverlayController& overlay,
                            std::shared_ptr<SessionController> sessionController,
-                           SystemHelpers& helpers, QObject* parent)
+                           SystemHelpers& helpers, WindowSystem& windows, QObject* parent)
     : QObject(parent),
       bus_(bus),
       statusBar_(statusBar),
@@ -29,7 +29,7 @@ TrayFallback::TrayFallback(const QDBusConnection& bus, StatusBarController& stat
       sessionController_(std::move(sessionController)),
       helpers_(helpers),
       availability_(std::make_unique<TrayAvailability>(bus)),
-      launcher_(std::make_unique<LauncherPanel>()) {
+      launcher_(std::make_unique<LauncherPanel>(windows)) {
     connect(availability_.get(), &TrayAvailability::availabilityChanged, this,
             &TrayFallback::applyAvailability);
     connect(availability_.get(), &TrayAvailability::statusNotifierAppeared, this,

@@ -17,6 +17,7 @@ class SessionController;
 class StatusBarController;
 class SystemHelpers;
 class TrayAvailability;
+class WindowSystem;
 
 // Keeps Pastiq reachable where the desktop shows no tray icons: the launcher panel opens the
 // tray's own menu, and a notification at start says where Pastiq is. A tray that appears
@@ -28,7 +29,7 @@ class TrayFallback final : public QObject {
   public:
     TrayFallback(const QDBusConnection& bus, StatusBarController& statusBar,
                  OverlayController& overlay, std::shared_ptr<SessionController> sessionController,
-                 SystemHelpers& helpers, QObject* parent = nullptr);
+                 SystemHelpers& helpers, WindowSystem& windows, QObject* parent = nullptr);
     ~TrayFallback() override;
 
     [[nodiscard]] bool isTrayAvailable() const;

@@ -10,7 +10,8 @@
 
 namespace pastiq {
 
-OverlayController::OverlayController(QObject* parent) : QObject(parent) {}
+OverlayController::OverlayController(WindowSystem& windows, QObject* parent)
+    : QObject(parent), windows_(windows) {}
 
 OverlayController::~OverlayController() {
     if (view_) {
@@ -49,7 +50,7 @@ void OverlayController::ensurePanel() {
         return;
     }
     QPointer<OverlayController> self(this);
-    panel_ = std::make_unique<OverlayPanel>([self] {
+    panel_ = std::make_unique<OverlayPanel>(windows_, [self] {
         if (self) {
             self->requestClose();
         }

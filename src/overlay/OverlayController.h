@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine/ports/OverlayPresenter.h"
+#include "engine/ports/WindowSystem.h"
 
 namespace pastiq {
 
@@ -25,7 +26,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     static constexpr int defaultHeight = 420;
     static constexpr int screenMargin = 24;
 
-    explicit OverlayController(QObject* parent = nullptr);
+    explicit OverlayController(WindowSystem& windows, QObject* parent = nullptr);
     ~OverlayController() override;
 
     void show(std::shared_ptr<PasteSession> session) override;
@@ -46,6 +47,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     void ensurePanel();
     void requestClose();
 
+    WindowSystem& windows_;
     std::function<void()> onClose_;
     std::unique_ptr<OverlayPanel> panel_;
     QPointer<OverlayView> view_;

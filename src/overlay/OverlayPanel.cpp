@@ -23,11 +23,12 @@ constexpr double translucentCornerRadius = 10.0;
 
 }  // namespace
 
-OverlayPanel::OverlayPanel(std::function<void()> onCloseRequested)
+OverlayPanel::OverlayPanel(WindowSystem& windows, std::function<void()> onCloseRequested)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
+      windows_(windows),
       onCloseRequested_(std::move(onCloseRequested)),
-      isTranslucent_(OverlayWindowSystem::isCompositing()),
+      isTranslucent_(windows.isCompositing()),
       layout_(new QVBoxLayout(this)),
       closeButton_(new PanelCloseButton(this)),
       grip_(new QSizeGrip(this)) {
@@ -81,8 +82,7 @@ void OverlayPanel::clearContent() {
 void OverlayPanel::showAt(const QRect& frame) {
     setGeometry(frame);
     if (!isVisible()) {
-        winId();
-        OverlayWindowSystem::prepareFloatingPanel(windowHandle());
+        windows_.prepareFloatingPanel(winId());
         show();
     }
     raise();
@@ -102,8 +102,8 @@ void OverlayPanel::setAcceptsFocus(bool accepts) {
 
 void OverlayPanel::takeKeyboardFocus() {
     if (!focusOwner_) {
-        const OverlayWindowSystem::WindowId owner = OverlayWindowSystem::activeWindow();
-        focusOwner_ = owner == static_cast<OverlayWindowSystem::WindowId>(winId()) ? 0 : owner;
+        const WindowSystem::WindowId owner = windows_.activeWindow();
+        focusOwner_ = owner == winId() ? 0 : owner;
     }
     setAcceptsFocus(true);
     activateWindow();
@@ -111,7 +111,7 @@ void OverlayPanel::takeKeyboardFocus() {
     // needs the keys, so the input focus is then set directly.
     QTimer::singleShot(activationGraceMs, this, [this] {
         if (focusOwner_ && !isActiveWindow() && isVisible()) {
-            OverlayWindowSystem::focusDirectly(windowHandle());
+            windows_.focusDirectly(winId());
         }
     });
 }
@@ -120,11 +120,11 @@ void OverlayPanel::returnKeyboardFocus() {
     if (!focusOwner_) {
         return;
     }
-    const OverlayWindowSystem::WindowId owner = *std::exchange(focusOwner_, std::nullopt);
+    const WindowSystem::WindowId owner = *std::exchange(focusOwner_, std::nullopt);
     setAcceptsFocus(false);
     // When the user has already clicked into another window, the focus is where they want it.
     if (isActiveWindow()) {
-        OverlayWindowSystem::activate(owner);
+        windows_.activate(owner);
     }
 }
 

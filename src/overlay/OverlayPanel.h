@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "overlay/OverlayWindowSystem.h"
+#include "engine/ports/WindowSystem.h"
 
 class QSizeGrip;
 class QVBoxLayout;
@@ -24,7 +24,7 @@ class OverlayPanel final : public QWidget {
   public:
     // `onCloseRequested` runs for the close button and for a window manager's close request;
     // the panel never closes itself.
-    explicit OverlayPanel(std::function<void()> onCloseRequested);
+    OverlayPanel(WindowSystem& windows, std::function<void()> onCloseRequested);
     ~OverlayPanel() override;
 
     // Shows `content` below the title strip; the previous content is destroyed.
@@ -54,13 +54,14 @@ class OverlayPanel final : public QWidget {
     [[nodiscard]] Qt::Edges edgesAt(const QPoint& position) const;
     void setAcceptsFocus(bool accepts);
 
+    WindowSystem& windows_;
     std::function<void()> onCloseRequested_;
     bool isTranslucent_;
     QVBoxLayout* layout_;
     PanelCloseButton* closeButton_;
     QSizeGrip* grip_;
     QPointer<QWidget> content_;
-    std::optional<OverlayWindowSystem::WindowId> focusOwner_;
+    std::optional<WindowSystem::WindowId> focusOwner_;
     std::optional<QPoint> pressPosition_;
     std::optional<QPoint> dragOffset_;
 };

@@ -4,8 +4,10 @@
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+#include <vector>
 
 #include "OverlayTestSupport.h"
+#include "fakes/FakeWindowSystem.h"
 #include "model/PasteSession.h"
 #include "overlay/ItemEditor.h"
 #include "overlay/OverlayController.h"
@@ -19,7 +21,8 @@ namespace {
 using overlaytest::listSession;
 
 TEST(OverlayControllerTest, ShowsAFloatingPanelThatDoesNotTakeFocusAtTheDefaultFrame) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     overlay.show(listSession(3));
     OverlayPanel* panel = overlay.panel();
     ASSERT_NE(panel, nullptr);
@@ -34,10 +37,13 @@ TEST(OverlayControllerTest, ShowsAFloatingPanelThatDoesNotTakeFocusAtTheDefaultF
     EXPECT_FALSE(panel->isActiveWindow());
     EXPECT_EQ(panel->frameGeometry(), OverlayController::defaultFrame(
                                           QGuiApplication::primaryScreen()->availableGeometry()));
+    EXPECT_EQ(windows.prepared, std::vector<WindowSystem::WindowId>{panel->winId()})
+        << "the window manager's hints are set once, before the panel is mapped";
 }
 
 TEST(OverlayControllerTest, RemembersTheFrameOnCloseAndBuildsFreshContentOnShow) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     auto first = listSession(5);
     overlay.show(first);
     OverlayPanel* panel = overlay.panel();
@@ -62,7 +68,8 @@ TEST(OverlayControllerTest, RemembersTheFrameOnCloseAndBuildsFreshContentOnShow)
 }
 
 TEST(OverlayControllerTest, ASecondShowWithoutCloseReturnsToTheDefaultFrame) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     overlay.show(listSession(2));
     overlay.panel()->setGeometry(10, 10, 320, 300);
     overlay.show(listSession(3));
@@ -70,7 +77,8 @@ TEST(OverlayControllerTest, ASecondShowWithoutCloseReturnsToTheDefaultFrame) {
 }
 
 TEST(OverlayControllerTest, CloseButtonAsksToEndTheSessionButDoesNotHideThePanel) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     overlay.show(listSession(2));
     QTest::mouseClick(overlay.panel()->closeButton(), Qt::LeftButton);  // no onClose yet
     EXPECT_TRUE(overlay.panel()->isVisible());
@@ -84,8 +92,10 @@ TEST(OverlayControllerTest, CloseButtonAsksToEndTheSessionButDoesNotHideThePanel
     EXPECT_EQ(closeRequests, 1);
 }
 
-TEST(OverlayControllerTest, PanelAcceptsTheFocusOnlyWhileEditing) {
-    OverlayController overlay;
+TEST(OverlayControllerTest, PanelAcceptsTheFocusOnlyWhileEditingAndHandsItBack) {
+    testing::FakeWindowSystem windows;
+    windows.active = 42;
+    OverlayController overlay(windows);
     auto session = listSession(4);
     overlay.show(session);
     OverlayPanel* panel = overlay.panel();
@@ -100,12 +110,15 @@ TEST(OverlayControllerTest, PanelAcceptsTheFocusOnlyWhileEditing) {
     EXPECT_EQ(session->items()[1].text(), "Item 2!");
     EXPECT_FALSE(panel->acceptsFocus());
     EXPECT_TRUE(panel->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_EQ(windows.activated, std::vector<WindowSystem::WindowId>{42})
+        << "the keyboard goes back to the window that had it before the edit";
 }
 
 // A refused reload says so on the open panel; a notice given while the panel was being rebuilt
 // is on the new content too, and taking it away hides the line.
 TEST(OverlayControllerTest, ANoticeShowsOnThePanelUntilTakenAway) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     overlay.showNotice(std::string("Copy too large to queue"));
     overlay.show(listSession(2));
     ASSERT_NE(overlay.view(), nullptr);
@@ -116,7 +129,8 @@ TEST(OverlayControllerTest, ANoticeShowsOnThePanelUntilTakenAway) {
 }
 
 TEST(OverlayControllerTest, CloseBeforeShowAndEndingSessionsAreHarmless) {
-    OverlayController overlay;
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
     overlay.close();
     EXPECT_EQ(overlay.panel(), nullptr);
     EXPECT_FALSE(overlay.savedFrame());

@@ -23,6 +23,7 @@
 #include "overlay/OverlayView.h"
 #include "overlay/QueueListModel.h"
 #include "overlay/QueueListView.h"
+#include "platform/x11/X11WindowSystem.h"
 
 namespace {
 
@@ -145,7 +146,10 @@ int main(int argc, char** argv) {
     const QString kind = parser.positionalArguments().value(0, QStringLiteral("list"));
 
     auto session = sessionFor(kind);
-    pastiq::OverlayController overlay;
+    // The window manager hears from the demo as from Pastiq, through Qt's own connection.
+    const auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    pastiq::x11::X11WindowSystem windows(x11 != nullptr ? x11->connection() : nullptr);
+    pastiq::OverlayController overlay(windows);
     overlay.setOnClose([&app] {
         say(QStringLiteral("close"));
         app.quit();

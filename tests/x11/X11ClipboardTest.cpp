@@ -23,7 +23,7 @@ class X11ClipboardTest : public X11Test {
   protected:
     // Writes and waits until the write took effect: a read queues behind it.
     void write(const std::string& text) {
-        platform->pasteboard().writeText(text);
+        platform->ports().pasteboard.writeText(text);
         ASSERT_EQ(readClipboard().text, text);
     }
 
@@ -32,11 +32,12 @@ class X11ClipboardTest : public X11Test {
         const auto file = std::filesystem::temp_directory_path() /
                           ("pastiq-x11-test-" + std::to_string(getpid()));
         std::ofstream(file, std::ios::binary) << bytes;
-        const auto before = platform->pasteboard().changeCount();
+        const auto before = platform->ports().pasteboard.changeCount();
         ASSERT_EQ(runShell("xclip -selection clipboard -t " + target + " -i < " + file.string()),
                   0);
         std::filesystem::remove(file);
-        ASSERT_TRUE(main.runUntil([&] { return platform->pasteboard().changeCount() > before; }));
+        ASSERT_TRUE(
+            main.runUntil([&] { return platform->ports().pasteboard.changeCount() > before; }));
     }
 
     std::string atomNames(const std::string& bytes) {
@@ -137,12 +138,12 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
     std::this_thread::sleep_for(5ms);  // server times count milliseconds
     int pasted = 0;
     const std::vector<std::string> items{"first", "second", "third"};
-    ASSERT_TRUE(platform->keyTap().install({[&](const KeyEvent&) {
-                                                platform->pasteboard().writeText(
-                                                    items.at(pasted++));
-                                                return KeyVerdict::passOn;
-                                            },
-                                            {}}));
+    ASSERT_TRUE(platform->ports().keyTap.install({[&](const KeyEvent&) {
+                                                      platform->ports().pasteboard.writeText(
+                                                          items.at(pasted++));
+                                                      return KeyVerdict::passOn;
+                                                  },
+                                                  {}}));
     // Three Ctrl+V 5 ms apart; the "application" asks for the clipboard only afterwards.
     for (int i = 0; i < 3; ++i) {
         client->chord({"LCTL"}, "AB04");
@@ -166,12 +167,13 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
 TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipboard) {
     write("mine");
     bool judged = false;
-    ASSERT_TRUE(platform->keyTap().install({[&](const KeyEvent&) {
-                                                platform->pasteboard().writeText("pasted");
-                                                judged = true;
-                                                return KeyVerdict::passOn;
-                                            },
-                                            {}}));
+    ASSERT_TRUE(platform->ports().keyTap.install({[&](const KeyEvent&) {
+                                                      platform->ports().pasteboard.writeText(
+                                                          "pasted");
+                                                      judged = true;
+                                                      return KeyVerdict::passOn;
+                                                  },
+                                                  {}}));
     client->chord({"LCTL"}, "AB04");
     client->sync();
     // Another application takes the clipboard after the key press but before its verdict.
@@ -188,7 +190,7 @@ TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipb
 
 TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
     write("gone");
-    platform->pasteboard().clear();
+    platform->ports().pasteboard.clear();
     ASSERT_EQ(readClipboard().text, std::nullopt);
     for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8"}) {
         EXPECT_FALSE(client->convertClipboard(client->atom(target))) << target;
@@ -200,7 +202,7 @@ TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
 }
 
 TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
-    auto& pasteboard = platform->pasteboard();
+    auto& pasteboard = platform->ports().pasteboard;
     const auto start = pasteboard.changeCount();
     pasteboard.writeText("mine");
     EXPECT_EQ(pasteboard.changeCount(), start + 1);
@@ -251,16 +253,16 @@ TEST_F(X11ClipboardTest, ATextOverTheReadLimitIsReportedByItsSize) {
 // answer with no text on the main thread when each gives up. They run one after the other, so
 // the second does not cut the first short.
 TEST_F(X11ClipboardTest, ReadsOfAnOwnerThatNeverAnswersDoNotBlockTheMainThread) {
-    const auto before = platform->pasteboard().changeCount();
+    const auto before = platform->ports().pasteboard.changeCount();
     xcb_set_selection_owner(client->get(), client->window(), client->atom("CLIPBOARD"),
                             XCB_CURRENT_TIME);
     client->sync();
-    ASSERT_TRUE(main.runUntil([&] { return platform->pasteboard().changeCount() > before; }));
+    ASSERT_TRUE(main.runUntil([&] { return platform->ports().pasteboard.changeCount() > before; }));
 
     auto answers = std::make_shared<std::vector<ClipboardText>>();
     const auto asked = std::chrono::steady_clock::now();
     for (int i = 0; i < 2; ++i) {
-        platform->pasteboard().readText(
+        platform->ports().pasteboard.readText(
             [answers](ClipboardText text) { answers->push_back(std::move(text)); });
     }
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms);

@@ -89,7 +89,7 @@ TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         seen.clear();
-        ASSERT_TRUE(platform->keyTap().install(answering(testCase.verdict)));
+        ASSERT_TRUE(platform->ports().keyTap.install(answering(testCase.verdict)));
         client->chord({"LCTL"}, testCase.key);
         ASSERT_TRUE(main.runUntil([&] { return !seen.empty(); }));
         const auto presses = client->keyPressesUntilMarker();
@@ -102,14 +102,14 @@ TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
         if (expected == 1) {
             EXPECT_NE(presses[0].state & XCB_MOD_MASK_CONTROL, 0);
         }
-        platform->keyTap().remove();
+        platform->ports().keyTap.remove();
     }
 }
 
 TEST_F(X11KeyTapTest, OtherChordsAreNeverGrabbed) {
     const std::vector<std::vector<std::string_view>> chords{
         {"LCTL", "LFSH"}, {"LCTL", "LALT"}, {"LFSH"}, {}};
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     for (const auto& modifiers : chords) {
         client->chord(modifiers, "AB04");
         const auto presses = client->keyPressesUntilMarker();
@@ -120,7 +120,7 @@ TEST_F(X11KeyTapTest, OtherChordsAreNeverGrabbed) {
 }
 
 TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     for (const std::string_view lock : {"CAPS", "NMLK"}) {
         SCOPED_TRACE(lock);
         seen.clear();
@@ -134,7 +134,7 @@ TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
 }
 
 TEST_F(X11KeyTapTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     const xcb_keycode_t formerV = client->key("AB04");
     {
         const SwappedKeyPositions swapped("AB04", "AB05");
@@ -181,7 +181,7 @@ TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
         seen.clear();
         const LoadedLayout layout(*client, testCase.layout, testCase.variant, testCase.group);
         ASSERT_TRUE(layout.loaded());
-        ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+        ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
         ASSERT_TRUE(judgedOnceTheGrabsFollow(testCase.v));
         client->chord({"LCTL"}, testCase.c);
         ASSERT_TRUE(main.runUntil([&] { return seen.size() == 2; }));
@@ -191,21 +191,21 @@ TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), testCase.other), 1);
         main.runFor(50ms);
         EXPECT_EQ(seen.size(), 2U);
-        platform->keyTap().remove();
+        platform->ports().keyTap.remove();
 
-        platform->hotkey().registerHotkey([&] { ++hotkeyPresses; });
+        platform->ports().hotkey.registerHotkey([&] { ++hotkeyPresses; });
         client->chord({"LCTL", "LALT"}, testCase.c);
         EXPECT_TRUE(main.runUntil([&] { return hotkeyPresses == 1; }));
         hotkeyPresses = 0;
-        platform->hotkey().unregisterHotkey();
+        platform->ports().hotkey.unregisterHotkey();
 
-        ASSERT_TRUE(platform->eventPoster().postCopyKeystroke());
+        ASSERT_TRUE(platform->ports().eventPoster.postCopyKeystroke());
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), testCase.c), 1);
     }
 }
 
 TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     const auto pressed = std::chrono::steady_clock::now();
     client->chord({"LCTL"}, "AB04");
     // The main thread is not run: no verdict can come.
@@ -230,22 +230,22 @@ TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
 }
 
 TEST_F(X11KeyTapTest, AKeyPassedOnByRemoveIsNotJudgedByTheNextHandlers) {
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     client->chord({"LCTL"}, "AB04");
     client->sync();
     // The press waits for its verdict; removing the tap passes it on before it is judged.
     std::this_thread::sleep_for(20ms);
-    platform->keyTap().remove();
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    platform->ports().keyTap.remove();
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
     main.runFor(50ms);
     EXPECT_TRUE(seen.empty());
 }
 
 TEST_F(X11KeyTapTest, RemoveReleasesEveryGrab) {
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
-    ASSERT_TRUE(platform->keyTap().install(answering(KeyVerdict::consume)));
-    platform->keyTap().remove();
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+    platform->ports().keyTap.remove();
     for (const std::string_view key : {"AB04", "AB03", "AD11", "AD12"}) {
         client->chord({"LCTL"}, key);
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), key), 1) << key;
@@ -272,7 +272,7 @@ TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
             nullptr));
     ASSERT_NE(grab, nullptr);
 
-    EXPECT_FALSE(platform->keyTap().install(answering(KeyVerdict::consume)));
+    EXPECT_FALSE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
     // Nothing of the failed install stays grabbed.
     client->chord({"LCTL"}, "AB04");
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
@@ -286,7 +286,7 @@ TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
 
 TEST_F(X11KeyTapTest, TheHotkeyReachesPastiqAndNeverTheWindow) {
     int pressed = 0;
-    platform->hotkey().registerHotkey([&] { ++pressed; });
+    platform->ports().hotkey.registerHotkey([&] { ++pressed; });
     client->chord({"LCTL", "LALT"}, "AB03");
     ASSERT_TRUE(main.runUntil([&] { return pressed == 1; }));
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB03"), 0);
@@ -294,7 +294,7 @@ TEST_F(X11KeyTapTest, TheHotkeyReachesPastiqAndNeverTheWindow) {
     client->chord({}, "AB04");
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
 
-    platform->hotkey().unregisterHotkey();
+    platform->ports().hotkey.unregisterHotkey();
     client->chord({"LCTL", "LALT"}, "AB03");
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB03"), 1);
     main.runFor(50ms);

@@ -23,14 +23,15 @@ TEST_F(X11ProbesTest, HotkeyHeldFollowsTheServer) {
         SCOPED_TRACE(testCase.key);
         client->press(testCase.key);
         EXPECT_TRUE(main.runUntil(
-            [&] { return platform->modifiers().isHotkeyHeld() == testCase.counts; }, 1000ms));
+            [&] { return platform->ports().modifiers.isHotkeyHeld() == testCase.counts; }, 1000ms));
         client->release(testCase.key);
-        EXPECT_TRUE(main.runUntil([&] { return !platform->modifiers().isHotkeyHeld(); }, 1000ms));
+        EXPECT_TRUE(
+            main.runUntil([&] { return !platform->ports().modifiers.isHotkeyHeld(); }, 1000ms));
     }
 }
 
 TEST_F(X11ProbesTest, TheCopyKeystrokeReachesTheFocusedWindow) {
-    ASSERT_TRUE(platform->eventPoster().postCopyKeystroke());
+    ASSERT_TRUE(platform->ports().eventPoster.postCopyKeystroke());
     const auto presses = client->keyPressesUntilMarker();
     ASSERT_EQ(presses.size(), 1U);
     EXPECT_EQ(presses[0].detail, client->key("AB03"));
@@ -39,22 +40,22 @@ TEST_F(X11ProbesTest, TheCopyKeystrokeReachesTheFocusedWindow) {
 
 TEST_F(X11ProbesTest, TheCopyKeystrokeIsRefusedWhenPastiqWouldCatchIt) {
     ASSERT_TRUE(
-        platform->keyTap().install({[](const KeyEvent&) { return KeyVerdict::passOn; }, {}}));
-    EXPECT_FALSE(platform->eventPoster().postCopyKeystroke());
-    platform->keyTap().remove();
+        platform->ports().keyTap.install({[](const KeyEvent&) { return KeyVerdict::passOn; }, {}}));
+    EXPECT_FALSE(platform->ports().eventPoster.postCopyKeystroke());
+    platform->ports().keyTap.remove();
 
     client->press("LALT");
-    ASSERT_TRUE(main.runUntil([&] { return platform->modifiers().isHotkeyHeld(); }));
-    EXPECT_FALSE(platform->eventPoster().postCopyKeystroke());
+    ASSERT_TRUE(main.runUntil([&] { return platform->ports().modifiers.isHotkeyHeld(); }));
+    EXPECT_FALSE(platform->ports().eventPoster.postCopyKeystroke());
     client->release("LALT");
     EXPECT_TRUE(client->keyPressesUntilMarker().empty());
 }
 
 TEST_F(X11ProbesTest, OwnApplicationIsActiveWhenItsWindowHasTheFocus) {
     // The test's window belongs to this very process.
-    EXPECT_TRUE(platform->focus().isOwnApplicationActive());
+    EXPECT_TRUE(platform->ports().focus.isOwnApplicationActive());
     client->focus(XCB_INPUT_FOCUS_POINTER_ROOT);
-    EXPECT_FALSE(platform->focus().isOwnApplicationActive());
+    EXPECT_FALSE(platform->ports().focus.isOwnApplicationActive());
 }
 
 TEST_F(X11ProbesTest, InputAccessNeedsAnX11Session) {
@@ -69,14 +70,15 @@ TEST_F(X11ProbesTest, InputAccessNeedsAnX11Session) {
                            {"WAYLAND_DISPLAY", "wayland-0", false},
                            {"WAYLAND_DISPLAY", "", true}}) {
         setenv(variable, value, 1);
-        EXPECT_EQ(platform->inputAccess().isTrusted(false), trusted) << variable << "=" << value;
-        EXPECT_EQ(platform->inputAccess().isTrusted(true), trusted);
+        EXPECT_EQ(platform->ports().inputAccess.isTrusted(false), trusted)
+            << variable << "=" << value;
+        EXPECT_EQ(platform->ports().inputAccess.isTrusted(true), trusted);
         unsetenv(variable);
     }
 }
 
 TEST_F(X11ProbesTest, SelectionIsNotKnownEmptyWithoutAnAccessibilityBus) {
-    EXPECT_FALSE(platform->selection().selectionIsEmpty());
+    EXPECT_FALSE(platform->ports().selection.selectionIsEmpty());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11ModifierState.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
 #include "platform/x11/XReply.h"
@@ -31,7 +32,7 @@ using namespace x11;
 // Declared in the order of construction; the connections outlive everything using them.
 struct X11Platform::Parts {
     Parts(std::unique_ptr<XConnection> opened, std::unique_ptr<XConnection> openedForKeys,
-          MainThreadPost post, Log& appLog)
+          MainThreadPost post, Log& appLog, xcb_connection_t* windowConnection)
         : connection(std::move(opened)),
           keyConnection(std::move(openedForKeys)),
           mainThread(std::move(post)),
@@ -56,7 +57,8 @@ struct X11Platform::Parts {
           eventPoster(*keyConnection, keyLoop, keyTap, keyLayout, keyboard),
           modifiers(*connection, loop, keyboard),
           focus(*connection, loop),
-          inputAccess(true) {}
+          inputAccess(true),
+          windows(windowConnection) {}
 
     KeyGrabContext grabContext() {
         return {
@@ -105,6 +107,7 @@ struct X11Platform::Parts {
     X11FocusProbe focus;
     X11InputAccess inputAccess;
     AtspiSelectionProbe selection;
+    X11WindowSystem windows;
 };
 
 void X11Platform::Parts::route(const xcb_generic_event_t& event) {
@@ -202,14 +205,15 @@ void X11Platform::Parts::reportConnectionLost() {
     });
 }
 
-std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log) {
+std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log,
+                                                xcb_connection_t* windowConnection) {
     auto connection = XConnection::open();
     auto keyConnection = connection ? XConnection::open() : nullptr;
     if (!connection || !keyConnection) {
         return nullptr;
     }
     auto parts = std::make_unique<Parts>(std::move(connection), std::move(keyConnection),
-                                         std::move(post), log);
+                                         std::move(post), log, windowConnection);
     // The threads are not running yet, so setting up here races with nothing.
     parts->keyboard.start();
     parts->keyLayout = parts->keyboard.layout();
@@ -238,29 +242,11 @@ X11Platform::~X11Platform() {
     parts.loop.stop();
 }
 
-KeyTapBackend& X11Platform::keyTap() {
-    return parts_->keyTap;
-}
-HotkeyBackend& X11Platform::hotkey() {
-    return parts_->hotkey;
-}
-Pasteboard& X11Platform::pasteboard() {
-    return parts_->pasteboard;
-}
-EventPoster& X11Platform::eventPoster() {
-    return parts_->eventPoster;
-}
-ModifierState& X11Platform::modifiers() {
-    return parts_->modifiers;
-}
-FocusProbe& X11Platform::focus() {
-    return parts_->focus;
-}
-InputAccess& X11Platform::inputAccess() {
-    return parts_->inputAccess;
-}
-SelectionProbe& X11Platform::selection() {
-    return parts_->selection;
+DisplayPorts X11Platform::ports() {
+    Parts& parts = *parts_;
+    return {parts.pasteboard,  parts.keyTap,    parts.hotkey,
+            parts.eventPoster, parts.modifiers, parts.focus,
+            parts.inputAccess, parts.selection, parts.windows};
 }
 
 void X11Platform::onConnectionLost(std::function<void()> handler) {
