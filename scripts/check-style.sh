@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the C++ style before a commit: clang-format over every tracked .h and .cpp, then
-# clang-tidy (configured by .clang-tidy) over every source file the build compiles. Not part of
-# run-tests.sh: clang-tidy takes a quarter of an hour on two cores.
+# clang-tidy (configured by .clang-tidy) over every source file the build compiles. run-tests.sh
+# runs only the formatting check (a second); clang-tidy takes a quarter of an hour on two cores.
 #
 #   scripts/check-style.sh [-j JOBS] [--format-only] [BUILD_DIR [PATH...]]
 #

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs every test: the unit tests, the same tests under AddressSanitizer + UBSan, a short
-# fuzz run, and the end-to-end tests in a private X server. Expects build/ to be built.
+# Runs every test: the C++ formatting, the unit tests, the same tests under AddressSanitizer +
+# UBSan, a short fuzz run, and the end-to-end tests in a private X server. Expects build/ to be
+# built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 log() { printf '\033[1m==> %s\033[0m\n' "$*"; }
 jobs=$(nproc)
+
+log "Formatting"
+scripts/check-style.sh --format-only
 
 log "Unit tests"
 ctest --test-dir build -L unit --output-on-failure -j "$jobs"
