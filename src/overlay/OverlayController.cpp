@@ -49,27 +49,13 @@ void OverlayController::ensurePanel() {
     if (panel_) {
         return;
     }
-    QPointer<OverlayController> self(this);
-    panel_ = std::make_unique<OverlayPanel>(windows_, [self] {
-        if (self) {
-            self->requestClose();
-        }
-    });
+    panel_ = std::make_unique<OverlayPanel>(windows_, guard_.bind([this] { requestClose(); }));
 }
 
 void OverlayController::show(std::shared_ptr<PasteSession> session) {
     ensurePanel();
-    QPointer<OverlayController> self(this);
-    EditingCallbacks callbacks{[self] {
-                                   if (self && self->panel_) {
-                                       self->panel_->takeKeyboardFocus();
-                                   }
-                               },
-                               [self] {
-                                   if (self && self->panel_) {
-                                       self->panel_->returnKeyboardFocus();
-                                   }
-                               }};
+    EditingCallbacks callbacks{guard_.bind([this] { panel_->takeKeyboardFocus(); }),
+                               guard_.bind([this] { panel_->returnKeyboardFocus(); })};
     if (view_) {
         view_->detach();
     }

@@ -9,6 +9,7 @@
 
 #include "engine/ports/OverlayPresenter.h"
 #include "engine/ports/WindowSystem.h"
+#include "model/StepGuard.h"
 
 namespace pastiq {
 
@@ -54,6 +55,8 @@ class OverlayController final : public QObject, public OverlayPresenter {
     std::optional<QRect> savedFrame_;
     // Kept for the content built by a later show.
     std::optional<std::string> notice_;
+    // Last, so that the panel's and the view's callbacks are cut off before anything else goes.
+    StepGuard guard_;
 };
 
 }  // namespace pastiq
