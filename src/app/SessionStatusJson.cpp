@@ -1,47 +1,53 @@
 #include "app/SessionStatusJson.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QString>
+#include <cstdint>
 
+#include "cli/JsonWriter.h"
 #include "model/PasteSession.h"
 
 namespace pastiq {
 
 namespace {
 
-// A JSON string literal, quotes included. The fields keep a fixed order (QJsonObject would
-// sort them), so only the literals go through Qt's encoder.
-std::string quoted(const std::string& text) {
-    const QByteArray array =
-        QJsonDocument(QJsonArray{QString::fromStdString(text)}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2).toStdString();
-}
-
-std::string flag(bool value) {
-    return value ? "true" : "false";
+void writeSession(JsonWriter& json, const PasteSession& session) {
+    const SourceKind& kind = session.sourceKind();
+    json.beginObject();
+    json.key("count");
+    json.value(static_cast<std::int64_t>(session.items().size()));
+    json.key("cursor");
+    json.value(session.cursorIndex());
+    json.key("progress");
+    json.value(session.progressText());
+    json.key("kind");
+    json.value(kind.isGrid() ? "grid" : "list");
+    json.key("label");
+    json.value(kind.label());
+    if (kind.isGrid()) {
+        json.key("rows");
+        json.value(kind.rows());
+        json.key("cols");
+        json.value(kind.cols());
+    }
+    json.key("transposed");
+    json.boolean(session.isTransposed());
+    json.key("finished");
+    json.boolean(session.isFinished());
+    json.endObject();
 }
 
 }  // namespace
 
 std::string sessionStatusJson(const PasteSession* session) {
+    JsonWriter json;
+    json.beginObject();
+    json.key("session");
     if (session == nullptr) {
-        return R"({"session":null})";
+        json.null();
+    } else {
+        writeSession(json, *session);
     }
-    const SourceKind& kind = session->sourceKind();
-    std::string json = R"({"session":{"count":)";
-    json += std::to_string(session->items().size());
-    json += R"(,"cursor":)" + std::to_string(session->cursorIndex());
-    json += R"(,"progress":)" + quoted(session->progressText());
-    json += R"(,"kind":)" + quoted(kind.isGrid() ? "grid" : "list");
-    json += R"(,"label":)" + quoted(kind.label());
-    if (kind.isGrid()) {
-        json += R"(,"rows":)" + std::to_string(kind.rows());
-        json += R"(,"cols":)" + std::to_string(kind.cols());
-    }
-    json += R"(,"transposed":)" + flag(session->isTransposed());
-    json += R"(,"finished":)" + flag(session->isFinished()) + "}}";
-    return json;
+    json.endObject();
+    return json.text();
 }
 
 }  // namespace pastiq

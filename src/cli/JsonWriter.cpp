@@ -91,6 +91,16 @@ void JsonWriter::value(std::int64_t number) {
     out_ += std::to_string(number);
 }
 
+void JsonWriter::boolean(bool flag) {
+    beginValue();
+    out_ += flag ? "true" : "false";
+}
+
+void JsonWriter::null() {
+    beginValue();
+    out_ += "null";
+}
+
 // Writes the comma between members; a value right after its key needs none.
 void JsonWriter::beginValue() {
     if (afterKey_) {

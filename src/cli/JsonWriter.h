@@ -7,9 +7,9 @@
 
 namespace pastiq {
 
-// Builds compact JSON text. Strings are escaped (quotes, backslashes, control characters) and
-// any byte sequence that is not valid UTF-8 becomes U+FFFD, so the output is always valid
-// UTF-8 JSON whatever the input text was.
+// Builds compact JSON text, members in the order written. Strings are escaped (quotes, backslashes,
+// control characters) and any byte sequence that is not valid UTF-8 becomes U+FFFD, so the output
+// is always valid UTF-8 JSON whatever the input text was.
 class JsonWriter {
   public:
     void beginObject();
@@ -19,6 +19,9 @@ class JsonWriter {
     void key(std::string_view name);
     void value(std::string_view text);
     void value(std::int64_t number);
+    // Named apart from value(), which a string literal would otherwise reach as a bool.
+    void boolean(bool flag);
+    void null();
 
     [[nodiscard]] const std::string& text() const { return out_; }
 
