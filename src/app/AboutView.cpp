@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppId.h"
-#include "app/WindowTextStyle.h"
+#include "overlay/TextStyle.h"
 
 namespace pastiq {
 namespace {
@@ -52,14 +52,14 @@ void AboutView::addIcon() {
 }
 
 void AboutView::addText(const QString& text, const QString& objectName, bool isHeadline) {
-    auto* label = WindowTextStyle::wrappedLabel(text, this);
+    auto* label = TextStyle::wrappedLabel(text, this);
     label->setObjectName(objectName);
     label->setAlignment(Qt::AlignHCenter);
     if (isHeadline) {
-        WindowTextStyle::scaleFont(label, 1.0, true);
+        TextStyle::scaleFont(label, 1.0, true);
     } else {
-        WindowTextStyle::scaleFont(label, WindowTextStyle::kCaptionScale);
-        WindowTextStyle::makeSecondary(label);
+        TextStyle::scaleFont(label, TextStyle::kCaptionScale);
+        TextStyle::makeSecondary(label);
     }
     layout()->addWidget(label);
 }
@@ -71,7 +71,7 @@ void AboutView::addLink(const AppInfo& info) {
                       .arg(info.websiteUrl.toString(QUrl::FullyEncoded).toHtmlEscaped(),
                            info.websiteTitle().toHtmlEscaped()));
     link->setTextFormat(Qt::RichText);
-    WindowTextStyle::scaleFont(link, WindowTextStyle::kCaptionScale);
+    TextStyle::scaleFont(link, TextStyle::kCaptionScale);
     link->setAlignment(Qt::AlignHCenter);
     // Opens the address with the desktop's default browser.
     link->setOpenExternalLinks(true);

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/WindowTextStyle.h"
+#include "overlay/TextStyle.h"
 
 namespace pastiq {
 
@@ -34,14 +34,14 @@ OnboardingView::OnboardingView(QWidget* parent) : QWidget(parent) {
     rows->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
     rows->setSpacing(kRowSpacing);
     rows->addWidget(makeHeader());
-    rows->addWidget(WindowTextStyle::wrappedLabel(
+    rows->addWidget(TextStyle::wrappedLabel(
         QStringLiteral("Pastiq reads and sends keys through the X11 display server. Log in to an "
                        "X11 session (on the login screen, choose a session on Xorg), and quit "
                        "any older copies."),
         this));
-    auto* privacy = WindowTextStyle::wrappedLabel(
+    auto* privacy = TextStyle::wrappedLabel(
         QStringLiteral("Pastiq never sends your clipboard anywhere."), this);
-    WindowTextStyle::makeSecondary(privacy);
+    TextStyle::makeSecondary(privacy);
     rows->addWidget(privacy);
     rows->addWidget(makeSteps());
     rows->addStretch(1);
@@ -60,12 +60,11 @@ QWidget* OnboardingView::makeHeader() {
 
     auto* lines = new QVBoxLayout;
     lines->setSpacing(kHeaderLineSpacing);
-    auto* title =
-        WindowTextStyle::wrappedLabel(QStringLiteral("Pastiq needs input access"), header);
-    WindowTextStyle::scaleFont(title, WindowTextStyle::kTitle2Scale, true);
-    whereHint_ = WindowTextStyle::wrappedLabel(QString(), header);
+    auto* title = TextStyle::wrappedLabel(QStringLiteral("Pastiq needs input access"), header);
+    TextStyle::scaleFont(title, TextStyle::kTitle2Scale, true);
+    whereHint_ = TextStyle::wrappedLabel(QString(), header);
     showWhereToFindPastiq(true);
-    WindowTextStyle::makeSecondary(whereHint_);
+    TextStyle::makeSecondary(whereHint_);
     lines->addWidget(title);
     lines->addWidget(whereHint_);
     layout->addLayout(lines, 1);
@@ -89,9 +88,9 @@ QWidget* OnboardingView::makeSteps() {
                                 QStringLiteral("2. Log out and back in to an X11 session"),
                                 QStringLiteral("3. If this window is still here, click Restart "
                                                "Pastiq")}) {
-        auto* step = WindowTextStyle::wrappedLabel(text, steps);
-        WindowTextStyle::scaleFont(step, WindowTextStyle::kCalloutScale);
-        WindowTextStyle::makeSecondary(step);
+        auto* step = TextStyle::wrappedLabel(text, steps);
+        TextStyle::scaleFont(step, TextStyle::kCalloutScale);
+        TextStyle::makeSecondary(step);
         layout->addWidget(step);
     }
     return steps;

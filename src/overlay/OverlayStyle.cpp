@@ -2,21 +2,9 @@
 
 #include <QApplication>
 
+#include "overlay/TextStyle.h"
+
 namespace pastiq {
-
-namespace {
-
-QFont scaledSystemFont(double factor) {
-    QFont font = QApplication::font();
-    if (font.pointSizeF() > 0) {
-        font.setPointSizeF(font.pointSizeF() * factor);
-    } else {
-        font.setPixelSize(qMax(8, static_cast<int>(font.pixelSize() * factor)));
-    }
-    return font;
-}
-
-}  // namespace
 
 QFont OverlayStyle::headlineFont() {
     QFont font = QApplication::font();
@@ -29,11 +17,11 @@ QFont OverlayStyle::bodyFont() {
 }
 
 QFont OverlayStyle::captionFont() {
-    return scaledSystemFont(0.85);
+    return TextStyle::scaled(QApplication::font(), TextStyle::kCaptionScale);
 }
 
 QFont OverlayStyle::caption2Font() {
-    return scaledSystemFont(0.77);
+    return TextStyle::scaled(QApplication::font(), TextStyle::kCaption2Scale);
 }
 
 QColor OverlayStyle::primaryText() {
@@ -41,11 +29,11 @@ QColor OverlayStyle::primaryText() {
 }
 
 QColor OverlayStyle::secondaryText() {
-    return withOpacity(primaryText(), 0.62);
+    return withOpacity(primaryText(), TextStyle::kSecondaryOpacity);
 }
 
 QColor OverlayStyle::tertiaryText() {
-    return withOpacity(primaryText(), 0.36);
+    return withOpacity(primaryText(), TextStyle::kTertiaryOpacity);
 }
 
 QColor OverlayStyle::accent() {

@@ -8,9 +8,8 @@ namespace pastiq {
 
 // The overlay's fonts and colours. The panel is always dark, like a heads-up display, so its
 // text colours are fixed light tones; only the accent follows the desktop's highlight colour.
-// Text styles: headline (bold system font), body (system font), caption and caption2 (the two
-// smaller sizes, caption2 the smallest). Secondary and tertiary are the text colour at
-// reduced opacity.
+// Text styles (see TextStyle): headline (bold system font), body (system font), caption and
+// caption2 (the two smaller sizes, caption2 the smallest).
 class OverlayStyle {
   public:
     static QFont headlineFont();
