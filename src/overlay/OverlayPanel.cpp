@@ -130,21 +130,27 @@ void OverlayPanel::returnKeyboardFocus() {
 
 void OverlayPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    paintBackground(painter);
+}
+
+void OverlayPanel::paintBackground(QPainter& painter) const {
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor background = OverlayStyle::panelBackground(isTranslucent_);
     if (!isTranslucent_) {
         painter.fillRect(rect(), background);
         painter.setPen(OverlayStyle::separator());
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
-        return;
+    } else {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setPen(OverlayStyle::separator());
+        painter.setBrush(background);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5),
+                                translucentCornerRadius, translucentCornerRadius);
     }
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setPen(OverlayStyle::separator());
-    painter.setBrush(background);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), translucentCornerRadius,
-                            translucentCornerRadius);
+    painter.restore();
 }
 
 void OverlayPanel::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,7 @@
 
 #include "engine/ports/WindowSystem.h"
 
+class QPainter;
 class QSizeGrip;
 class QVBoxLayout;
 
@@ -40,6 +41,10 @@ class OverlayPanel final : public QWidget {
     [[nodiscard]] bool acceptsFocus() const;
 
     [[nodiscard]] bool isTranslucent() const { return isTranslucent_; }
+    // The panel's own background, in the panel's coordinates. Content that paints it beneath
+    // itself can be opaque, so Qt scrolls it by moving pixels and never repaints the panel
+    // under it.
+    void paintBackground(QPainter& painter) const;
     [[nodiscard]] PanelCloseButton* closeButton() const { return closeButton_; }
 
   protected:

@@ -5,11 +5,14 @@
 #include <QEasingCurve>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPropertyAnimation>
 #include <QScrollBar>
 
 #include "overlay/ItemRowDelegate.h"
+#include "overlay/OverlayPanel.h"
 #include "overlay/QueueListModel.h"
+#include "overlay/QueueScrollBar.h"
 
 namespace pastiq {
 
@@ -50,12 +53,7 @@ QueueListView::QueueListView(QueueListModel* model, RowActions actions, QWidget*
     setAutoFillBackground(false);
     setMouseTracking(true);
     // A slim scroll indicator that suits the dark panel under any widget style.
-    verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(242, 242, 245, 70); border-radius: 3px;"
-        " min-height: 24px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    setVerticalScrollBar(new QueueScrollBar(this));
 
     clickTimer_.setSingleShot(true);
     connect(&clickTimer_, &QTimer::timeout, this, &QueueListView::firePendingClick);
@@ -106,17 +104,41 @@ void QueueListView::resizeEvent(QResizeEvent* event) {
     updateRowGeometry();
 }
 
+// In the panel, the rows are drawn over the panel's own background, painted here first: the
+// list is then opaque, and Qt scrolls it by moving its pixels and drawing only the strip that
+// comes into view. Otherwise each frame of the centring animation after a paste would repaint
+// every visible row and the panel beneath them.
+void QueueListView::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent,
+                             qobject_cast<const OverlayPanel*>(window()) != nullptr);
+}
+
+void QueueListView::paintEvent(QPaintEvent* event) {
+    const auto* panel = qobject_cast<const OverlayPanel*>(window());
+    if (panel != nullptr && viewport()->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        QPainter painter(viewport());
+        painter.translate(-viewport()->mapTo(panel, QPoint(0, 0)));
+        panel->paintBackground(painter);
+    }
+    QListView::paintEvent(event);
+}
+
 // QListView lays every row out again after any change of data, which for a million rows
 // costs tens of milliseconds after each paste. A row's pasted state changes only how it is
-// drawn, never its size, so a cursor move needs a repaint and nothing else.
+// drawn, never its size, so a cursor move repaints the rows between its old and new place
+// that are in view, and nothing else.
 void QueueListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                 const QList<int>& roles) {
     if (roles == QList<int>{QueueListModel::RowStateRole}) {
-        viewport()->update();
+        viewport()->update(visualRect(topLeft).united(visualRect(bottomRight)) &
+                           viewport()->rect());
         return;
     }
     QListView::dataChanged(topLeft, bottomRight, roles);
 }
+
+void QueueListView::verticalScrollbarValueChanged(int /*value*/) {}
 
 void QueueListView::centerRow(int row, bool animated) {
     if (row < 0 || row >= model_->rowCount()) {

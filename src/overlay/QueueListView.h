@@ -56,8 +56,14 @@ class QueueListView final : public QListView {
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles) override;
+    // Qt's item view asks the display where the pointer is at every scroll step (a round trip
+    // to the X server, on every frame of the centring animation) to update a hover state no
+    // row shows, and fetches more rows at the end, which this model never has.
+    void verticalScrollbarValueChanged(int value) override;
 
   private:
     void itemsChanged();
