@@ -24,9 +24,10 @@ struct EditingCallbacks {
     std::function<void()> onEndEditing;
 };
 
-// The whole content of the overlay panel: header, the queue list, and the key hints. It holds
-// the one piece of view state, the item being edited, and turns row gestures into calls on
-// the session. Built fresh for every show, so no edit outlives the panel's content.
+// The whole content of the overlay panel: header, the queue list, and the key hints. It turns
+// row gestures into calls on the session and opens the editor for the item being edited, which
+// the list model keeps so that its rows draw the edit. Built fresh for every show, so no edit
+// outlives the panel's content.
 class OverlayView final : public QWidget {
     Q_OBJECT
   public:
