@@ -36,9 +36,8 @@ class SessionController {
 
     using StartCompletion = SessionStarter::Completion;
 
-    // Starts from the clipboard, or from a copy of the selection. Either reads the clipboard
-    // without blocking; `done`, if given, learns the outcome once the start is over (inside the
-    // call when it is refused at once). Ending the session meanwhile abandons the start.
+    // Starts from the clipboard, or from a copy of the selection (see SessionStarter::start).
+    // Ending the session meanwhile abandons the start.
     void startSession(bool captureSelection, StartCompletion done = {});
     // As a start from the clipboard, from this text: the same input access check, limits and
     // refusals; a running session is replaced.
