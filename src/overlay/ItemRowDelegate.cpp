@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <QToolTip>
 
 #include "overlay/ItemEditor.h"
@@ -68,7 +69,7 @@ void ItemRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         const bool pencil = state != RowState::behind;
         paintText(painter, geometry_.textRect(row, pencil), index);
         if (pencil) {
-            pencil_.paint(painter, geometry_.pencilRect(row));
+            paintPencil(painter, geometry_.pencilRect(row));
         }
     }
     painter->restore();
@@ -96,18 +97,19 @@ void ItemRowDelegate::paintBackground(QPainter* painter, const QRect& row, bool 
 
 void ItemRowDelegate::paintNumber(QPainter* painter, const QRect& row, int number,
                                   bool isCurrent) const {
-    painter->setFont(OverlayStyle::captionFont());
+    const QFont caption = OverlayStyle::captionFont();
+    painter->setFont(caption);
     painter->setPen(isCurrent ? OverlayStyle::accent() : OverlayStyle::secondaryText());
-    painter->drawText(geometry_.numberRect(row), Qt::AlignRight | Qt::AlignVCenter,
-                      QString::number(number));
+    RowTextCache::draw(*painter, geometry_.numberRect(row), Qt::AlignRight,
+                       numbers_.line(QString::number(number), caption));
 }
 
 void ItemRowDelegate::paintText(QPainter* painter, const QRect& text,
                                 const QModelIndex& index) const {
     const QFont body = OverlayStyle::bodyFont();
     const QFontMetrics metrics(body);
-    const QStringList lines =
-        RowTextLayout::lines(index.data(Qt::DisplayRole).toString(), body, text.width());
+    const std::vector<QStaticText>& lines =
+        texts_.lines(index.data(Qt::DisplayRole).toString(), body, text.width());
     const QString cellLabel = index.data(QueueListModel::CellLabelRole).toString();
 
     int contentHeight = static_cast<int>(lines.size()) * metrics.lineSpacing();
@@ -119,18 +121,32 @@ void ItemRowDelegate::paintText(QPainter* painter, const QRect& text,
 
     painter->setFont(body);
     painter->setPen(OverlayStyle::primaryText());
-    for (const QString& line : lines) {
-        painter->drawText(QRect(text.left(), y, text.width(), metrics.lineSpacing()),
-                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+    for (const QStaticText& line : lines) {
+        RowTextCache::draw(*painter, QRect(text.left(), y, text.width(), metrics.lineSpacing()),
+                           Qt::AlignLeft, line);
         y += metrics.lineSpacing();
     }
     if (!cellLabel.isEmpty()) {
         y += RowGeometry::contentLineSpacing;
         painter->setFont(caption2);
         painter->setPen(OverlayStyle::tertiaryText());
-        painter->drawText(QRect(text.left(), y, text.width(), QFontMetrics(caption2).height()),
-                          Qt::AlignLeft | Qt::AlignVCenter, cellLabel);
+        RowTextCache::draw(*painter,
+                           QRect(text.left(), y, text.width(), QFontMetrics(caption2).height()),
+                           Qt::AlignLeft, labels_.line(cellLabel, caption2));
     }
+}
+
+// As QIcon::paint draws it, from a pixmap looked up once per size instead of once per row.
+void ItemRowDelegate::paintPencil(QPainter* painter, const QRect& box) const {
+    const qreal ratio = painter->device()->devicePixelRatio();
+    if (pencilPixmap_.isNull() || pencilPixmap_.devicePixelRatio() != ratio ||
+        pencilBox_ != box.size()) {
+        pencilPixmap_ = pencil_.pixmap(box.size(), ratio);
+        pencilBox_ = box.size();
+    }
+    const QSize shown = pencilPixmap_.deviceIndependentSize().toSize();
+    painter->drawPixmap(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, shown, box),
+                        pencilPixmap_);
 }
 
 QWidget* ItemRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,

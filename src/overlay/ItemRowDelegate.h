@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 
 #include "overlay/RowGeometry.h"
+#include "overlay/RowTextCache.h"
 
 namespace pastiq {
 
@@ -47,9 +49,16 @@ class ItemRowDelegate final : public QStyledItemDelegate {
     void paintBackground(QPainter* painter, const QRect& row, bool isCurrent) const;
     void paintNumber(QPainter* painter, const QRect& row, int number, bool isCurrent) const;
     void paintText(QPainter* painter, const QRect& text, const QModelIndex& index) const;
+    void paintPencil(QPainter* painter, const QRect& box) const;
 
     RowGeometry geometry_;
     QIcon pencil_;
+    // One per font: numbers, item texts, cell labels.
+    mutable RowTextCache numbers_;
+    mutable RowTextCache texts_;
+    mutable RowTextCache labels_;
+    mutable QPixmap pencilPixmap_;
+    mutable QSize pencilBox_;
 };
 
 }  // namespace pastiq

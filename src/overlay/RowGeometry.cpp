@@ -10,8 +10,15 @@
 
 namespace pastiq {
 
+RowGeometry::RowGeometry()
+    : contentHeight_(measuredContentHeight(textLines_, hasCellLabels_)),
+      pencilSize_(measuredPencilSize()) {}
+
 RowGeometry::RowGeometry(int textLines, bool hasCellLabels, int itemCount)
-    : textLines_(std::clamp(textLines, 1, RowTextLayout::maxLines)), hasCellLabels_(hasCellLabels) {
+    : textLines_(std::clamp(textLines, 1, RowTextLayout::maxLines)),
+      hasCellLabels_(hasCellLabels),
+      contentHeight_(measuredContentHeight(textLines_, hasCellLabels_)),
+      pencilSize_(measuredPencilSize()) {
     // Four digits and more do not fit 22 points; the column widens for the whole queue so
     // every row's text still starts at the same x.
     const QFontMetrics metrics(OverlayStyle::captionFont());
@@ -19,10 +26,10 @@ RowGeometry::RowGeometry(int textLines, bool hasCellLabels, int itemCount)
                              metrics.horizontalAdvance(QString::number(std::max(itemCount, 1))));
 }
 
-int RowGeometry::contentHeight() const {
+int RowGeometry::measuredContentHeight(int textLines, bool hasCellLabels) {
     const QFontMetrics body(OverlayStyle::bodyFont());
-    int height = textLines_ * body.lineSpacing();
-    if (hasCellLabels_) {
+    int height = textLines * body.lineSpacing();
+    if (hasCellLabels) {
         height += contentLineSpacing + QFontMetrics(OverlayStyle::caption2Font()).height();
     }
     return std::max(height, editorMinimumHeight);
@@ -32,7 +39,7 @@ int RowGeometry::slotHeight() const {
     return contentHeight() + 2 * verticalPadding + rowGap;
 }
 
-int RowGeometry::pencilSize() {
+int RowGeometry::measuredPencilSize() {
     return QFontMetrics(OverlayStyle::captionFont()).height();
 }
 

@@ -23,7 +23,7 @@ class RowGeometry {
     static constexpr double cornerRadius = 8.0;
     static constexpr double borderWidth = 1.5;
 
-    RowGeometry() = default;
+    RowGeometry();
     RowGeometry(int textLines, bool hasCellLabels, int itemCount);
 
     [[nodiscard]] int textLines() const { return textLines_; }
@@ -48,12 +48,17 @@ class RowGeometry {
                                          int measureBudget = 4000);
 
   private:
-    [[nodiscard]] int contentHeight() const;
-    [[nodiscard]] static int pencilSize();
+    [[nodiscard]] int contentHeight() const { return contentHeight_; }
+    [[nodiscard]] int pencilSize() const { return pencilSize_; }
+    // Measured once: every row drawn asks for them, several times.
+    [[nodiscard]] static int measuredContentHeight(int textLines, bool hasCellLabels);
+    [[nodiscard]] static int measuredPencilSize();
 
     int textLines_ = 1;
     bool hasCellLabels_ = false;
     int numberColumn_ = minimumNumberColumn;
+    int contentHeight_;
+    int pencilSize_;
 };
 
 }  // namespace pastiq
