@@ -1,9 +1,6 @@
 #include "app/TrayIconPainter.h"
 
-#include <QFont>
-#include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 #include <QSvgRenderer>
 #include <array>
 
@@ -16,39 +13,24 @@ const QColor kLight(0xf4, 0xf4, 0xf4);
 const QColor kDark(0x1c, 0x1c, 0x1c);
 const QColor kAlert(0xe8, 0x74, 0x1f);
 
-// Largest pixel size at which `text` fits the box, bold.
-QFont fittedFont(const QString& text, const QSizeF& box) {
-    QFont font;
-    font.setBold(true);
-    font.setPixelSize(100);
-    const QSizeF measured = QFontMetricsF(font).tightBoundingRect(text).size();
-    const qreal scale =
-        std::min(box.width() / std::max(measured.width(), 1.0), box.height() / 100.0);
-    font.setPixelSize(std::max(1, static_cast<int>(100 * scale)));
-    return font;
-}
-
 // Light text centred in `box`; with a dark edge where it may stand on a light panel.
-void drawLightText(QPainter& painter, const QString& text, const QRectF& box, bool withEdge) {
-    const QFont font = fittedFont(text, box.size());
-    const QRectF bounds = QFontMetricsF(font).tightBoundingRect(text);
-    const QPointF origin(box.center().x() - bounds.center().x(),
-                         box.center().y() - bounds.center().y());
-    QPainterPath path;
-    path.addText(origin, font, text);
+void drawLightText(QPainter& painter, TrayTextOutlines& outlines, const QString& text,
+                   const QRectF& box, bool withEdge) {
+    const TrayTextOutlines::Fitted& fitted = outlines.fitted(text, box);
     painter.setBrush(kLight);
     if (withEdge) {
-        painter.setPen(QPen(kDark, std::max(1.0, font.pixelSize() / 6.0), Qt::SolidLine,
+        painter.setPen(QPen(kDark, std::max(1.0, fitted.pixelSize / 6.0), Qt::SolidLine,
                             Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPath(path);
+        painter.drawPath(fitted.path);
     }
     // The fill again without the pen keeps the edge outside the letters.
     painter.setPen(Qt::NoPen);
-    painter.drawPath(path);
+    painter.drawPath(fitted.path);
 }
 
 // "3 of 10" as "3" over a rule over "10", on a dark chip with a light edge.
-void drawProgress(QPainter& painter, int size, const QString& progress) {
+void drawProgress(QPainter& painter, TrayTextOutlines& outlines, int size,
+                  const QString& progress) {
     const qreal side = size;
     const QRectF chip(0.5, 0.5, side - 1, side - 1);
     painter.setPen(QPen(kLight, 1));
@@ -58,25 +40,26 @@ void drawProgress(QPainter& painter, int size, const QString& progress) {
     const QStringList parts = progress.split(QStringLiteral(" of "));
     const qreal inset = side * 0.1;
     if (parts.size() != 2) {
-        drawLightText(painter, progress, chip.adjusted(inset, inset, -inset, -inset), false);
+        drawLightText(painter, outlines, progress, chip.adjusted(inset, inset, -inset, -inset),
+                      false);
         return;
     }
     const qreal half = side / 2;
-    drawLightText(painter, parts[0], QRectF(inset, inset, side - 2 * inset, half - inset * 1.4),
-                  false);
+    drawLightText(painter, outlines, parts[0],
+                  QRectF(inset, inset, side - 2 * inset, half - inset * 1.4), false);
     painter.setPen(QPen(kLight, std::max(1.0, side / 24)));
     painter.drawLine(QPointF(side * 0.25, half), QPointF(side * 0.75, half));
-    drawLightText(painter, parts[1],
+    drawLightText(painter, outlines, parts[1],
                   QRectF(inset, half + inset * 0.4, side - 2 * inset, half - inset * 1.4), false);
 }
 
-void drawAlertMark(QPainter& painter, int size) {
+void drawAlertMark(QPainter& painter, TrayTextOutlines& outlines, int size) {
     const qreal radius = size * 0.24;
     const QPointF centre(size - radius - 0.5, size - radius - 0.5);
     painter.setPen(QPen(kDark, std::max(1.0, size / 20.0)));
     painter.setBrush(kAlert);
     painter.drawEllipse(centre, radius, radius);
-    drawLightText(painter, QStringLiteral("!"),
+    drawLightText(painter, outlines, QStringLiteral("!"),
                   QRectF(centre.x() - radius / 2, centre.y() - radius * 0.7, radius, radius * 1.4),
                   true);
 }
@@ -104,12 +87,12 @@ QPixmap TrayIconPainter::paintAt(int size, const StatusButtonState& state) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     if (state.mark == StatusButtonState::Mark::progress) {
-        drawProgress(painter, size, state.title);
+        drawProgress(painter, outlines_, size, state.title);
         return pixmap;
     }
     drawGlyph(painter, size);
     if (state.mark == StatusButtonState::Mark::message) {
-        drawAlertMark(painter, size);
+        drawAlertMark(painter, outlines_, size);
     }
     return pixmap;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/StatusButtonState.h"
+#include "app/TrayTextOutlines.h"
 
 class QSvgRenderer;
 
@@ -28,6 +29,7 @@ class TrayIconPainter {
 
     std::unique_ptr<QSvgRenderer> glyph_;
     QIcon fallbackGlyph_;
+    mutable TrayTextOutlines outlines_;
 };
 
 }  // namespace pastiq
