@@ -43,19 +43,11 @@ class SessionController {
     // refusals; a running session is replaced.
     void startSessionWithText(std::string text);
     void startFromText(std::string_view text);
-    // A copy too large to queue starts nothing: a running session goes on untouched.
-    void startFromCopy(const ClipboardText& copy);
     void endSession(bool clearPasteboard);
     void pasteNext();
-    // A key the key gate decided and the platform carried out: a paste's item is on the clipboard
-    // already, and the queue moves on as pasteNext would if that item is still the next one; a
-    // step is taken from the queue as it is now; a copy key checks for a copy made after it.
-    void reconcileGateKey(const GateKey& key);
     void stepBackward();
     void stepForward();
     void copyDuringSession();
-    // As copyDuringSession, for a copy that changes the clipboard from this change count on.
-    void copyDuringSessionSince(std::int64_t changeCount);
 
     [[nodiscard]] const std::shared_ptr<PasteSession>& session() const { return session_; }
     [[nodiscard]] const std::optional<std::string>& statusMessage() const { return statusMessage_; }
@@ -80,6 +72,14 @@ class SessionController {
     static constexpr Delay kStatusMessageDuration{3000};
 
     void wireCallbacks();
+    // A copy too large to queue starts nothing: a running session goes on untouched.
+    void startFromCopy(const ClipboardText& copy);
+    // A key the key gate decided and the platform carried out: a paste's item is on the clipboard
+    // already, and the queue moves on as pasteNext would if that item is still the next one; a
+    // step is taken from the queue as it is now; a copy key checks for a copy made after it.
+    void reconcileGateKey(const GateKey& key);
+    // As copyDuringSession, for a copy that changes the clipboard from this change count on.
+    void copyDuringSessionSince(std::int64_t changeCount);
     void activateSession(const std::shared_ptr<PasteSession>& session);
     void failStart();
     // Nothing follows the session any more: not its item changes, the gate, nor the overlay.
