@@ -1,6 +1,7 @@
 #include "platform/x11/ClipboardOwner.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/x11/Latin1.h"
@@ -20,6 +21,7 @@ std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
                                    std::optional<xcb_timestamp_t> keyTime) {
     const xcb_timestamp_t time =
         keyTime ? setOwnerForKey(*keyTime) : setOwner(connection_.lastServerTime());
+    ownershipChanged_ = ownershipChanged_ || !owns_;
     if (!owns_) {
         history_.clear();  // Earlier entries belong to an ownership another owner ended.
     }
@@ -29,6 +31,10 @@ std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
         pastes_.awaitReplay(lastSerial_, *keyTime);
     }
     return lastSerial_;
+}
+
+bool ClipboardOwner::takeOwnershipChange() {
+    return std::exchange(ownershipChanged_, false);
 }
 
 bool ClipboardOwner::ownerIsUs() const {

@@ -28,6 +28,13 @@ class ClipboardOwner {
     std::uint64_t take(std::shared_ptr<const std::string> text,
                        std::optional<xcb_timestamp_t> keyTime);
     [[nodiscard]] bool owns() const { return owns_; }
+    // True once when a take since the last call moved the clipboard from another owner (or
+    // none) to Pastiq: only then can an application's request reach the server before the
+    // new ownership and go elsewhere, so only then must a key wait for a round trip before it
+    // goes on. While Pastiq stays the owner every request comes to it, and the newest entry
+    // is in place before the key is passed on. A round trip on this connection waits behind
+    // every event queued before its reply, a flood of requests among them.
+    [[nodiscard]] bool takeOwnershipChange();
     // The text Pastiq put on the clipboard last; none when it owns it empty or not at all.
     [[nodiscard]] std::shared_ptr<const std::string> currentText() const;
 
@@ -62,6 +69,7 @@ class ClipboardOwner {
     IncrSender incr_;
     RequestBudget budget_;
     bool owns_ = false;
+    bool ownershipChanged_ = false;
     std::uint64_t lastSerial_ = 0;
     std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
 };

@@ -15,8 +15,8 @@ constexpr std::uint32_t kMaxProtocols = 32;
 
 }  // namespace
 
-PastePinger::PastePinger(XConnection& connection, PendingPastes& pastes)
-    : connection_(connection), pastes_(pastes) {}
+PastePinger::PastePinger(XConnection& connection, xcb_connection_t* queries, PendingPastes& pastes)
+    : connection_(connection), queries_(queries), pastes_(pastes) {}
 
 void PastePinger::start() {
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
@@ -45,7 +45,7 @@ void PastePinger::handleClientMessage(const xcb_client_message_event_t& event) {
 }
 
 xcb_window_t PastePinger::pingTarget() {
-    xcb_connection_t* c = connection_.get();
+    xcb_connection_t* c = queries_;
     const auto focus = fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
                                                                xcb_get_input_focus_reply);
     if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
@@ -72,7 +72,7 @@ xcb_window_t PastePinger::ancestorTakingPings(xcb_window_t window) const {
 }
 
 bool PastePinger::takesPings(xcb_window_t window) const {
-    xcb_connection_t* c = connection_.get();
+    xcb_connection_t* c = queries_;
     const Atoms& atoms = connection_.atoms();
     const auto reply = fetchReply<xcb_get_property_reply_t>(
         c, xcb_get_property(c, 0, window, atoms.wmProtocols, XCB_ATOM_ATOM, 0, kMaxProtocols),
@@ -91,7 +91,7 @@ bool PastePinger::takesPings(xcb_window_t window) const {
 }
 
 xcb_window_t PastePinger::parentOf(xcb_window_t window) const {
-    xcb_connection_t* c = connection_.get();
+    xcb_connection_t* c = queries_;
     const auto tree =
         fetchReply<xcb_query_tree_reply_t>(c, xcb_query_tree(c, window), xcb_query_tree_reply);
     return tree ? tree->parent : XCB_NONE;

@@ -15,7 +15,8 @@ class XConnection;
 // X11 thread only.
 class PastePinger {
   public:
-    PastePinger(XConnection& connection, PendingPastes& pastes);
+    // Pings go out on `connection`; the focus and window questions are asked on `queries`.
+    PastePinger(XConnection& connection, xcb_connection_t* queries, PendingPastes& pastes);
 
     void start();
     // After the replay of the key pressed at `keyTime` has been sent.
@@ -31,6 +32,7 @@ class PastePinger {
     void ping(xcb_window_t target, xcb_timestamp_t time);
 
     XConnection& connection_;
+    xcb_connection_t* queries_;
     PendingPastes& pastes_;
     // The last lookup: the focus stays on one window for a whole run of pastes.
     xcb_window_t lastFocus_ = XCB_NONE;

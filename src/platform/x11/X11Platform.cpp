@@ -10,6 +10,7 @@
 #include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/PastePinger.h"
 #include "platform/x11/PendingPastes.h"
+#include "platform/x11/QueryConnection.h"
 #include "platform/x11/X11EventPoster.h"
 #include "platform/x11/X11FocusProbe.h"
 #include "platform/x11/X11Hotkey.h"
@@ -51,7 +52,8 @@ struct X11Platform::Parts {
           owner(*connection, loop.timers(), flow, pendingPastes),
           reader(*connection, loop.timers()),
           keyTap(grabContext(), judgedKey),
-          pinger(*connection, pendingPastes),
+          queries(connection->get()),
+          pinger(*connection, queries.get(), pendingPastes),
           hotkey(grabContext()),
           pasteboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
           eventPoster(*keyConnection, keyLoop, keyTap, keyLayout, keyboard),
@@ -99,6 +101,7 @@ struct X11Platform::Parts {
     ClipboardOwner owner;
     ClipboardReader reader;
     X11KeyTap keyTap;
+    QueryConnection queries;
     PastePinger pinger;
     X11Hotkey hotkey;
     X11Pasteboard pasteboard;
@@ -179,9 +182,11 @@ void X11Platform::Parts::publishLayoutToKeyThread() {
 // earlier paste was fetched holds this command back as well.
 void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
     loop.post([this, then = std::move(then)]() mutable {
-        xcb_connection_t* c = connection->get();
-        static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
-                                                                  xcb_get_input_focus_reply));
+        if (owner.takeOwnershipChange()) {
+            xcb_connection_t* c = connection->get();
+            static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                                      xcb_get_input_focus_reply));
+        }
         keyLoop.post(std::move(then));
     });
 }
