@@ -34,7 +34,6 @@ class StepGuard {
 
     // Cancels every step bound to this guard, those bound later included.
     void cancel() { alive_.reset(); }
-    [[nodiscard]] bool isCancelled() const { return alive_ == nullptr; }
     [[nodiscard]] Watch watch() const { return Watch(watch_); }
 
     // `step`, to run only while this guard is not cancelled; it takes the arguments `step` takes.
