@@ -19,14 +19,7 @@ ParsedClipboard parseOrEmpty(std::string_view text) {
 
 }  // namespace
 
-std::shared_ptr<SessionController> SessionController::create(const EnginePorts& ports,
-                                                             Settings& settings) {
-    auto controller = std::make_shared<SessionController>(PrivateTag{}, ports, settings);
-    controller->wireCallbacks();
-    return controller;
-}
-
-SessionController::SessionController(PrivateTag, const EnginePorts& ports, Settings& settings)
+SessionController::SessionController(const EnginePorts& ports, Settings& settings)
     : ports_(ports),
       settings_(settings),
       eventTap_(std::make_unique<PasteEventTap>(ports.keyTap, ports.scheduler)),
@@ -44,7 +37,9 @@ SessionController::SessionController(PrivateTag, const EnginePorts& ports, Setti
       finisher_(
           *pasteboard_, ports.scheduler, ports.log,
           [this](const std::shared_ptr<PasteSession>& session) { return isCurrent(session); }),
-      gatePublisher_(ports.scheduler) {}
+      gatePublisher_(ports.scheduler) {
+    wireCallbacks();
+}
 
 // The application ends the session at termination; a destroyed controller leaves the
 // clipboard alone. Its tap removes itself, and pending steps find the controller gone.

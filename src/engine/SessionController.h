@@ -29,7 +29,11 @@ class PasteboardWatcher;
 // holds it weakly.
 class SessionController {
   public:
-    static std::shared_ptr<SessionController> create(const EnginePorts& ports, Settings& settings);
+    SessionController(const EnginePorts& ports, Settings& settings);
+    // Shared: the tray, its fallback button and the status feed hold it too.
+    static std::shared_ptr<SessionController> create(const EnginePorts& ports, Settings& settings) {
+        return std::make_shared<SessionController>(ports, settings);
+    }
     ~SessionController();
     SessionController(const SessionController&) = delete;
     SessionController& operator=(const SessionController&) = delete;
@@ -61,12 +65,6 @@ class SessionController {
     // Emitted after the session or the status message was stored.
     Signal<>& sessionDidChange() { return sessionDidChange_; }
     Signal<>& statusMessageDidChange() { return statusMessageDidChange_; }
-
-  private:
-    struct PrivateTag {};
-
-  public:
-    SessionController(PrivateTag, const EnginePorts& ports, Settings& settings);
 
   private:
     static constexpr Delay kStatusMessageDuration{3000};
