@@ -79,10 +79,10 @@ def checked(args):
 
 
 def _is_built_here(program):
-    """Pastiq's own build outputs, and the program PASTIQ_BINARY names (absolute paths only:
-    a bare name is looked up on PATH, never in this repository)."""
-    named = os.environ.get("PASTIQ_BINARY")
-    if program == named:
+    """Pastiq's own build outputs, and the programs PASTIQ_BINARY and PASTIQ_HOSTILE_CLIENT
+    name (absolute paths only: a bare name is looked up on PATH, never in this repository)."""
+    named = {os.environ.get("PASTIQ_BINARY"), os.environ.get("PASTIQ_HOSTILE_CLIENT")} - {None}
+    if program in named:
         return True
     if not os.path.isabs(program):
         return False
