@@ -15,6 +15,8 @@ PasteEventTap::~PasteEventTap() {
 
 bool PasteEventTap::install() {
     remove();
+    // A new interception cuts off the gate keys still on their way from the one it replaces.
+    interception_ = StepGuard{};
     gate_ = std::make_shared<PasteGate>();
     gateKeysReported_ = 0;
     keysJudged_ = 0;
@@ -22,15 +24,12 @@ bool PasteEventTap::install() {
     handlers.onKeyDown = [this](const KeyEvent& event) { return handleEvent(event); };
     handlers.onDisabled = [this] { handleDisabled(); };
     handlers.gate = gate_;
-    handlers.onGateKey = [this, gate = std::weak_ptr<PasteGate>(gate_)](const GateKey& key) {
-        if (gate.lock() != gate_) {
-            return;
-        }
+    handlers.onGateKey = interception_.bind([this](const GateKey& key) {
         ++gateKeysReported_;
         if (onGateKey) {
             onGateKey(key);
         }
-    };
+    });
     isInstalled_ = backend_.install(std::move(handlers));
     return isInstalled_;
 }

@@ -7,6 +7,7 @@
 #include "engine/PasteGate.h"
 #include "engine/ports/KeyTapBackend.h"
 #include "engine/ports/Scheduler.h"
+#include "model/StepGuard.h"
 
 namespace pastiq {
 
@@ -51,6 +52,7 @@ class PasteEventTap {
     Scheduler& scheduler_;
     bool isInstalled_ = false;
     std::shared_ptr<PasteGate> gate_ = std::make_shared<PasteGate>();
+    StepGuard interception_;
     std::uint64_t gateKeysReported_ = 0;
     std::uint64_t keysJudged_ = 0;
 };

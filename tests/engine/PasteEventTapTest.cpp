@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/PasteEventTap.h"
@@ -108,6 +109,32 @@ TEST_F(PasteEventTapTest, InstallTwiceThenRemoveOnceLeavesNothingIntercepted) {
     scheduler.runReady();
     EXPECT_TRUE(calls.empty());
     tap.remove();  // removing again is harmless
+}
+
+// A key the key thread decided under an earlier interception can reach the main thread after a
+// new one began; it must not count, nor act, as a key of the new one.
+TEST(PasteEventTapGateKeyTest, AKeyOfAnEarlierInterceptionIsDropped) {
+    struct RecordingBackend : KeyTapBackend {
+        std::vector<Handlers> installed;
+        bool install(Handlers handlers) override {
+            installed.push_back(std::move(handlers));
+            return true;
+        }
+        void remove() override {}
+        void enable() override {}
+    } backend;
+    ManualScheduler scheduler;
+    PasteEventTap tap(backend, scheduler);
+    int taken = 0;
+    tap.onGateKey = [&](const GateKey& /*key*/) { ++taken; };
+    ASSERT_TRUE(tap.install());
+    ASSERT_TRUE(tap.install());
+    backend.installed[0].onGateKey(GateKey{});
+    EXPECT_EQ(taken, 0);
+    EXPECT_EQ(tap.gateKeysReported(), 0U);
+    backend.installed[1].onGateKey(GateKey{});
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(tap.gateKeysReported(), 1U);
 }
 
 TEST_F(PasteEventTapTest, RefusedInstallReportsFalse) {
