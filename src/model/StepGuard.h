@@ -8,8 +8,9 @@ namespace pastiq {
 // Pastiq's one way to keep a later step from running once what it belongs to is gone: a handle
 // that cancels when destroyed. A step bound to a guard does nothing when it is called after the
 // guard was destroyed or cancelled. An object keeps a guard as a member and binds the callbacks
-// it hands out, so they die with it; a scheduler hands out one guard per timed step, so keeping
-// the guard is what keeps the step pending. Binding may happen on any thread; a bound step runs
+// it hands out, so they die with it; timed work names its owner's guard to the scheduler, which
+// neither runs nor counts it once that guard is gone. A step that may be called off on its own
+// (a pending reset) gets a guard of its own. Binding may happen on any thread; a bound step runs
 // on the thread that cancels, so it never starts while its owner is being destroyed.
 class StepGuard {
   public:
