@@ -16,7 +16,7 @@ void ManualScheduler::runSoon(std::function<void()> work) {
 
 void ManualScheduler::schedule(Delay due, int priority, std::function<void()> work,
                                std::optional<StepGuard::Watch> guard) {
-    entries_.push_back(Entry{due, priority, nextSequence_++, std::move(work), guard});
+    entries_.push_back(Entry{due, priority, nextSequence_++, std::move(work), std::move(guard)});
 }
 
 std::optional<std::size_t> ManualScheduler::nextEntryDueBy(Delay limit) const {
