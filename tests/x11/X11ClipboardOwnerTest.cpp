@@ -17,9 +17,13 @@ namespace {
 // The owner on a connection of its own, its events run by the test's thread.
 class X11ClipboardOwnerTest : public X11Test {
   protected:
+    // Also waits until the server has answered the owner's own check of the write, so another
+    // application's takeover comes after it, as it would for a write made before a copy.
     void take(const std::string& text) {
         owner.take(std::make_shared<const std::string>(text), connection->lastServerTime());
-        xcb_flush(connection->get());
+        xcb_connection_t* c = connection->get();
+        static_cast<void>(x11::fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                                       xcb_get_input_focus_reply));
     }
 
     // Another application takes the clipboard, and the owner hears of it.
