@@ -38,13 +38,13 @@ std::string listOf(int itemCount) {
 
 PasteRig::PasteRig(int itemCount) : helpers_(std::make_unique<IdleSystemHelpers>()) {
     EnginePorts ports = fakes_.ports();
-    const EnginePorts wired{ports.pasteboard, scheduler_,      ports.keyTap,     ports.eventPoster,
+    const EnginePorts wired{ports.clipboard,  scheduler_,      ports.keyGrab,    ports.eventPoster,
                             ports.modifiers,  ports.selection, ports.focus,      ports.inputAccess,
                             ports.alertSound, overlay_,        ports.onboarding, ports.log};
-    fakes_.keyTap.usesGate = true;
+    fakes_.keyGrab.usesGate = true;
     // The display's clipboard thread writes the item; only its change count comes back.
-    fakes_.keyTap.writeForKey = [count = std::make_shared<std::atomic<std::int64_t>>(1000)](
-                                    const std::string&) { return ++*count; };
+    fakes_.keyGrab.writeForKey = [count = std::make_shared<std::atomic<std::int64_t>>(1000)](
+                                     const std::string&) { return ++*count; };
     controller_ = SessionController::create(wired, settings_);
     statusBar_ = std::make_unique<StatusBarController>(controller_, settings_, fakes_.inputAccess,
                                                        *helpers_, about_);
@@ -72,12 +72,12 @@ PasteSession& PasteRig::session() const {
 void PasteRig::pasteFromKeyThread() {
     const auto post = scheduler_.mainThreadPost();
     std::thread keyThread([this, &post] {
-        fakes_.keyTap.pressCtrl(KeyPosition::v);
-        if (fakes_.keyTap.undeliveredGateKeys() != 1) {
+        fakes_.keyGrab.pressCtrl(KeyPosition::v);
+        if (fakes_.keyGrab.undeliveredGateKeys() != 1) {
             std::fprintf(stderr, "the paste gate left a paste to the main thread\n");
             std::abort();
         }
-        post([this] { fakes_.keyTap.deliverGateKeys(); });
+        post([this] { fakes_.keyGrab.deliverGateKeys(); });
     });
     keyThread.join();
 }

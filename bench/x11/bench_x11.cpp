@@ -59,11 +59,11 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
     });
     const auto handler = [&platform, writesClipboard](const pastiq::KeyEvent&) {
         if (writesClipboard) {
-            platform.ports().pasteboard.writeText("item");
+            platform.ports().clipboard.writeText("item");
         }
         return pastiq::KeyVerdict::passOn;
     };
-    if (!platform.ports().keyTap.install({handler, {}})) {
+    if (!platform.ports().keyGrab.install({handler, {}})) {
         std::fprintf(stderr, "the key grabs could not be installed\n");
         std::exit(1);
     }
@@ -77,7 +77,7 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
         while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
         }
     }
-    platform.ports().keyTap.remove();
+    platform.ports().keyGrab.remove();
     return {samples.begin() + kWarmUp, samples.end()};
 }
 
@@ -103,14 +103,14 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
     state.finishBehavior = pastiq::ListFinishBehavior::returnToFirstItem;
     state.window = {{pastiq::Uuid{}, std::make_shared<const std::string>("item")}};
     gate->publish(state);
-    pastiq::KeyTapBackend::Handlers handlers;
+    pastiq::KeyGrab::Handlers handlers;
     handlers.onKeyDown = [](const pastiq::KeyEvent&) { return pastiq::KeyVerdict::passOn; };
     handlers.gate = gate;
     handlers.onGateKey = [&state, gate](const pastiq::GateKey&) {
         ++state.acknowledgedKeys;
         gate->publish(state);
     };
-    if (!platform.ports().keyTap.install(std::move(handlers))) {
+    if (!platform.ports().keyGrab.install(std::move(handlers))) {
         std::fprintf(stderr, "the key grabs could not be installed\n");
         std::exit(1);
     }
@@ -134,7 +134,7 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
         while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
         }
     }
-    platform.ports().keyTap.remove();
+    platform.ports().keyGrab.remove();
     return {samples.begin() + kWarmUp, samples.end()};
 }
 

@@ -108,7 +108,7 @@ void Application::createControllers() {
         std::make_unique<OnboardingWindowController>(display.inputAccess, *helpers_, log_);
     overlay_ = std::make_unique<OverlayController>(display.windows);
     about_ = std::make_unique<AboutWindowController>();
-    const EnginePorts ports{display.pasteboard,  scheduler_,          display.keyTap,
+    const EnginePorts ports{display.clipboard,   scheduler_,          display.keyGrab,
                             display.eventPoster, display.modifiers,   display.selection,
                             display.focus,       display.inputAccess, alertSound_,
                             *overlay_,           *onboarding_,        log_};

@@ -9,8 +9,8 @@ namespace pastiq {
 // window, and everything that needs the display refuses: input access is never granted, so the
 // session controller never starts a session, and the panels get no window-manager hints.
 class NoDisplayPorts final : public DisplayBackend,
-                             public Pasteboard,
-                             public KeyTapBackend,
+                             public Clipboard,
+                             public KeyGrab,
                              public HotkeyBackend,
                              public EventPoster,
                              public ModifierState,

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 
 namespace pastiq {
 

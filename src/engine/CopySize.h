@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 
 namespace pastiq {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/ListFinishBehavior.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "model/Uuid.h"
 
 namespace pastiq {
@@ -41,7 +41,7 @@ struct GateState {
 enum class GateKeyKind : std::uint8_t { paste, stepBackward, stepForward, copy, other };
 
 // A key the gate decided. The platform writes the item (if any) for the key, gives the key its
-// verdict at once and tells the engine afterwards (PasteEventTap::onGateKey), which then does
+// verdict at once and tells the engine afterwards (SessionKeyGrab::onGateKey), which then does
 // what the key means by its own rules: the queue moves on, steps, or checks for a copy.
 struct GateKey {
     GateKeyKind kind = GateKeyKind::other;

@@ -5,9 +5,9 @@
 
 namespace pastiq {
 
-ListFinisher::ListFinisher(PasteboardWriter& pasteboard, Scheduler& scheduler, Log& log,
+ListFinisher::ListFinisher(ClipboardWriter& clipboard, Scheduler& scheduler, Log& log,
                            IsCurrent isCurrent)
-    : pasteboard_(pasteboard), scheduler_(scheduler), log_(log), isCurrent_(std::move(isCurrent)) {}
+    : clipboard_(clipboard), scheduler_(scheduler), log_(log), isCurrent_(std::move(isCurrent)) {}
 
 template <typename Step>
 auto ListFinisher::whileCurrent(const std::shared_ptr<PasteSession>& session, Step step) {
@@ -40,8 +40,8 @@ void ListFinisher::applyToClipboard(const std::shared_ptr<PasteSession>& session
     // Something the user copied in the last 0.4 s stays on the clipboard; a copy during the
     // session reloads the queue from it.
     if (behavior != ListFinishBehavior::clearClipboard) {
-        pasteboard_.ifHoldsOwnContent(whileCurrent(
-            session, [this](const auto& finished) { pasteboard_.writeCurrentItem(*finished); }));
+        clipboard_.ifHoldsOwnContent(whileCurrent(
+            session, [this](const auto& finished) { clipboard_.writeCurrentItem(*finished); }));
         return;
     }
     // A list reloaded (or a step taken) since the finish made the session run again; clearing
@@ -49,7 +49,7 @@ void ListFinisher::applyToClipboard(const std::shared_ptr<PasteSession>& session
     if (!session->isFinished()) {
         return;
     }
-    pasteboard_.clearIfOwnContent();
+    clipboard_.clearIfOwnContent();
     session->clear();
     log_.info(LogCategory::session, "List finished — clipboard and list cleared");
 }

@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 
+#include "engine/ClipboardWriter.h"
 #include "engine/ListFinishBehavior.h"
-#include "engine/PasteboardWriter.h"
 #include "engine/ports/Log.h"
 #include "engine/ports/Scheduler.h"
 #include "model/PasteSession.h"
@@ -22,7 +22,7 @@ class ListFinisher {
     // Whether the session is still the running one.
     using IsCurrent = std::function<bool(const std::shared_ptr<PasteSession>& session)>;
 
-    ListFinisher(PasteboardWriter& pasteboard, Scheduler& scheduler, Log& log, IsCurrent isCurrent);
+    ListFinisher(ClipboardWriter& clipboard, Scheduler& scheduler, Log& log, IsCurrent isCurrent);
 
     void finish(const std::shared_ptr<PasteSession>& session, ListFinishBehavior behavior);
 
@@ -33,7 +33,7 @@ class ListFinisher {
     template <typename Step>
     auto whileCurrent(const std::shared_ptr<PasteSession>& session, Step step);
 
-    PasteboardWriter& pasteboard_;
+    ClipboardWriter& clipboard_;
     Scheduler& scheduler_;
     Log& log_;
     IsCurrent isCurrent_;

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "engine/GateState.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 
 namespace pastiq {
 

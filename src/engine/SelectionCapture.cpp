@@ -56,7 +56,7 @@ void SelectionCapture::retryIfRaced(std::optional<ClipboardText> copy, bool retr
 }
 
 void SelectionCapture::postCopyAndWait(Completion afterWait) {
-    const auto start = deps_.pasteboard->changeCount();
+    const auto start = deps_.clipboard->changeCount();
     if (!deps_.eventPoster.postCopyKeystroke()) {
         deps_.log.error(LogCategory::session, "Could not synthesize a copy");
         afterWait(std::nullopt);

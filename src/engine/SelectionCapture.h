@@ -4,9 +4,9 @@
 #include <memory>
 #include <optional>
 
+#include "engine/ClipboardWatcher.h"
+#include "engine/ClipboardWriter.h"
 #include "engine/ModifierReleaseWaiter.h"
-#include "engine/PasteboardWatcher.h"
-#include "engine/PasteboardWriter.h"
 #include "engine/ports/EventPoster.h"
 #include "engine/ports/Log.h"
 #include "engine/ports/SelectionProbe.h"
@@ -23,8 +23,8 @@ class SelectionCapture {
     using Completion = std::function<void(std::optional<ClipboardText> copy)>;
 
     struct Dependencies {
-        std::shared_ptr<PasteboardWriter> pasteboard;
-        std::shared_ptr<PasteboardWatcher> watcher;
+        std::shared_ptr<ClipboardWriter> clipboard;
+        std::shared_ptr<ClipboardWatcher> watcher;
         std::shared_ptr<ModifierReleaseWaiter> modifiers;
         EventPoster& eventPoster;
         SelectionProbe& selection;

@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "engine/ClipboardWatcher.h"
+#include "engine/ClipboardWriter.h"
 #include "engine/CopySize.h"
 #include "engine/ModifierReleaseWaiter.h"
-#include "engine/PasteboardWatcher.h"
-#include "engine/PasteboardWriter.h"
 #include "engine/SelectionCapture.h"
 #include "model/ClipboardParser.h"
 
@@ -22,45 +22,45 @@ ParsedClipboard parseOrEmpty(std::string_view text) {
 SessionController::SessionController(const EnginePorts& ports, Settings& settings)
     : ports_(ports),
       settings_(settings),
-      eventTap_(std::make_unique<PasteEventTap>(ports.keyTap, ports.scheduler)),
-      pasteboard_(std::make_shared<PasteboardWriter>(ports.pasteboard)),
-      pasteboardWatcher_(std::make_shared<PasteboardWatcher>(pasteboard_, ports.scheduler)),
+      keyGrab_(std::make_unique<SessionKeyGrab>(ports.keyGrab, ports.scheduler)),
+      clipboard_(std::make_shared<ClipboardWriter>(ports.clipboard)),
+      clipboardWatcher_(std::make_shared<ClipboardWatcher>(clipboard_, ports.scheduler)),
       starter_(
           SessionStarter::Dependencies{
-              pasteboard_,
+              clipboard_,
               std::make_shared<SelectionCapture>(SelectionCapture::Dependencies{
-                  pasteboard_, pasteboardWatcher_,
+                  clipboard_, clipboardWatcher_,
                   std::make_shared<ModifierReleaseWaiter>(ports.modifiers, ports.scheduler),
                   ports.eventPoster, ports.selection, ports.log}),
               ports.inputAccess, ports.onboarding, ports.log},
           [this](const ClipboardText& copy) { startFromCopy(copy); }),
       finisher_(
-          *pasteboard_, ports.scheduler, ports.log,
+          *clipboard_, ports.scheduler, ports.log,
           [this](const std::shared_ptr<PasteSession>& session) { return isCurrent(session); }),
       gatePublisher_(ports.scheduler) {
     wireCallbacks();
 }
 
 // The application ends the session at termination; a destroyed controller leaves the
-// clipboard alone. Its tap removes itself, and pending steps find the controller gone.
+// clipboard alone. Its key grab removes itself, and pending steps find the controller gone.
 SessionController::~SessionController() {
     guard_.cancel();
     ports_.overlay.setOnClose(nullptr);
 }
 
 void SessionController::wireCallbacks() {
-    // Guarded: the callbacks live in the tap, the overlay and the main queue, which may call
+    // Guarded: the callbacks live in the key grab, the overlay and the main queue, which may call
     // them after the controller is gone.
     auto call = [this](void (SessionController::*operation)()) {
         return guard_.bind([this, operation] { (this->*operation)(); });
     };
     ports_.overlay.setOnClose(guard_.bind([this] { endSession(true); }));
-    eventTap_->onCommandV = call(&SessionController::pasteNext);
-    eventTap_->onCommandC = call(&SessionController::copyDuringSession);
-    eventTap_->onStepBackward = call(&SessionController::stepBackward);
-    eventTap_->onStepForward = call(&SessionController::stepForward);
-    eventTap_->onGateKey = guard_.bind([this](const GateKey& key) { reconcileGateKey(key); });
-    eventTap_->onKeyDone = guard_.bind([this] { gatePublisher_.publishSoon(); });
+    keyGrab_->onPasteKey = call(&SessionController::pasteNext);
+    keyGrab_->onCopyKey = call(&SessionController::copyDuringSession);
+    keyGrab_->onStepBackward = call(&SessionController::stepBackward);
+    keyGrab_->onStepForward = call(&SessionController::stepForward);
+    keyGrab_->onGateKey = guard_.bind([this](const GateKey& key) { reconcileGateKey(key); });
+    keyGrab_->onKeyDone = guard_.bind([this] { gatePublisher_.publishSoon(); });
 }
 
 void SessionController::startSession(bool captureSelection, StartCompletion done) {
@@ -94,7 +94,7 @@ std::optional<std::string> SessionController::refusalOfTooLarge(const ClipboardT
 void SessionController::startFromText(std::string_view text) {
     starter_.abandon();
     setSession(std::make_shared<PasteSession>(parseOrEmpty(text)));
-    if (eventTap_->install()) {
+    if (keyGrab_->install()) {
         activateSession(session_);
     } else {
         failStart();
@@ -102,7 +102,7 @@ void SessionController::startFromText(std::string_view text) {
 }
 
 void SessionController::activateSession(const std::shared_ptr<PasteSession>& session) {
-    pasteboard_->writeCurrentItem(*session);
+    clipboard_->writeCurrentItem(*session);
     const std::weak_ptr<PasteSession> weakSession = session;
     nextItemSubscription_ =
         session->nextItemChangedByUser().subscribe(guard_.bind([this, weakSession] {
@@ -110,10 +110,10 @@ void SessionController::activateSession(const std::shared_ptr<PasteSession>& ses
                 writeItemChangedByUser(*changed);
             }
         }));
-    gatePublisher_.follow(session, eventTap_->gate(),
-                          {[this] { return eventTap_->gateKeysReported(); },
-                           [this] { return eventTap_->keysJudged(); },
-                           [this] { return settings_.listFinishBehavior(); }});
+    gatePublisher_.follow(
+        session, keyGrab_->gate(),
+        {[this] { return keyGrab_->gateKeysReported(); }, [this] { return keyGrab_->keysJudged(); },
+         [this] { return settings_.listFinishBehavior(); }});
     clearStatus();
     ports_.log.info(LogCategory::session,
                     "Session started with " + std::to_string(session->items().size()) + " items");
@@ -122,7 +122,7 @@ void SessionController::activateSession(const std::shared_ptr<PasteSession>& ses
 
 void SessionController::failStart() {
     setSession(nullptr);
-    // A session that was running before this start lost its tap when the install removed it;
+    // A session that was running before this start lost its key grab when the install removed it;
     // its overlay and subscription must not live on without it.
     stopFollowingSession();
     starter_.refuse(SessionStarter::kNoInputAccessRefusal);
@@ -131,17 +131,17 @@ void SessionController::failStart() {
     ports_.onboarding.show();
 }
 
-void SessionController::endSession(bool clearPasteboard) {
+void SessionController::endSession(bool clearClipboard) {
     const bool hadSession = session_ != nullptr;
     starter_.abandon();
-    eventTap_->remove();
+    keyGrab_->remove();
     stopFollowingSession();
     setSession(nullptr);
     // Only Pastiq's own item is taken away; something the user copied since (an image, text
     // that made no list) or had before an empty session stays theirs.
-    if (clearPasteboard && hadSession) {
-        pasteboard_->clearIfOwnContent([&log = ports_.log] {
-            log.info(LogCategory::session, "Session ended, pasteboard cleared");
+    if (clearClipboard && hadSession) {
+        clipboard_->clearIfOwnContent([&log = ports_.log] {
+            log.info(LogCategory::session, "Session ended, clipboard cleared");
         });
     }
 }
@@ -156,7 +156,7 @@ void SessionController::pasteNext() {
     if (!session_ || session_->isFinished()) {
         return;
     }
-    pasteboard_->writeCurrentItem(*session_);
+    clipboard_->writeCurrentItem(*session_);
     // A copy keeps the session alive through the finish even if an observer replaces it.
     moveOnAfterPaste(std::shared_ptr(session_));
 }
@@ -194,7 +194,7 @@ void SessionController::takeGatePaste(const GateKey& key) {
     if (!key.item || current == nullptr || session->isFinished() || current->id() != key.item->id) {
         return;
     }
-    pasteboard_->noteOwnWrite(*key.item->text, key.changeCount);
+    clipboard_->noteOwnWrite(*key.item->text, key.changeCount);
     moveOnAfterPaste(session);
 }
 
@@ -226,20 +226,20 @@ void SessionController::stepForward() {
 void SessionController::writeItemChangedByUser(const PasteSession& session) {
     const QueueItem* current = session.currentItem();
     if (gateStepWrite_ && current != nullptr && current->id() == gateStepWrite_->item->id) {
-        pasteboard_->noteOwnWrite(*gateStepWrite_->item->text, gateStepWrite_->changeCount);
+        clipboard_->noteOwnWrite(*gateStepWrite_->item->text, gateStepWrite_->changeCount);
         return;
     }
     if (current == nullptr) {
         // The user deleted the last remaining item: the clipboard still holds Pastiq's copy of
         // an item that is gone, and a paste must not bring it back.
-        pasteboard_->clearIfOwnContent();
+        clipboard_->clearIfOwnContent();
         return;
     }
-    pasteboard_->writeCurrentItem(session);
+    clipboard_->writeCurrentItem(session);
 }
 
 void SessionController::copyDuringSession() {
-    copyDuringSessionSince(pasteboard_->changeCount());
+    copyDuringSessionSince(clipboard_->changeCount());
 }
 
 void SessionController::copyDuringSessionSince(std::int64_t changeCount) {
@@ -247,7 +247,7 @@ void SessionController::copyDuringSessionSince(std::int64_t changeCount) {
         return;
     }
     const std::weak_ptr<PasteSession> weakSession = session_;
-    pasteboardWatcher_->waitForCopy(
+    clipboardWatcher_->waitForCopy(
         changeCount, guard_.bind([this, weakSession](const std::optional<ClipboardText>& copy) {
             reloadFromCopy(copy, weakSession);
         }));

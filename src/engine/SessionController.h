@@ -10,7 +10,7 @@
 #include "engine/GateStatePublisher.h"
 #include "engine/ListFinishBehavior.h"
 #include "engine/ListFinisher.h"
-#include "engine/PasteEventTap.h"
+#include "engine/SessionKeyGrab.h"
 #include "engine/SessionStarter.h"
 #include "engine/Settings.h"
 #include "engine/ports/EnginePorts.h"
@@ -20,7 +20,7 @@
 
 namespace pastiq {
 
-class PasteboardWatcher;
+class ClipboardWatcher;
 
 // Owns the running paste session: starts it from copied text (or from a copy of the selection),
 // feeds one item per Ctrl+V to the clipboard, steps with Ctrl+[ and Ctrl+], applies the finish
@@ -47,7 +47,7 @@ class SessionController {
     // refusals; a running session is replaced.
     void startSessionWithText(std::string text);
     void startFromText(std::string_view text);
-    void endSession(bool clearPasteboard);
+    void endSession(bool clearClipboard);
     void pasteNext();
     void stepBackward();
     void stepForward();
@@ -100,7 +100,7 @@ class SessionController {
 
     EnginePorts ports_;
     Settings& settings_;
-    std::unique_ptr<PasteEventTap> eventTap_;
+    std::unique_ptr<SessionKeyGrab> keyGrab_;
     std::shared_ptr<PasteSession> session_;
     std::optional<std::string> statusMessage_;
     // The owner of the one pending status reset.
@@ -110,8 +110,8 @@ class SessionController {
     // keeps.
     std::optional<GateKey> gateStepWrite_;
 
-    std::shared_ptr<PasteboardWriter> pasteboard_;
-    std::shared_ptr<PasteboardWatcher> pasteboardWatcher_;
+    std::shared_ptr<ClipboardWriter> clipboard_;
+    std::shared_ptr<ClipboardWatcher> clipboardWatcher_;
     SessionStarter starter_;
     ListFinisher finisher_;
     GateStatePublisher gatePublisher_;

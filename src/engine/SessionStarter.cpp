@@ -41,7 +41,7 @@ void SessionStarter::start(bool captureSelection, Completion done) {
     inProgress_ = captureSelection ? kStartingFromSelectionRefusal : kStartingFromClipboardRefusal;
     const std::uint64_t ticket = ++ticket_;
     if (!captureSelection) {
-        deps_.pasteboard->read(
+        deps_.clipboard->read(
             guard_.bind([this, ticket, done = std::move(done)](const ClipboardText& copy) {
                 finish(ticket, copy, done);
             }));

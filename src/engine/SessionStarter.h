@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/PasteboardWriter.h"
+#include "engine/ClipboardWriter.h"
 #include "engine/SelectionCapture.h"
 #include "engine/ports/InputAccess.h"
 #include "engine/ports/Log.h"
@@ -29,7 +29,7 @@ class SessionStarter {
         "No input access: Pastiq cannot watch the paste keys (its window says how to allow it)";
 
     struct Dependencies {
-        std::shared_ptr<PasteboardWriter> pasteboard;
+        std::shared_ptr<ClipboardWriter> clipboard;
         std::shared_ptr<SelectionCapture> selectionCapture;
         InputAccess& inputAccess;
         OnboardingPresenter& onboarding;

@@ -76,7 +76,7 @@ std::vector<Row> rowsOf(const QMenu& menu) {
 class StatusBarControllerTest : public ::testing::Test {
   protected:
     StatusBarControllerTest() {
-        ports_.pasteboard.simulateCopy(std::nullopt);
+        ports_.clipboard.simulateCopy(std::nullopt);
         controller_ = SessionController::create(ports_.ports(), settings_);
         tray_ = std::make_unique<StatusBarController>(controller_, settings_, ports_.inputAccess,
                                                       helpers_, about_);
@@ -214,7 +214,7 @@ TEST_F(StatusBarControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessa
     check({Mark::none, "", "Pastiq — session active. Click for menu."}, "count hidden");
     EXPECT_EQ(store_.stored().at(Settings::kShowsCountInMenuBarKey), PreferenceValue{false});
 
-    ports_.keyTap.refusesInstall = true;
+    ports_.keyGrab.refusesInstall = true;
     controller_->startFromText("a\nb\n");
     check({Mark::message, "Paste monitor blocked", "Paste monitor blocked"}, "message");
     EXPECT_EQ(openMenu()[6], (Row{"Paste monitor blocked", false}));
@@ -267,14 +267,14 @@ TEST_F(StatusBarControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
 }
 
 TEST_F(StatusBarControllerTest, ActionsReachTheirReceivers) {
-    ports_.pasteboard.simulateCopy("a\nb\nc");
+    ports_.clipboard.simulateCopy("a\nb\nc");
     choose("Start Session");
     ports_.scheduler.runReady();
     ASSERT_TRUE(controller_->session());
     EXPECT_EQ(controller_->session()->items().size(), 3u);
     choose("End Session");
     EXPECT_FALSE(controller_->session());
-    EXPECT_EQ(ports_.pasteboard.text(), std::nullopt);
+    EXPECT_EQ(ports_.clipboard.text(), std::nullopt);
 
     ports_.inputAccess.trusted = false;
     choose("Open Input Access Help…");

@@ -19,7 +19,7 @@ TEST_F(CopyDuringSessionTest, CopyWithinASecondReloadsTheQueue) {
     pressPaste();
     EXPECT_EQ(pressCopy(), KeyVerdict::passOn);
     advance(290);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(20);
     EXPECT_EQ(queueTexts(), kNew);
     EXPECT_EQ(cursor(), 0);
@@ -30,15 +30,15 @@ TEST_F(CopyDuringSessionTest, CopyWithinASecondReloadsTheQueue) {
 
 TEST_F(CopyDuringSessionTest, CopyRightAfterTheKeyIsSeenAtTheFirstPoll) {
     startWith(kList);
-    fakes.keyTap.pressCtrl(KeyPosition::c);
+    fakes.keyGrab.pressCtrl(KeyPosition::c);
     fakes.scheduler.runReady();
-    fakes.pasteboard.simulateCopy(kNewList);
-    const int readsBefore = fakes.pasteboard.readCount();
+    fakes.clipboard.simulateCopy(kNewList);
+    const int readsBefore = fakes.clipboard.readCount();
     advance(20);
     EXPECT_EQ(queueTexts(), kNew);
     // One read finds the copy, and that text is the one parsed: a second read could meet
     // another owner's text.
-    EXPECT_EQ(fakes.pasteboard.readCount() - readsBefore, 1);
+    EXPECT_EQ(fakes.clipboard.readCount() - readsBefore, 1);
 }
 
 struct TimeoutCase {
@@ -55,7 +55,7 @@ TEST_P(CopyTimeoutTest, WaitsOneSecondForTheCopy) {
     startWith(kList);
     pressCopy();
     advance(GetParam().copyAtMs);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(2000);
     EXPECT_EQ(queueTexts(), GetParam().reloads ? kNew : kOld);
 }
@@ -81,7 +81,7 @@ TEST_P(NoReloadTest, QueueStaysAsItWas) {
     pressCopy();
     advance(100);
     if (c.copies) {
-        fakes.pasteboard.simulateCopy(c.copied);
+        fakes.clipboard.simulateCopy(c.copied);
     }
     advance(2000);
     EXPECT_EQ(queueTexts(), kOld);
@@ -105,7 +105,7 @@ TEST_F(CopyDuringSessionTest, CopyInTheFinishedStateLoadsANewList) {
     advance(400);
     ASSERT_TRUE(queueTexts().empty());
     pressCopy();
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(20);
     EXPECT_EQ(queueTexts(), kNew);
     EXPECT_FALSE(session().isFinished());
@@ -122,7 +122,7 @@ TEST_F(CopyDuringSessionTest, PastiqsOwnWritesNeverReloadTheQueue) {
     advance(40);
     pressPaste();  // and bravo again
     advance(40);
-    fakes.pasteboard.simulateReannounce();  // a clipboard manager takes over bravo
+    fakes.clipboard.simulateReannounce();  // a clipboard manager takes over bravo
     advance(2000);
     EXPECT_EQ(queueTexts(), kOld);
     EXPECT_EQ(cursor(), 2);
@@ -133,7 +133,7 @@ TEST_F(CopyDuringSessionTest, CopyAfterAnOwnWriteIsStillSeen) {
     pressCopy();
     pressStepForward();
     advance(40);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(20);
     EXPECT_EQ(queueTexts(), kNew);
 }
@@ -144,7 +144,7 @@ TEST_F(CopyDuringSessionTest, OverlappingCopyKeysReloadOnce) {
     advance(10);
     pressCopy();
     advance(30);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(2000);
     EXPECT_EQ(queueTexts(), kNew);
     EXPECT_EQ(fakes.log.count("Queue reloaded from copy with 3 items"), 1);
@@ -156,7 +156,7 @@ TEST_F(CopyDuringSessionTest, CopyJustBeforeTheFinishStepIsKept) {
     advance(381);
     pressCopy();  // polls at 401, 421, ...
     advance(9);
-    fakes.pasteboard.simulateCopy(kNewList);  // the finish step at 400 runs before the poll
+    fakes.clipboard.simulateCopy(kNewList);  // the finish step at 400 runs before the poll
     advance(10);
     EXPECT_EQ(clipboard(), kNewList) << "the user's fresh copy must not be cleared";
     advance(1);
@@ -172,7 +172,7 @@ TEST_F(CopyDuringSessionTest, CopyJustBeforeReturningToTheFirstItemIsKept) {
     advance(381);
     pressCopy();
     advance(9);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(11);
     EXPECT_EQ(queueTexts(), kNew);
     EXPECT_EQ(clipboard(), "SECRET-x");
@@ -183,7 +183,7 @@ TEST_F(CopyDuringSessionTest, ReloadedListSurvivesAPendingFinishStep) {
     pasteTimes(3);
     advance(100);
     pressCopy();
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(20);
     ASSERT_EQ(queueTexts(), kNew);
     advance(500);
@@ -197,7 +197,7 @@ TEST_F(CopyDuringSessionTest, CopyWaitOfAnEndedSessionDoesNotTouchTheNextOne) {
     controller->endSession(true);
     startWith("SECRET-p\nSECRET-q");
     advance(40);
-    fakes.pasteboard.simulateCopy(kNewList);
+    fakes.clipboard.simulateCopy(kNewList);
     advance(2000);
     EXPECT_EQ(queueTexts(), (std::vector<std::string>{"SECRET-p", "SECRET-q"}));
 }

@@ -50,7 +50,7 @@ TEST(CopySizeTest, CopiesOverEitherLimitAreTooLargeToQueue) {
 using CopySizeSessionTest = EngineHarness;
 
 TEST_F(CopySizeSessionTest, ATooLargeCopyStartsNothingAndSaysWhyForThreeSeconds) {
-    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    fakes.clipboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
     fakes.scheduler.runReady();
     EXPECT_EQ(controller->session(), nullptr);
@@ -72,14 +72,14 @@ TEST_F(CopySizeSessionTest, ATooLargeCopyStartsNothingAndSaysWhyForThreeSeconds)
 TEST_F(CopySizeSessionTest, ARunningQueueIsKeptWhenTheNewCopyIsTooLarge) {
     startWith(kList);
     pressPaste();
-    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    fakes.clipboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
     fakes.scheduler.runReady();
     EXPECT_EQ(queueTexts(), kQueue);
     EXPECT_EQ(cursor(), 1);
 
     pressCopy();
-    fakes.pasteboard.simulateCopy(lines(QueueLimits::maxItems + 1));
+    fakes.clipboard.simulateCopy(lines(QueueLimits::maxItems + 1));
     advance(20);
     EXPECT_EQ(queueTexts(), kQueue);
     EXPECT_EQ(controller->statusMessage(), kCopyTooLargeMessage);
@@ -103,7 +103,7 @@ TEST_F(CopySizeSessionTest, AGivenTextIsLimitedAndReplacesTheSessionAsACopyIs) {
 // Without input access nothing starts, and the caller is told why rather than left with the
 // answer of an earlier start.
 TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
-    fakes.pasteboard.simulateTooLargeCopy(110'000'000);
+    fakes.clipboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
     fakes.inputAccess.trusted = false;
     for (const bool withText : {false, true}) {
@@ -122,11 +122,11 @@ TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
 // copy still ends after a second, not after fifty blocked reads.
 TEST_F(CopySizeSessionTest, TheWaitForACopyCountsTimeNotAttempts) {
     startWith(kList);
-    fakes.pasteboard.onRead = [this] { fakes.scheduler.passTimeBlocked(Delay{450}); };
+    fakes.clipboard.onRead = [this] { fakes.scheduler.passTimeBlocked(Delay{450}); };
     pressCopy();
-    fakes.pasteboard.simulateCopy(std::nullopt);  // an owner that gives no text
+    fakes.clipboard.simulateCopy(std::nullopt);  // an owner that gives no text
     fakes.scheduler.runUntilIdle();
-    EXPECT_LE(fakes.pasteboard.readCount(), 4);
+    EXPECT_LE(fakes.clipboard.readCount(), 4);
     EXPECT_EQ(fakes.scheduler.pendingCount(), 0U);
     EXPECT_EQ(queueTexts(), kQueue);
 }

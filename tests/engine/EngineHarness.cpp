@@ -10,7 +10,7 @@ EngineHarness::~EngineHarness() {
 }
 
 void EngineHarness::startWith(const std::optional<std::string>& text) {
-    fakes.pasteboard.simulateCopy(text);
+    fakes.clipboard.simulateCopy(text);
     controller->startSession(false);
     fakes.scheduler.runReady();
 }
@@ -20,19 +20,19 @@ void EngineHarness::setFinishBehavior(ListFinishBehavior behavior) {
 }
 
 KeyVerdict EngineHarness::pressCopy() {
-    const auto verdict = fakes.keyTap.pressCtrl(KeyPosition::c);
+    const auto verdict = fakes.keyGrab.pressCtrl(KeyPosition::c);
     fakes.scheduler.runReady();
     return verdict;
 }
 
 KeyVerdict EngineHarness::pressStepBackward() {
-    const auto verdict = fakes.keyTap.pressCtrl(KeyPosition::leftBracket);
+    const auto verdict = fakes.keyGrab.pressCtrl(KeyPosition::leftBracket);
     fakes.scheduler.runReady();
     return verdict;
 }
 
 KeyVerdict EngineHarness::pressStepForward() {
-    const auto verdict = fakes.keyTap.pressCtrl(KeyPosition::rightBracket);
+    const auto verdict = fakes.keyGrab.pressCtrl(KeyPosition::rightBracket);
     fakes.scheduler.runReady();
     return verdict;
 }

@@ -29,7 +29,7 @@ class EngineHarness : public ::testing::Test {
     void startWith(const std::optional<std::string>& text);
     void setFinishBehavior(ListFinishBehavior behavior);
 
-    KeyVerdict pressPaste() { return fakes.keyTap.pressCtrl(KeyPosition::v); }
+    KeyVerdict pressPaste() { return fakes.keyGrab.pressCtrl(KeyPosition::v); }
     void pasteTimes(int count) {
         for (int i = 0; i < count; ++i) {
             pressPaste();
@@ -42,9 +42,9 @@ class EngineHarness : public ::testing::Test {
     void advance(int milliseconds) { fakes.scheduler.advance(Delay{milliseconds}); }
 
     [[nodiscard]] const std::optional<std::string>& clipboard() const {
-        return fakes.pasteboard.text();
+        return fakes.clipboard.text();
     }
-    [[nodiscard]] std::size_t writeCount() const { return fakes.pasteboard.writeHistory().size(); }
+    [[nodiscard]] std::size_t writeCount() const { return fakes.clipboard.writeHistory().size(); }
     [[nodiscard]] std::vector<std::string> queueTexts() const;
     [[nodiscard]] std::int64_t cursor() const;
     [[nodiscard]] PasteSession& session() const;

@@ -34,7 +34,7 @@ struct HotkeyCase {
 class HotkeyStartTest : public EngineHarness, public ::testing::WithParamInterface<HotkeyCase> {
   protected:
     void scriptTheFocusedApplication(const HotkeyCase& c) {
-        fakes.pasteboard.simulateCopy(kOldClipboard);
+        fakes.clipboard.simulateCopy(kOldClipboard);
         fakes.selection.isEmpty = c.selectionEmpty;
         fakes.modifiers.holdFor(Delay{c.holdMs});
         fakes.eventPoster.cannotPost = c.cannotPost;
@@ -43,7 +43,7 @@ class HotkeyStartTest : public EngineHarness, public ::testing::WithParamInterfa
         fakes.eventPoster.onCopyKeystroke = [this, appCopies = c.appCopies] {
             if (appCopies && !fakes.modifiers.isHotkeyHeld()) {
                 fakes.scheduler.runAfter(Delay{50}, application_,
-                                         [this] { fakes.pasteboard.simulateCopy(kSelection); });
+                                         [this] { fakes.clipboard.simulateCopy(kSelection); });
             }
         };
     }
@@ -157,26 +157,26 @@ using HotkeyStartGuardTest = EngineHarness;
 // The read that finds the copied selection is the text queued: a second read could meet
 // another owner's text.
 TEST_F(HotkeyStartGuardTest, TheCopiedSelectionIsReadOnce) {
-    fakes.pasteboard.simulateCopy(kOldClipboard);
-    fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kSelection); };
-    const int readsBefore = fakes.pasteboard.readCount();
+    fakes.clipboard.simulateCopy(kOldClipboard);
+    fakes.eventPoster.onCopyKeystroke = [this] { fakes.clipboard.simulateCopy(kSelection); };
+    const int readsBefore = fakes.clipboard.readCount();
     controller->startSession(true);
     advance(100);
     EXPECT_EQ(queueTexts(), kSelectionItems);
-    EXPECT_EQ(fakes.pasteboard.readCount() - readsBefore, 1);
+    EXPECT_EQ(fakes.clipboard.readCount() - readsBefore, 1);
 }
 
 TEST_F(HotkeyStartGuardTest, StartsDuringACaptureAreIgnored) {
-    fakes.pasteboard.simulateCopy(kOldClipboard);
+    fakes.clipboard.simulateCopy(kOldClipboard);
     fakes.modifiers.holdFor(Delay{300});
-    fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kSelection); };
+    fakes.eventPoster.onCopyKeystroke = [this] { fakes.clipboard.simulateCopy(kSelection); };
     controller->startSession(true);
     controller->startSession(true);
     controller->startSession(false);
     EXPECT_EQ(controller->session(), nullptr) << "the menu start must wait for the capture";
     advance(300);
     EXPECT_EQ(fakes.eventPoster.postCount(), 1);
-    EXPECT_EQ(fakes.keyTap.installCount(), 1);
+    EXPECT_EQ(fakes.keyGrab.installCount(), 1);
     EXPECT_EQ(queueTexts(), kSelectionItems);
 }
 
@@ -190,14 +190,14 @@ TEST_F(HotkeyStartGuardTest, UntrustedHotkeyStartShowsOnboarding) {
 }
 
 TEST_F(HotkeyStartGuardTest, FailedInstallAfterCaptureClearsStarting) {
-    fakes.keyTap.refusesInstall = true;
-    fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kSelection); };
+    fakes.keyGrab.refusesInstall = true;
+    fakes.eventPoster.onCopyKeystroke = [this] { fakes.clipboard.simulateCopy(kSelection); };
     controller->startSession(true);
     advance(20);
     EXPECT_FALSE(controller->isStarting());
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), "Paste monitor blocked");
-    fakes.keyTap.refusesInstall = false;
+    fakes.keyGrab.refusesInstall = false;
     controller->startSession(true);
     advance(20);
     EXPECT_NE(controller->session(), nullptr) << "a later start is not blocked";

@@ -15,12 +15,12 @@ const KeyEvent kPaste{KeyPosition::v, {.ctrl = true}};
 class PasteGateTest : public EngineHarness {
   protected:
     PasteGateTest() {
-        fakes.keyTap.usesGate = true;
-        fakes.keyTap.writeForKey = [this](const std::string& text) {
-            fakes.pasteboard.writeText(text);
-            return fakes.pasteboard.changeCount();
+        fakes.keyGrab.usesGate = true;
+        fakes.keyGrab.writeForKey = [this](const std::string& text) {
+            fakes.clipboard.writeText(text);
+            return fakes.clipboard.changeCount();
         };
-        fakes.keyTap.changeCount = [this] { return fakes.pasteboard.changeCount(); };
+        fakes.keyGrab.changeCount = [this] { return fakes.clipboard.changeCount(); };
     }
 
     // Another application copies `text`, the user starts a session, and the main thread
@@ -30,13 +30,13 @@ class PasteGateTest : public EngineHarness {
         fakes.scheduler.runReady();
     }
     void deliverAndPublish() {
-        fakes.keyTap.deliverGateKeys();
+        fakes.keyGrab.deliverGateKeys();
         fakes.scheduler.runReady();
     }
 
     [[nodiscard]] std::vector<std::string> writes() const {
         std::vector<std::string> texts;
-        for (const auto& write : fakes.pasteboard.writeHistory()) {
+        for (const auto& write : fakes.clipboard.writeHistory()) {
             texts.push_back(write.value_or("(cleared)"));
         }
         return texts;
@@ -46,17 +46,17 @@ class PasteGateTest : public EngineHarness {
 TEST_F(PasteGateTest, ABusyMainThreadStillGetsEveryPasteItsOwnItem) {
     startPublished(kList);
     pasteTimes(3);
-    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 3U);
+    EXPECT_EQ(fakes.keyGrab.undeliveredGateKeys(), 3U);
     EXPECT_EQ(cursor(), 0) << "the engine has not heard of them yet";
     EXPECT_EQ(writes(), (std::vector<std::string>{"SECRET-1", "SECRET-1", "SECRET-2", "SECRET-3"}));
 
-    fakes.keyTap.deliverGateKeys();
+    fakes.keyGrab.deliverGateKeys();
     EXPECT_EQ(cursor(), 3);
     // The last item too; the finish behaviour is still the engine's, applied when it hears.
     pasteTimes(3);
     EXPECT_EQ(writes().back(), "SECRET-5");
-    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 3U) << "the paste after the end passes on";
-    fakes.keyTap.deliverGateKeys();
+    EXPECT_EQ(fakes.keyGrab.undeliveredGateKeys(), 3U) << "the paste after the end passes on";
+    fakes.keyGrab.deliverGateKeys();
     EXPECT_EQ(fakes.log.count("List finished — applying clearClipboard"), 1);
 }
 
@@ -90,11 +90,11 @@ TEST_F(PasteGateTest, GateAndMainThreadJudgeAlike) {
             std::vector<std::vector<KeyVerdict>> verdicts(2);
             std::vector<std::int64_t> cursors;
             for (const bool gate : {false, true}) {
-                fakes.keyTap.usesGate = gate;
+                fakes.keyGrab.usesGate = gate;
                 const std::size_t before = writeCount();
                 startPublished(kList);
                 for (std::size_t index = 0; index < script.keys.size(); ++index) {
-                    verdicts[gate ? 1 : 0].push_back(fakes.keyTap.pressCtrl(script.keys[index]));
+                    verdicts[gate ? 1 : 0].push_back(fakes.keyGrab.pressCtrl(script.keys[index]));
                     if (!gate || (index + 1) % script.deliverEvery == 0) {
                         deliverAndPublish();
                     }
@@ -117,10 +117,10 @@ TEST_F(PasteGateTest, GateAndMainThreadJudgeAlike) {
 // until the engine has judged it and published its effect, or the key was passed on unjudged.
 TEST_F(PasteGateTest, AKeyAtTheMainThreadHoldsTheGateBack) {
     startPublished(kList);
-    auto& gate = *fakes.keyTap.gate();
+    auto& gate = *fakes.keyGrab.gate();
     gate.keyHandedToMainThread();
     EXPECT_EQ(gate.decide(kPaste), std::nullopt);
-    fakes.keyTap.deliverToMainThread(KeyEvent{KeyPosition::rightBracket, {.ctrl = true}});
+    fakes.keyGrab.deliverToMainThread(KeyEvent{KeyPosition::rightBracket, {.ctrl = true}});
     EXPECT_EQ(gate.decide(kPaste), std::nullopt) << "judged, but its effect not yet published";
     fakes.scheduler.runReady();
     const auto decided = gate.decide(kPaste);
@@ -141,7 +141,7 @@ TEST_F(PasteGateTest, APasteForAnItemNoLongerNextMovesNothing) {
     fakes.scheduler.runReady();
     pressPaste();
     EXPECT_EQ(writes().back(), "SECRET-4");
-    fakes.keyTap.deliverGateKeys();
+    fakes.keyGrab.deliverGateKeys();
     EXPECT_EQ(cursor(), 4);
 }
 
@@ -153,7 +153,7 @@ TEST_F(PasteGateTest, KeysBeyondThePublishedWindowGoToTheMainThread) {
     }
     startPublished(list);
     pasteTimes(static_cast<int>(PasteGate::kWindow) + 2);
-    EXPECT_EQ(fakes.keyTap.undeliveredGateKeys(), 0U);
+    EXPECT_EQ(fakes.keyGrab.undeliveredGateKeys(), 0U);
     EXPECT_EQ(cursor(), PasteGate::kWindow + 2);
     const auto all = writes();
     EXPECT_EQ(all.back(), "SECRET-" + std::to_string(PasteGate::kWindow + 2));
@@ -163,8 +163,8 @@ TEST_F(PasteGateTest, KeysBeyondThePublishedWindowGoToTheMainThread) {
 // main thread was busy still reloads the queue.
 TEST_F(PasteGateTest, ACopyMadeBeforeTheEngineHearsOfTheKeyReloads) {
     startPublished(kList);
-    EXPECT_EQ(fakes.keyTap.pressCtrl(KeyPosition::c), KeyVerdict::passOn);
-    fakes.pasteboard.simulateCopy("SECRET-x\nSECRET-y");
+    EXPECT_EQ(fakes.keyGrab.pressCtrl(KeyPosition::c), KeyVerdict::passOn);
+    fakes.clipboard.simulateCopy("SECRET-x\nSECRET-y");
     deliverAndPublish();
     advance(20);
     EXPECT_EQ(queueTexts(), (std::vector<std::string>{"SECRET-x", "SECRET-y"}));
@@ -174,7 +174,7 @@ TEST_F(PasteGateTest, ACopyMadeBeforeTheEngineHearsOfTheKeyReloads) {
 TEST_F(PasteGateTest, EndingTheSessionClearsAnItemTheGateWrote) {
     startPublished(kList);
     pasteTimes(2);
-    fakes.keyTap.deliverGateKeys();
+    fakes.keyGrab.deliverGateKeys();
     controller->endSession(true);
     EXPECT_EQ(clipboard(), std::nullopt);
 }

@@ -21,19 +21,19 @@ class ReadInFlightTest : public EngineHarness {
     // Starts from the clipboard holding `text`, or from the selection `text` copied by the hot
     // key's Ctrl+C, with the read that finds it left unanswered.
     void startWithReadHeld(const std::string& text, bool fromSelection = false) {
-        fakes.pasteboard.holdReads();
+        fakes.clipboard.holdReads();
         if (fromSelection) {
             fakes.eventPoster.onCopyKeystroke = [this, text] {
-                fakes.pasteboard.simulateCopy(text);
+                fakes.clipboard.simulateCopy(text);
             };
         } else {
-            fakes.pasteboard.simulateCopy(text);
+            fakes.clipboard.simulateCopy(text);
         }
         controller->startSession(fromSelection, [this](const std::optional<std::string>& refusal) {
             answers.push_back(refusal.value_or("started"));
         });
         advance(20);
-        ASSERT_EQ(fakes.pasteboard.heldReadCount(), 1U);
+        ASSERT_EQ(fakes.clipboard.heldReadCount(), 1U);
     }
 
     std::vector<std::string> answers;
@@ -44,7 +44,7 @@ TEST_F(ReadInFlightTest, AStartWaitsForItsReadWithoutBlocking) {
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_TRUE(controller->isStarting());
     EXPECT_TRUE(answers.empty()) << "the caller hears of the start once the read answered";
-    fakes.pasteboard.releaseReads();
+    fakes.clipboard.releaseReads();
     EXPECT_EQ(queueTexts(), kListItems);
     EXPECT_FALSE(controller->isStarting());
     EXPECT_EQ(answers, std::vector<std::string>{"started"});
@@ -64,9 +64,9 @@ TEST_F(ReadInFlightTest, StartsWhileAReadIsInFlightAreRefused) {
     EXPECT_EQ(answers, std::vector<std::string>{refusal});
     EXPECT_EQ(fakes.eventPoster.postCount(), 0) << "no capture began";
 
-    fakes.pasteboard.releaseReads();
+    fakes.clipboard.releaseReads();
     EXPECT_EQ(queueTexts(), kListItems);
-    EXPECT_EQ(fakes.keyTap.installCount(), 1);
+    EXPECT_EQ(fakes.keyGrab.installCount(), 1);
     EXPECT_EQ(answers, (std::vector<std::string>{refusal, "started"}));
 }
 
@@ -82,7 +82,7 @@ TEST_F(ReadInFlightTest, AReadThatAnswersAfterTheEndStartsNothing) {
         }
         startWithReadHeld(kList, fromSelection);
         controller->endSession(true);
-        fakes.pasteboard.releaseReads();
+        fakes.clipboard.releaseReads();
         advance(1000);
         EXPECT_EQ(controller->session(), nullptr);
         EXPECT_FALSE(controller->isStarting());
@@ -99,18 +99,18 @@ TEST_F(ReadInFlightTest, ACopyCheckGivesUpOnAReadThatNeverAnswers) {
     startWith(kList);
     pressPaste();
     pressCopy();
-    fakes.pasteboard.holdReads();
-    fakes.pasteboard.simulateCopy(kOther);
+    fakes.clipboard.holdReads();
+    fakes.clipboard.simulateCopy(kOther);
     advance(999);
-    EXPECT_EQ(fakes.pasteboard.heldReadCount(), 1U) << "one read at a time";
+    EXPECT_EQ(fakes.clipboard.heldReadCount(), 1U) << "one read at a time";
     advance(1);
     EXPECT_EQ(fakes.scheduler.pendingCount(), 0U) << "the wait is over";
-    fakes.pasteboard.releaseReads();
+    fakes.clipboard.releaseReads();
     EXPECT_EQ(queueTexts(), kListItems);
     EXPECT_EQ(cursor(), 1);
 
     pressCopy();
-    fakes.pasteboard.simulateCopy(kOther);
+    fakes.clipboard.simulateCopy(kOther);
     advance(20);
     EXPECT_EQ(queueTexts(), kOtherItems);
 }
@@ -119,11 +119,11 @@ TEST_F(ReadInFlightTest, ACopyCheckGivesUpOnAReadThatNeverAnswers) {
 TEST_F(ReadInFlightTest, ACopyCheckForAReplacedSessionChangesNothing) {
     startWith(kList);
     pressCopy();
-    fakes.pasteboard.holdReads();
-    fakes.pasteboard.simulateCopy(kOther);
+    fakes.clipboard.holdReads();
+    fakes.clipboard.simulateCopy(kOther);
     advance(20);
     controller->startSessionWithText("SECRET-new");
-    fakes.pasteboard.releaseReads();
+    fakes.clipboard.releaseReads();
     advance(1000);
     EXPECT_EQ(queueTexts(), std::vector<std::string>{"SECRET-new"});
 }
@@ -135,10 +135,10 @@ TEST_F(ReadInFlightTest, TheEndsClearKeepsACopyMadeWhileItReads) {
     for (const bool userCopies : {false, true}) {
         SCOPED_TRACE(userCopies ? "user copies during the read" : "nobody copies");
         startWith(kList);
-        fakes.pasteboard.simulateReannounce();
+        fakes.clipboard.simulateReannounce();
         controller->endSession(true);
         if (userCopies) {
-            fakes.pasteboard.simulateCopy("SECRET-user");
+            fakes.clipboard.simulateCopy("SECRET-user");
         }
         fakes.scheduler.runReady();
         EXPECT_EQ(clipboard(),

@@ -18,7 +18,7 @@ TEST_F(SessionControllerTest, StartPutsTheFirstItemOnTheClipboard) {
     ASSERT_NE(controller->session(), nullptr);
     EXPECT_EQ(queueTexts(), (std::vector<std::string>{kA, kB, kC}));
     EXPECT_EQ(clipboard(), kA);
-    EXPECT_TRUE(fakes.keyTap.isInstalled());
+    EXPECT_TRUE(fakes.keyGrab.isInstalled());
     EXPECT_EQ(fakes.overlay.shownSession(), controller->session());
     EXPECT_EQ(fakes.log.count("Session started with 3 items"), 1);
     EXPECT_FALSE(fakes.inputAccess.lastPrompt);
@@ -54,7 +54,7 @@ TEST_P(FinishBehaviorTest, ThreeItemListThenFinish) {
     EXPECT_EQ(pressPaste(), KeyVerdict::passOn);
     EXPECT_EQ(clipboard(), c.fourthPaste);
     EXPECT_EQ(writeCount() > writesBefore, c.fourthPasteIsIntercepted);
-    EXPECT_TRUE(fakes.keyTap.isInstalled()) << "no finish behaviour ends the session";
+    EXPECT_TRUE(fakes.keyGrab.isInstalled()) << "no finish behaviour ends the session";
     EXPECT_TRUE(fakes.overlay.isShowing());
 }
 
@@ -122,7 +122,7 @@ TEST_P(EmptyStartTest, StartsASessionWithNoItemsAndPastesPassThrough) {
     startWith(GetParam());
     ASSERT_NE(controller->session(), nullptr);
     EXPECT_TRUE(queueTexts().empty());
-    EXPECT_TRUE(fakes.keyTap.isInstalled());
+    EXPECT_TRUE(fakes.keyGrab.isInstalled());
     EXPECT_TRUE(fakes.overlay.isShowing());
     EXPECT_EQ(fakes.log.count("Session started with 0 items"), 1);
     EXPECT_EQ(pressPaste(), KeyVerdict::passOn);
@@ -203,30 +203,30 @@ TEST_F(SessionControllerTest, EndingASessionClearsTheClipboard) {
     pressPaste();
     controller->endSession(true);
     EXPECT_EQ(controller->session(), nullptr);
-    EXPECT_FALSE(fakes.keyTap.isInstalled());
+    EXPECT_FALSE(fakes.keyGrab.isInstalled());
     EXPECT_FALSE(fakes.overlay.isShowing());
     EXPECT_EQ(clipboard(), std::nullopt);
-    EXPECT_EQ(fakes.log.count("Session ended, pasteboard cleared"), 1);
+    EXPECT_EQ(fakes.log.count("Session ended, clipboard cleared"), 1);
     EXPECT_EQ(pressPaste(), KeyVerdict::passOn);
     EXPECT_EQ(clipboard(), std::nullopt);
 }
 
 TEST_F(SessionControllerTest, EndingWithoutASessionLeavesTheClipboardAlone) {
-    fakes.pasteboard.simulateCopy("SECRET-user-text");
+    fakes.clipboard.simulateCopy("SECRET-user-text");
     controller->endSession(true);
     EXPECT_EQ(clipboard(), "SECRET-user-text");
     EXPECT_EQ(writeCount(), 0U);
-    EXPECT_EQ(fakes.log.count("Session ended, pasteboard cleared"), 0);
+    EXPECT_EQ(fakes.log.count("Session ended, clipboard cleared"), 0);
 }
 
 TEST_F(SessionControllerTest, EndingLeavesWhatTheUserCopiedSince) {
     startWith(kList);
     pressCopy();
-    fakes.pasteboard.simulateCopy(std::nullopt);  // an image: no list to load
+    fakes.clipboard.simulateCopy(std::nullopt);  // an image: no list to load
     advance(2000);
     controller->endSession(true);
     EXPECT_EQ(writeCount(), 1U) << "only the first item was ever written";
-    EXPECT_EQ(fakes.log.count("Session ended, pasteboard cleared"), 0);
+    EXPECT_EQ(fakes.log.count("Session ended, clipboard cleared"), 0);
 
     startWith("\n\n");  // nothing to queue: the session never wrote
     controller->endSession(true);
@@ -235,7 +235,7 @@ TEST_F(SessionControllerTest, EndingLeavesWhatTheUserCopiedSince) {
 
 TEST_F(SessionControllerTest, EndingClearsTheItemAfterAClipboardManagerTookItOver) {
     startWith(kList);
-    fakes.pasteboard.simulateReannounce();
+    fakes.clipboard.simulateReannounce();
     controller->endSession(true);
     fakes.scheduler.runReady();
     EXPECT_EQ(clipboard(), std::nullopt);
@@ -262,12 +262,12 @@ TEST_F(SessionControllerTest, UntrustedStartShowsOnboardingOnly) {
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), std::nullopt);
     EXPECT_TRUE(fakes.log.entries().empty());
-    EXPECT_EQ(fakes.keyTap.installCount(), 0);
+    EXPECT_EQ(fakes.keyGrab.installCount(), 0);
     EXPECT_FALSE(fakes.inputAccess.lastPrompt);
 }
 
 TEST_F(SessionControllerTest, FailedStartReportsBlockedMonitor) {
-    fakes.keyTap.refusesInstall = true;
+    fakes.keyGrab.refusesInstall = true;
     startWith(kList);
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), "Paste monitor blocked");
@@ -280,7 +280,7 @@ TEST_F(SessionControllerTest, FailedStartReportsBlockedMonitor) {
 }
 
 TEST_F(SessionControllerTest, TwoFailedStartsKeepTheMessageThreeSecondsAfterTheSecond) {
-    fakes.keyTap.refusesInstall = true;
+    fakes.keyGrab.refusesInstall = true;
     startWith(kList);
     advance(2000);
     controller->startSession(false);
@@ -296,9 +296,9 @@ TEST_F(SessionControllerTest, TwoFailedStartsKeepTheMessageThreeSecondsAfterTheS
 }
 
 TEST_F(SessionControllerTest, SuccessfulStartClearsTheStatusMessage) {
-    fakes.keyTap.refusesInstall = true;
+    fakes.keyGrab.refusesInstall = true;
     startWith(kList);
-    fakes.keyTap.refusesInstall = false;
+    fakes.keyGrab.refusesInstall = false;
     controller->startSession(false);
     fakes.scheduler.runReady();
     EXPECT_EQ(controller->statusMessage(), std::nullopt);
@@ -308,7 +308,7 @@ TEST_F(SessionControllerTest, SuccessfulStartClearsTheStatusMessage) {
 TEST_F(SessionControllerTest, FailedStartOverARunningSessionClosesItsOverlay) {
     startWith(kList);
     const auto oldSession = controller->session();
-    fakes.keyTap.refusesInstall = true;
+    fakes.keyGrab.refusesInstall = true;
     controller->startFromText("SECRET-x\nSECRET-y");
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_FALSE(fakes.overlay.isShowing());

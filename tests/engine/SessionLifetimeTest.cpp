@@ -32,7 +32,7 @@ TEST_F(SessionLifetimeTest, EndedSessionIgnoresItsPendingFinishStep) {
     startWith(kList);
     pasteTimes(3);
     controller->endSession(true);
-    fakes.pasteboard.simulateCopy("SECRET-user");
+    fakes.clipboard.simulateCopy("SECRET-user");
     advance(1000);
     EXPECT_EQ(clipboard(), "SECRET-user");
     EXPECT_EQ(fakes.log.count("List finished — clipboard and list cleared"), 0);
@@ -50,12 +50,12 @@ TEST_F(SessionLifetimeTest, DroppedSessionNoLongerDrivesTheClipboard) {
 // and do nothing (run under AddressSanitizer to catch a step that still touches it).
 TEST_F(SessionLifetimeTest, DestroyedControllerLeavesHarmlessSteps) {
     startWith(kList);
-    pasteTimes(3);                                      // finish step pending
-    pressCopy();                                        // copy wait pending
-    fakes.keyTap.pressCtrl(KeyPosition::rightBracket);  // step queued, not yet run
-    fakes.keyTap.refusesInstall = true;
+    pasteTimes(3);                                       // finish step pending
+    pressCopy();                                         // copy wait pending
+    fakes.keyGrab.pressCtrl(KeyPosition::rightBracket);  // step queued, not yet run
+    fakes.keyGrab.refusesInstall = true;
     controller->startFromText(kList);  // failed start: status reset pending
-    fakes.keyTap.refusesInstall = false;
+    fakes.keyGrab.refusesInstall = false;
     startWith(kList);
     const auto session = controller->session();
     std::weak_ptr<SessionController> weakController = controller;
@@ -63,8 +63,8 @@ TEST_F(SessionLifetimeTest, DestroyedControllerLeavesHarmlessSteps) {
 
     controller.reset();
     EXPECT_TRUE(weakController.expired()) << "pending steps must not keep the controller alive";
-    EXPECT_FALSE(fakes.keyTap.isInstalled()) << "no key may reach a destroyed controller";
-    fakes.pasteboard.simulateCopy(kOther);
+    EXPECT_FALSE(fakes.keyGrab.isInstalled()) << "no key may reach a destroyed controller";
+    fakes.clipboard.simulateCopy(kOther);
     fakes.scheduler.runUntilIdle();
     fakes.overlay.clickClose();
     session->jump(1);
@@ -76,7 +76,7 @@ TEST_F(SessionLifetimeTest, DestroyedControllerDuringHotkeyCapture) {
     fakes.modifiers.holdFor(Delay{100'000});
     fakes.eventPoster.onCopyKeystroke = [this] {
         if (!fakes.modifiers.isHotkeyHeld()) {
-            fakes.pasteboard.simulateCopy(kList);
+            fakes.clipboard.simulateCopy(kList);
         }
     };
     controller->startSession(true);
@@ -85,7 +85,7 @@ TEST_F(SessionLifetimeTest, DestroyedControllerDuringHotkeyCapture) {
     controller.reset();
     fakes.scheduler.runUntilIdle();
     EXPECT_EQ(fakes.eventPoster.postCount(), 1);
-    EXPECT_EQ(fakes.keyTap.installCount(), 0);
+    EXPECT_EQ(fakes.keyGrab.installCount(), 0);
 }
 
 TEST_F(SessionLifetimeTest, NoLogLineCarriesItemText) {
@@ -96,15 +96,15 @@ TEST_F(SessionLifetimeTest, NoLogLineCarriesItemText) {
     pressPaste();
     advance(500);
     pressCopy();
-    fakes.pasteboard.simulateCopy("SECRET-1\tSECRET-2\nSECRET-3\tSECRET-4");
+    fakes.clipboard.simulateCopy("SECRET-1\tSECRET-2\nSECRET-3\tSECRET-4");
     advance(20);
     controller->endSession(true);
-    fakes.eventPoster.onCopyKeystroke = [this] { fakes.pasteboard.simulateCopy(kOther); };
+    fakes.eventPoster.onCopyKeystroke = [this] { fakes.clipboard.simulateCopy(kOther); };
     controller->startSession(true);
     controller->endSession(true);
     fakes.selection.isEmpty = true;
     controller->startSession(true);
-    fakes.keyTap.refusesInstall = true;
+    fakes.keyGrab.refusesInstall = true;
     startWith(kList);
     advance(5000);
     EXPECT_GE(fakes.log.entries().size(), 10U);

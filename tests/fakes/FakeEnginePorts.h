@@ -2,14 +2,14 @@
 
 #include "engine/ports/EnginePorts.h"
 #include "fakes/FakeAlertSound.h"
+#include "fakes/FakeClipboard.h"
 #include "fakes/FakeEventPoster.h"
 #include "fakes/FakeFocusProbe.h"
 #include "fakes/FakeInputAccess.h"
-#include "fakes/FakeKeyTapBackend.h"
+#include "fakes/FakeKeyGrab.h"
 #include "fakes/FakeModifierState.h"
 #include "fakes/FakeOnboarding.h"
 #include "fakes/FakeOverlay.h"
-#include "fakes/FakePasteboard.h"
 #include "fakes/FakeSelectionProbe.h"
 #include "fakes/ManualScheduler.h"
 #include "fakes/RecordingLog.h"
@@ -20,8 +20,8 @@ namespace pastiq::testing {
 // Declare it before the controller so it outlives it.
 struct FakeEnginePorts {
     ManualScheduler scheduler;
-    FakePasteboard pasteboard{scheduler};
-    FakeKeyTapBackend keyTap;
+    FakeClipboard clipboard{scheduler};
+    FakeKeyGrab keyGrab;
     FakeEventPoster eventPoster;
     FakeModifierState modifiers{scheduler};
     FakeSelectionProbe selection;
@@ -33,8 +33,8 @@ struct FakeEnginePorts {
     RecordingLog log;
 
     [[nodiscard]] EnginePorts ports() {
-        return EnginePorts{pasteboard, scheduler,   keyTap,     eventPoster, modifiers,  selection,
-                           focus,      inputAccess, alertSound, overlay,     onboarding, log};
+        return EnginePorts{clipboard, scheduler,   keyGrab,    eventPoster, modifiers,  selection,
+                           focus,     inputAccess, alertSound, overlay,     onboarding, log};
     }
 };
 

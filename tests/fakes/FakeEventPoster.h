@@ -7,7 +7,7 @@
 namespace pastiq::testing {
 
 // Records copy keystrokes. onCopyKeystroke stands in for the focused application answering
-// the keystroke (for example by putting the selection on the FakePasteboard, at once or through
+// the keystroke (for example by putting the selection on the FakeClipboard, at once or through
 // the ManualScheduler later).
 class FakeEventPoster : public EventPoster {
   public:

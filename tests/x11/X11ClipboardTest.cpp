@@ -23,7 +23,7 @@ class X11ClipboardTest : public X11Test {
   protected:
     // Writes and waits until the write took effect: a read queues behind it.
     void write(const std::string& text) {
-        platform->ports().pasteboard.writeText(text);
+        platform->ports().clipboard.writeText(text);
         ASSERT_EQ(readClipboard().text, text);
     }
 
@@ -32,12 +32,12 @@ class X11ClipboardTest : public X11Test {
         const auto file = std::filesystem::temp_directory_path() /
                           ("pastiq-x11-test-" + std::to_string(getpid()));
         std::ofstream(file, std::ios::binary) << bytes;
-        const auto before = platform->ports().pasteboard.changeCount();
+        const auto before = platform->ports().clipboard.changeCount();
         ASSERT_EQ(runShell("xclip -selection clipboard -t " + target + " -i < " + file.string()),
                   0);
         std::filesystem::remove(file);
         ASSERT_TRUE(
-            main.runUntil([&] { return platform->ports().pasteboard.changeCount() > before; }));
+            main.runUntil([&] { return platform->ports().clipboard.changeCount() > before; }));
     }
 
     std::string atomNames(const std::string& bytes) {
@@ -138,12 +138,12 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
     std::this_thread::sleep_for(5ms);  // server times count milliseconds
     int pasted = 0;
     const std::vector<std::string> items{"first", "second", "third"};
-    ASSERT_TRUE(platform->ports().keyTap.install({[&](const KeyEvent&) {
-                                                      platform->ports().pasteboard.writeText(
-                                                          items.at(pasted++));
-                                                      return KeyVerdict::passOn;
-                                                  },
-                                                  {}}));
+    ASSERT_TRUE(platform->ports().keyGrab.install({[&](const KeyEvent&) {
+                                                       platform->ports().clipboard.writeText(
+                                                           items.at(pasted++));
+                                                       return KeyVerdict::passOn;
+                                                   },
+                                                   {}}));
     // Three Ctrl+V 5 ms apart; the "application" asks for the clipboard only afterwards.
     for (int i = 0; i < 3; ++i) {
         client->chord({"LCTL"}, "AB04");
@@ -167,13 +167,13 @@ TEST_F(X11ClipboardTest, APasteIsAnsweredWithTheTextOfItsKeyPress) {
 TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipboard) {
     write("mine");
     bool judged = false;
-    ASSERT_TRUE(platform->ports().keyTap.install({[&](const KeyEvent&) {
-                                                      platform->ports().pasteboard.writeText(
-                                                          "pasted");
-                                                      judged = true;
-                                                      return KeyVerdict::passOn;
-                                                  },
-                                                  {}}));
+    ASSERT_TRUE(platform->ports().keyGrab.install({[&](const KeyEvent&) {
+                                                       platform->ports().clipboard.writeText(
+                                                           "pasted");
+                                                       judged = true;
+                                                       return KeyVerdict::passOn;
+                                                   },
+                                                   {}}));
     client->chord({"LCTL"}, "AB04");
     client->sync();
     // Another application takes the clipboard after the key press but before its verdict.
@@ -190,7 +190,7 @@ TEST_F(X11ClipboardTest, AKeyWriteOlderThanAnotherOwnersChangeStillTakesTheClipb
 
 TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
     write("gone");
-    platform->ports().pasteboard.clear();
+    platform->ports().clipboard.clear();
     ASSERT_EQ(readClipboard().text, std::nullopt);
     for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8"}) {
         EXPECT_FALSE(client->convertClipboard(client->atom(target))) << target;
@@ -202,20 +202,20 @@ TEST_F(X11ClipboardTest, ClearLeavesNothingToPaste) {
 }
 
 TEST_F(X11ClipboardTest, ChangeCountCountsOwnWritesOnceAndEveryOtherOwner) {
-    auto& pasteboard = platform->ports().pasteboard;
-    const auto start = pasteboard.changeCount();
-    pasteboard.writeText("mine");
-    EXPECT_EQ(pasteboard.changeCount(), start + 1);
-    pasteboard.clear();
-    EXPECT_EQ(pasteboard.changeCount(), start + 2);
+    auto& clipboard = platform->ports().clipboard;
+    const auto start = clipboard.changeCount();
+    clipboard.writeText("mine");
+    EXPECT_EQ(clipboard.changeCount(), start + 1);
+    clipboard.clear();
+    EXPECT_EQ(clipboard.changeCount(), start + 2);
     // By now the server has reported both ownership changes to the X11 thread.
     EXPECT_EQ(readClipboard().text, std::nullopt);
     main.runFor(100ms);
-    EXPECT_EQ(pasteboard.changeCount(), start + 2);
+    EXPECT_EQ(clipboard.changeCount(), start + 2);
 
     ownByXclip("theirs");
     main.runFor(100ms);
-    EXPECT_EQ(pasteboard.changeCount(), start + 3);
+    EXPECT_EQ(clipboard.changeCount(), start + 3);
 }
 
 TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
@@ -242,7 +242,7 @@ TEST_F(X11ClipboardTest, AnotherOwnersTextIsRead) {
 // A copy Pastiq would not queue is not fetched: its owner announces the size, and that is all
 // that is read.
 TEST_F(X11ClipboardTest, ATextOverTheReadLimitIsReportedByItsSize) {
-    const std::size_t size = Pasteboard::kReadLimit + 1;
+    const std::size_t size = Clipboard::kReadLimit + 1;
     ownByXclip(std::string(size, 'x'));
     const ClipboardText read = readClipboard();
     EXPECT_EQ(read.text, std::nullopt);
@@ -253,16 +253,16 @@ TEST_F(X11ClipboardTest, ATextOverTheReadLimitIsReportedByItsSize) {
 // answer with no text on the main thread when each gives up. They run one after the other, so
 // the second does not cut the first short.
 TEST_F(X11ClipboardTest, ReadsOfAnOwnerThatNeverAnswersDoNotBlockTheMainThread) {
-    const auto before = platform->ports().pasteboard.changeCount();
+    const auto before = platform->ports().clipboard.changeCount();
     xcb_set_selection_owner(client->get(), client->window(), client->atom("CLIPBOARD"),
                             XCB_CURRENT_TIME);
     client->sync();
-    ASSERT_TRUE(main.runUntil([&] { return platform->ports().pasteboard.changeCount() > before; }));
+    ASSERT_TRUE(main.runUntil([&] { return platform->ports().clipboard.changeCount() > before; }));
 
     auto answers = std::make_shared<std::vector<ClipboardText>>();
     const auto asked = std::chrono::steady_clock::now();
     for (int i = 0; i < 2; ++i) {
-        platform->ports().pasteboard.readText(
+        platform->ports().clipboard.readText(
             [answers](ClipboardText text) { answers->push_back(std::move(text)); });
     }
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms);

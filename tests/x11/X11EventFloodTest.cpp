@@ -74,13 +74,13 @@ class SelectionRequestFlood {
 class X11EventFloodTest : public X11Test {
   protected:
     void startFlood() {
-        platform->ports().pasteboard.writeText("item");
+        platform->ports().clipboard.writeText("item");
         ASSERT_EQ(readClipboard().text, "item");
         const x11::XReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
             client->get(), xcb_get_selection_owner(client->get(), client->atom("CLIPBOARD")),
             nullptr));
         ASSERT_TRUE(owner && owner->owner != XCB_NONE);
-        ASSERT_TRUE(platform->ports().keyTap.install(
+        ASSERT_TRUE(platform->ports().keyGrab.install(
             {[](const KeyEvent&) { return KeyVerdict::consume; }, {}}));
         flood = std::make_unique<SelectionRequestFlood>(sharedServer()->display(), owner->owner);
         std::this_thread::sleep_for(300ms);
@@ -95,7 +95,7 @@ class X11EventFloodTest : public X11Test {
 TEST_F(X11EventFloodTest, AFloodOfRequestsDoesNotHoldUpReleasingTheGrabs) {
     ASSERT_NO_FATAL_FAILURE(startFlood());
     const auto removing = std::chrono::steady_clock::now();
-    platform->ports().keyTap.remove();
+    platform->ports().keyGrab.remove();
     client->chord({"LCTL"}, "AB04");
     EXPECT_NO_THROW(client->nextPressOf("AB04", 3000ms).value());
     EXPECT_LT(std::chrono::steady_clock::now() - removing, 1500ms);

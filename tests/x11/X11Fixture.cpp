@@ -80,7 +80,7 @@ void X11Test::SetUp() {
 ClipboardText X11Test::readClipboard() {
     // Shared: an answer that comes after the wait gave up must not write to a dead frame.
     auto answer = std::make_shared<std::optional<ClipboardText>>();
-    platform->ports().pasteboard.readText(
+    platform->ports().clipboard.readText(
         [answer](ClipboardText text) { *answer = std::move(text); });
     EXPECT_TRUE(main.runUntil([&] { return answer->has_value(); }));
     return answer->value_or(ClipboardText{});

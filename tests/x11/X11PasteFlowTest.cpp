@@ -23,12 +23,12 @@ class X11PasteFlowTest : public X11Test {
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        ASSERT_TRUE(platform->ports().keyTap.install({[this](const KeyEvent&) {
-                                                          platform->ports().pasteboard.writeText(
-                                                              "item" + std::to_string(++written));
-                                                          return KeyVerdict::passOn;
-                                                      },
-                                                      {}}));
+        ASSERT_TRUE(platform->ports().keyGrab.install({[this](const KeyEvent&) {
+                                                           platform->ports().clipboard.writeText(
+                                                               "item" + std::to_string(++written));
+                                                           return KeyVerdict::passOn;
+                                                       },
+                                                       {}}));
         mainThread = std::thread([this] { main.runUntil([this] { return done.load(); }, 20s); });
     }
 

@@ -39,10 +39,10 @@ TEST_F(X11ProbesTest, TheCopyKeystrokeReachesTheFocusedWindow) {
 }
 
 TEST_F(X11ProbesTest, TheCopyKeystrokeIsRefusedWhenPastiqWouldCatchIt) {
-    ASSERT_TRUE(
-        platform->ports().keyTap.install({[](const KeyEvent&) { return KeyVerdict::passOn; }, {}}));
+    ASSERT_TRUE(platform->ports().keyGrab.install(
+        {[](const KeyEvent&) { return KeyVerdict::passOn; }, {}}));
     EXPECT_FALSE(platform->ports().eventPoster.postCopyKeystroke());
-    platform->ports().keyTap.remove();
+    platform->ports().keyGrab.remove();
 
     client->press("LALT");
     ASSERT_TRUE(main.runUntil([&] { return platform->ports().modifiers.isHotkeyHeld(); }));

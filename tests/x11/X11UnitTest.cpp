@@ -10,7 +10,7 @@
 #include "platform/x11/Latin1.h"
 #include "platform/x11/LetterKeys.h"
 #include "platform/x11/TimerQueue.h"
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11KeyGrab.h"
 
 namespace pastiq::x11 {
 namespace {
@@ -161,7 +161,7 @@ TEST(KeyboardLayoutTest, OnlyCAndVFollowTheLettersAndStayPutWithoutThem) {
     EXPECT_EQ(qwerty.typingLetters(LetterKeys({kRussian}), 0), qwerty);
 }
 
-TEST(KeyTapTest, ReportedModifiersLeaveLocksOut) {
+TEST(KeyGrabTest, ReportedModifiersLeaveLocksOut) {
     EXPECT_EQ(modifiersOfMask(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2),
               (Modifiers{.ctrl = true}));
     EXPECT_EQ(modifiersOfMask(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4),

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/ports/Clipboard.h"
 #include "engine/ports/EventPoster.h"
 #include "engine/ports/FocusProbe.h"
 #include "engine/ports/HotkeyBackend.h"
 #include "engine/ports/InputAccess.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "engine/ports/ModifierState.h"
-#include "engine/ports/Pasteboard.h"
 #include "engine/ports/SelectionProbe.h"
 #include "engine/ports/WindowSystem.h"
 
@@ -15,8 +15,8 @@ namespace pastiq {
 // Everything a display backend provides: the keyboard, the clipboard and the window manager as
 // the engine and the panels reach them. The referenced objects live as long as the backend.
 struct DisplayPorts {
-    Pasteboard& pasteboard;
-    KeyTapBackend& keyTap;
+    Clipboard& clipboard;
+    KeyGrab& keyGrab;
     HotkeyBackend& hotkey;
     EventPoster& eventPoster;
     ModifierState& modifiers;

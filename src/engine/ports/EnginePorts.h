@@ -1,15 +1,15 @@
 #pragma once
 
 #include "engine/ports/AlertSound.h"
+#include "engine/ports/Clipboard.h"
 #include "engine/ports/EventPoster.h"
 #include "engine/ports/FocusProbe.h"
 #include "engine/ports/InputAccess.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "engine/ports/Log.h"
 #include "engine/ports/ModifierState.h"
 #include "engine/ports/OnboardingPresenter.h"
 #include "engine/ports/OverlayPresenter.h"
-#include "engine/ports/Pasteboard.h"
 #include "engine/ports/Scheduler.h"
 #include "engine/ports/SelectionProbe.h"
 
@@ -18,9 +18,9 @@ namespace pastiq {
 // Everything the session controller reaches outside itself. The referenced objects outlive
 // the controller.
 struct EnginePorts {
-    Pasteboard& pasteboard;
+    Clipboard& clipboard;
     Scheduler& scheduler;
-    KeyTapBackend& keyTap;
+    KeyGrab& keyGrab;
     EventPoster& eventPoster;
     ModifierState& modifiers;
     SelectionProbe& selection;

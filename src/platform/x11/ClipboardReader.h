@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 #include "platform/x11/TimerQueue.h"
 
 namespace pastiq::x11 {
@@ -26,7 +26,7 @@ class ClipboardReader {
     static constexpr std::chrono::milliseconds kReadBound{450};
 
     ClipboardReader(XConnection& connection, TimerQueue& timers,
-                    std::size_t maxBytes = Pasteboard::kReadLimit);
+                    std::size_t maxBytes = Clipboard::kReadLimit);
     ClipboardReader(const ClipboardReader&) = delete;
     ClipboardReader& operator=(const ClipboardReader&) = delete;
 

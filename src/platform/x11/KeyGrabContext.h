@@ -19,8 +19,8 @@ class MainThreadChannel;
 class XConnection;
 class XEventLoop;
 
-// What the key-grabbing adapters (the key tap and the hot key) work with. They grab on the key
-// thread, with a connection of its own that carries nothing but the grabs and their verdicts,
+// What the key-grabbing adapters (the session key grab and the hot key) work with. They grab on the
+// key thread, with a connection of its own that carries nothing but the grabs and their verdicts,
 // find their keys in that thread's copy of the layout and report to the main thread. The
 // referenced objects outlive the adapters.
 struct KeyGrabContext {

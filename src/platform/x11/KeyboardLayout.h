@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "platform/x11/LetterKeys.h"
 
 namespace pastiq::x11 {

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "platform/x11/KeyboardTracker.h"
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11KeyGrab.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XReply.h"
 #include "platform/x11/XThreadCall.h"
@@ -17,10 +17,14 @@ constexpr std::chrono::milliseconds kPostBound{250};
 
 }  // namespace
 
-X11EventPoster::X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
+X11EventPoster::X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyGrab& keyGrab,
                                const std::optional<KeyboardLayout>& layout,
                                const KeyboardTracker& keyboard)
-    : connection_(connection), loop_(loop), keyTap_(keyTap), layout_(layout), keyboard_(keyboard) {}
+    : connection_(connection),
+      loop_(loop),
+      keyGrab_(keyGrab),
+      layout_(layout),
+      keyboard_(keyboard) {}
 
 bool X11EventPoster::postCopyKeystroke() {
     return callOnXThread<bool>(loop_, kPostBound, [this] { return post(); }).value_or(false);
@@ -28,7 +32,7 @@ bool X11EventPoster::postCopyKeystroke() {
 
 bool X11EventPoster::post() {
     const auto& layout = layout_;
-    if (keyTap_.isGrabbing() || (keyboard_.modifierMask() & XCB_MOD_MASK_1) != 0 || !layout ||
+    if (keyGrab_.isGrabbing() || (keyboard_.modifierMask() & XCB_MOD_MASK_1) != 0 || !layout ||
         layout->keys.leftControl == 0) {
         return false;
     }

@@ -8,7 +8,7 @@ namespace pastiq::x11 {
 
 class KeyboardTracker;
 struct KeyboardLayout;
-class X11KeyTap;
+class X11KeyGrab;
 class XConnection;
 class XEventLoop;
 
@@ -18,7 +18,7 @@ class XEventLoop;
 // user's copy) and while Alt is held (the keystroke would be the hot key, not a copy).
 class X11EventPoster final : public EventPoster {
   public:
-    X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyTap& keyTap,
+    X11EventPoster(XConnection& connection, XEventLoop& loop, const X11KeyGrab& keyGrab,
                    const std::optional<KeyboardLayout>& layout, const KeyboardTracker& keyboard);
     bool postCopyKeystroke() override;
 
@@ -27,7 +27,7 @@ class X11EventPoster final : public EventPoster {
 
     XConnection& connection_;
     XEventLoop& loop_;
-    const X11KeyTap& keyTap_;
+    const X11KeyGrab& keyGrab_;
     const std::optional<KeyboardLayout>& layout_;  // the key thread's copy
     const KeyboardTracker& keyboard_;              // its modifier mask: any thread
 };

@@ -11,13 +11,13 @@
 #include "platform/x11/PastePinger.h"
 #include "platform/x11/PendingPastes.h"
 #include "platform/x11/QueryConnection.h"
+#include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11EventPoster.h"
 #include "platform/x11/X11FocusProbe.h"
 #include "platform/x11/X11Hotkey.h"
 #include "platform/x11/X11InputAccess.h"
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11KeyGrab.h"
 #include "platform/x11/X11ModifierState.h"
-#include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XConnection.h"
 #include "platform/x11/XEventLoop.h"
@@ -51,12 +51,12 @@ struct X11Platform::Parts {
               [this] { loop.releaseCommands(); }),
           owner(*connection, loop.timers(), flow, pendingPastes),
           reader(*connection, loop.timers()),
-          keyTap(grabContext(), judgedKey),
+          keyGrab(grabContext(), judgedKey),
           queries(connection->get()),
           pinger(*connection, queries.get(), pendingPastes),
           hotkey(grabContext()),
-          pasteboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
-          eventPoster(*keyConnection, keyLoop, keyTap, keyLayout, keyboard),
+          clipboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
+          eventPoster(*keyConnection, keyLoop, keyGrab, keyLayout, keyboard),
           modifiers(*connection, loop, keyboard),
           focus(*connection, loop),
           inputAccess(true),
@@ -70,9 +70,9 @@ struct X11Platform::Parts {
             keyLayout,
             [this](std::function<void()> then) { afterClipboardWrites(std::move(then)); },
             [this](std::shared_ptr<const std::string> text, std::optional<JudgedKey::Press> key) {
-                return pasteboard.writeForKey(std::move(text), key);
+                return clipboard.writeForKey(std::move(text), key);
             },
-            [this] { return pasteboard.changeCount(); },
+            [this] { return clipboard.changeCount(); },
             log};
     }
     void afterClipboardWrites(std::function<void()> then);
@@ -100,11 +100,11 @@ struct X11Platform::Parts {
     PendingPastes pendingPastes;
     ClipboardOwner owner;
     ClipboardReader reader;
-    X11KeyTap keyTap;
+    X11KeyGrab keyGrab;
     QueryConnection queries;
     PastePinger pinger;
     X11Hotkey hotkey;
-    X11Pasteboard pasteboard;
+    X11Clipboard clipboard;
     X11EventPoster eventPoster;
     X11ModifierState modifiers;
     X11FocusProbe focus;
@@ -153,7 +153,7 @@ void X11Platform::Parts::routeKeyEvent(const xcb_generic_event_t& event) {
     if (hotkey.matches(press)) {
         hotkey.handleKeyPress(press);
     } else {
-        keyTap.handleKeyPress(press);
+        keyGrab.handleKeyPress(press);
     }
 }
 
@@ -164,7 +164,7 @@ void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
             publishLayoutToKeyThread();
         }
     } else if (type == connection->xfixesFirstEvent() + XCB_XFIXES_SELECTION_NOTIFY) {
-        pasteboard.handleOwnerChange(
+        clipboard.handleOwnerChange(
             reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event));
     }
 }
@@ -172,7 +172,7 @@ void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
 void X11Platform::Parts::publishLayoutToKeyThread() {
     keyLoop.post([this, layout = keyboard.layout()] {
         keyLayout = layout;
-        keyTap.renewGrabs();
+        keyGrab.renewGrabs();
         hotkey.renewGrab();
     });
 }
@@ -222,9 +222,9 @@ std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log,
     // The threads are not running yet, so setting up here races with nothing.
     parts->keyboard.start();
     parts->keyLayout = parts->keyboard.layout();
-    parts->pasteboard.start();
+    parts->clipboard.start();
     parts->pinger.start();
-    parts->keyTap.setReplayObserver(
+    parts->keyGrab.setReplayObserver(
         [&parts = *parts](xcb_timestamp_t keyTime) { parts.pingAfterReplay(keyTime); });
     xcb_flush(parts->connection->get());
     parts->loop.start();
@@ -240,7 +240,7 @@ X11Platform::~X11Platform() {
     Parts& parts = *parts_;
     // stop() runs this before the thread ends, so no grab and no frozen key outlives Pastiq.
     parts.keyLoop.post([&parts] {
-        parts.keyTap.shutdown();
+        parts.keyGrab.shutdown();
         parts.hotkey.shutdown();
     });
     parts.keyLoop.stop();
@@ -249,9 +249,8 @@ X11Platform::~X11Platform() {
 
 DisplayPorts X11Platform::ports() {
     Parts& parts = *parts_;
-    return {parts.pasteboard,  parts.keyTap,    parts.hotkey,
-            parts.eventPoster, parts.modifiers, parts.focus,
-            parts.inputAccess, parts.selection, parts.windows};
+    return {parts.clipboard, parts.keyGrab,     parts.hotkey,    parts.eventPoster, parts.modifiers,
+            parts.focus,     parts.inputAccess, parts.selection, parts.windows};
 }
 
 void X11Platform::onConnectionLost(std::function<void()> handler) {
@@ -260,7 +259,7 @@ void X11Platform::onConnectionLost(std::function<void()> handler) {
 
 void X11Platform::setVerdictObserver(std::function<void(std::chrono::nanoseconds)> observer) {
     parts_->keyLoop.post([this, observer = std::move(observer)]() mutable {
-        parts_->keyTap.setVerdictObserver(std::move(observer));
+        parts_->keyGrab.setVerdictObserver(std::move(observer));
     });
 }
 

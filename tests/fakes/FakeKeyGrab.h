@@ -8,14 +8,14 @@
 #include <string>
 
 #include "engine/PasteGate.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 
 namespace pastiq::testing {
 
 // Key interception without a display. press() delivers a key-down as the system would: to the
 // installed, enabled handler, which gives the verdict; otherwise the key simply reaches the
 // application.
-class FakeKeyTapBackend : public KeyTapBackend {
+class FakeKeyGrab : public KeyGrab {
   public:
     bool install(Handlers handlers) override;
     void remove() override;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 #include "platform/x11/JudgedKey.h"
 
 namespace pastiq::x11 {
@@ -27,11 +27,11 @@ class XEventLoop;
 // with the key verdicts, so a write made while Ctrl+V is judged is in place before the key is
 // passed on. Reads are queued there too and answered on the main thread; they run one at a
 // time, each bounded by the reader, so a second read never cuts a slow first one short.
-class X11Pasteboard final : public Pasteboard {
+class X11Clipboard final : public Clipboard {
   public:
-    X11Pasteboard(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
-                  ClipboardOwner& owner, ClipboardReader& reader, PasteFlowControl& flow,
-                  JudgedKey& judgedKey);
+    X11Clipboard(XConnection& connection, XEventLoop& loop, const MainThreadChannel& mainThread,
+                 ClipboardOwner& owner, ClipboardReader& reader, PasteFlowControl& flow,
+                 JudgedKey& judgedKey);
 
     // Main thread (changeCount: any thread).
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_.load(); }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/PasteGate.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyGrabContext.h"
 #include "platform/x11/KeyGrabSet.h"
@@ -24,16 +24,16 @@ namespace pastiq::x11 {
 // unseen (consume). A key the installed paste gate decides is carried out on the key thread
 // itself; a key it leaves undecided waits for the main thread's verdict, and the key thread
 // passes it on by itself when none came within the bound.
-class X11KeyTap final : public KeyTapBackend {
+class X11KeyGrab final : public KeyGrab {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
     using ReplayObserver = std::function<void(xcb_timestamp_t)>;
     static constexpr std::chrono::milliseconds kVerdictBound{250};
 
-    X11KeyTap(const KeyGrabContext& context, JudgedKey& judgedKey);
-    ~X11KeyTap() override;
-    X11KeyTap(const X11KeyTap&) = delete;
-    X11KeyTap& operator=(const X11KeyTap&) = delete;
+    X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey);
+    ~X11KeyGrab() override;
+    X11KeyGrab(const X11KeyGrab&) = delete;
+    X11KeyGrab& operator=(const X11KeyGrab&) = delete;
 
     // Main thread.
     bool install(Handlers handlers) override;

@@ -1,10 +1,10 @@
-#include "fakes/FakeKeyTapBackend.h"
+#include "fakes/FakeKeyGrab.h"
 
 #include <utility>
 
 namespace pastiq::testing {
 
-bool FakeKeyTapBackend::install(Handlers handlers) {
+bool FakeKeyGrab::install(Handlers handlers) {
     ++installCount_;
     if (refusesInstall) {
         return false;
@@ -15,19 +15,19 @@ bool FakeKeyTapBackend::install(Handlers handlers) {
     return true;
 }
 
-void FakeKeyTapBackend::remove() {
+void FakeKeyGrab::remove() {
     ++removeCount_;
     handlers_ = {};
     isInstalled_ = false;
     isEnabled_ = false;
 }
 
-void FakeKeyTapBackend::enable() {
+void FakeKeyGrab::enable() {
     ++enableCount_;
     isEnabled_ = isInstalled_;
 }
 
-KeyVerdict FakeKeyTapBackend::press(const KeyEvent& event) {
+KeyVerdict FakeKeyGrab::press(const KeyEvent& event) {
     if (!isEnabled() || !handlers_.onKeyDown) {
         return KeyVerdict::passOn;
     }
@@ -44,7 +44,7 @@ KeyVerdict FakeKeyTapBackend::press(const KeyEvent& event) {
     return handlers_.onKeyDown(event);
 }
 
-std::optional<KeyVerdict> FakeKeyTapBackend::decideThroughGate(const KeyEvent& event) {
+std::optional<KeyVerdict> FakeKeyGrab::decideThroughGate(const KeyEvent& event) {
     auto decided = handlers_.gate->decide(event);
     if (!decided) {
         return std::nullopt;
@@ -60,7 +60,7 @@ std::optional<KeyVerdict> FakeKeyTapBackend::decideThroughGate(const KeyEvent& e
     return decided->verdict;
 }
 
-void FakeKeyTapBackend::deliverGateKeys() {
+void FakeKeyGrab::deliverGateKeys() {
     while (!gateKeys_.empty()) {
         const GateKey key = gateKeys_.front();
         gateKeys_.pop_front();
@@ -70,12 +70,12 @@ void FakeKeyTapBackend::deliverGateKeys() {
     }
 }
 
-KeyVerdict FakeKeyTapBackend::pressCtrl(KeyPosition key, Modifiers extra, bool isRepeat) {
+KeyVerdict FakeKeyGrab::pressCtrl(KeyPosition key, Modifiers extra, bool isRepeat) {
     extra.ctrl = true;
     return press(KeyEvent{key, extra, isRepeat});
 }
 
-void FakeKeyTapBackend::reportDisabled() {
+void FakeKeyGrab::reportDisabled() {
     isEnabled_ = false;
     if (isInstalled_ && handlers_.onDisabled) {
         handlers_.onDisabled();

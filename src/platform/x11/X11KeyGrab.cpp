@@ -1,4 +1,4 @@
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11KeyGrab.h"
 
 #include <algorithm>
 
@@ -20,12 +20,12 @@ Modifiers modifiersOfMask(std::uint32_t mask) {
                      (mask & XCB_MOD_MASK_1) != 0, (mask & XCB_MOD_MASK_4) != 0};
 }
 
-X11KeyTap::X11KeyTap(const KeyGrabContext& context, JudgedKey& judgedKey)
+X11KeyGrab::X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey)
     : context_(context), judgedKey_(judgedKey), grabs_(context.connection, /*synchronous=*/true) {}
 
-X11KeyTap::~X11KeyTap() = default;
+X11KeyGrab::~X11KeyGrab() = default;
 
-bool X11KeyTap::install(Handlers handlers) {
+bool X11KeyGrab::install(Handlers handlers) {
     remove();
     handlers_ = std::make_shared<Handlers>(std::move(handlers));
     if (enableGrabs()) {
@@ -35,19 +35,19 @@ bool X11KeyTap::install(Handlers handlers) {
     return false;
 }
 
-void X11KeyTap::remove() {
+void X11KeyGrab::remove() {
     handlers_.reset();
     // Waits so that a key pressed after remove() returns is certainly not grabbed any more.
     runOnXThread(context_.loop, kGrabBound, [this] { releaseShortcuts(); });
 }
 
-void X11KeyTap::enable() {
+void X11KeyGrab::enable() {
     if (handlers_) {
         enableGrabs();
     }
 }
 
-bool X11KeyTap::enableGrabs() {
+bool X11KeyGrab::enableGrabs() {
     const auto grabbed =
         callOnXThread<bool>(context_.loop, kGrabBound, [this, gate = handlers_->gate] {
             gate_ = gate;
@@ -61,7 +61,7 @@ bool X11KeyTap::enableGrabs() {
     return false;
 }
 
-void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
+void X11KeyGrab::judge(const PendingKey& key, const KeyEvent& event) {
     // A key passed on unjudged reached the application unchanged; acting on it now would move
     // the queue on for a paste that never used the item.
     auto waiting = KeyTurn::waiting;
@@ -69,7 +69,7 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
         return;
     }
     KeyVerdict verdict = KeyVerdict::passOn;
-    // A copy keeps the handlers alive even if onKeyDown removes the tap.
+    // A copy keeps the handlers alive even if onKeyDown removes the grab.
     if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
         judgedKey_.press = JudgedKey::Press{key.time, key.arrived};
         judgedKey_.wroteClipboard = false;
@@ -84,7 +84,7 @@ void X11KeyTap::judge(const PendingKey& key, const KeyEvent& event) {
     }
 }
 
-void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
+void X11KeyGrab::handleKeyPress(const xcb_input_key_press_event_t& event) {
     context_.connection.noteServerTime(event.time);
     const auto& layout = context_.layout;
     if (!grabs_.isActive() || !layout) {
@@ -114,7 +114,7 @@ void X11KeyTap::handleKeyPress(const xcb_input_key_press_event_t& event) {
 // The gate decided the key: its item goes on the clipboard, and the key gets its verdict once
 // the server has the write, without waiting for the main thread, which hears of it after (in
 // order with every key it judges).
-void X11KeyTap::carryOut(PendingKey& key, GateKey decided) {
+void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
     key.turn->store(KeyTurn::judging);
     const std::uint64_t id = key.id;
     if (!decided.item) {
@@ -141,7 +141,7 @@ void X11KeyTap::carryOut(PendingKey& key, GateKey decided) {
     });
 }
 
-void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
+void X11KeyGrab::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
     const auto pending = std::find_if(pending_.begin(), pending_.end(),
                                       [id](const PendingKey& key) { return key.id == id; });
     // A verdict after the bound comes too late: the key was passed on already.
@@ -151,7 +151,7 @@ void X11KeyTap::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
     }
 }
 
-void X11KeyTap::timeOut(std::uint64_t id) {
+void X11KeyGrab::timeOut(std::uint64_t id) {
     const auto pending = std::find_if(pending_.begin(), pending_.end(),
                                       [id](const PendingKey& key) { return key.id == id; });
     if (pending == pending_.end()) {
@@ -163,7 +163,7 @@ void X11KeyTap::timeOut(std::uint64_t id) {
     });
 }
 
-void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
+void X11KeyGrab::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
     // Should the main thread be inside the handler right now, the key still goes: the keyboard
     // bound comes first, and that verdict arrives too late to matter.
     auto waiting = KeyTurn::waiting;
@@ -173,7 +173,7 @@ void X11KeyTap::passOnUnjudged(std::vector<PendingKey>::iterator pending) {
     finish(pending, KeyVerdict::passOn);
 }
 
-void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict) {
+void X11KeyGrab::finish(std::vector<PendingKey>::iterator pending, KeyVerdict verdict) {
     allowEvent(pending->device, pending->time, verdict);
     xcb_flush(context_.connection.get());
     if (observer_) {
@@ -185,7 +185,8 @@ void X11KeyTap::finish(std::vector<PendingKey>::iterator pending, KeyVerdict ver
     pending_.erase(pending);
 }
 
-void X11KeyTap::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, KeyVerdict verdict) {
+void X11KeyGrab::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time,
+                            KeyVerdict verdict) {
     xcb_connection_t* c = context_.connection.get();
     if (verdict == KeyVerdict::passOn) {
         xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0,
@@ -199,7 +200,7 @@ void X11KeyTap::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time, K
     xcb_input_xi_ungrab_device(c, time, device);
 }
 
-bool X11KeyTap::grabShortcuts() {
+bool X11KeyGrab::grabShortcuts() {
     const auto& layout = context_.layout;
     if (!layout) {
         grabs_.release();
@@ -212,7 +213,7 @@ bool X11KeyTap::grabShortcuts() {
         layout->lockCombinations);
 }
 
-void X11KeyTap::releaseShortcuts() {
+void X11KeyGrab::releaseShortcuts() {
     grabs_.release();
     gate_.reset();
     // Keys still frozen by the released grabs are passed on.
@@ -222,7 +223,7 @@ void X11KeyTap::releaseShortcuts() {
     }
 }
 
-void X11KeyTap::renewGrabs() {
+void X11KeyGrab::renewGrabs() {
     if (!grabs_.isActive() || grabShortcuts()) {
         return;
     }
@@ -234,7 +235,7 @@ void X11KeyTap::renewGrabs() {
     });
 }
 
-void X11KeyTap::shutdown() {
+void X11KeyGrab::shutdown() {
     releaseShortcuts();
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/PasteboardWriter.h"
+#include "engine/ClipboardWriter.h"
 #include "engine/ports/Scheduler.h"
 
 namespace pastiq {
@@ -15,16 +15,16 @@ namespace pastiq {
 // scheduler's clock. A check reads only when the change count moved, and its read never blocks;
 // a read still unanswered at the deadline ends the wait with nothing, and its late answer is
 // dropped. Checks and answers stop with the watcher.
-class PasteboardWatcher {
+class ClipboardWatcher {
   public:
-    // The copy as read by the check that found it (see PasteboardWriter::readForeignCopy), or
+    // The copy as read by the check that found it (see ClipboardWriter::readForeignCopy), or
     // nothing when none came in time. Always called later, never inside waitForCopy.
-    using CopyCompletion = PasteboardWriter::CopyCompletion;
+    using CopyCompletion = ClipboardWriter::CopyCompletion;
 
     static constexpr Delay kPollInterval{20};
     static constexpr Delay kTimeout{1000};
 
-    PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboard, Scheduler& scheduler);
+    ClipboardWatcher(std::shared_ptr<ClipboardWriter> clipboard, Scheduler& scheduler);
 
     void waitForCopy(std::int64_t start, CopyCompletion completion);
 
@@ -35,7 +35,7 @@ class PasteboardWatcher {
     void readCopy(const std::shared_ptr<Wait>& wait);
     void checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait);
 
-    std::shared_ptr<PasteboardWriter> pasteboard_;
+    std::shared_ptr<ClipboardWriter> clipboard_;
     Scheduler& scheduler_;
     StepGuard guard_;
 };

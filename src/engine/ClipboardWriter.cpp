@@ -1,52 +1,52 @@
-#include "engine/PasteboardWriter.h"
+#include "engine/ClipboardWriter.h"
 
 #include <utility>
 
 namespace pastiq {
 
-void PasteboardWriter::write(const std::string& text) {
-    pasteboard_.writeText(text);
+void ClipboardWriter::write(const std::string& text) {
+    clipboard_.writeText(text);
     // The port advances the change count before writeText returns, so this is our write's.
-    ownChangeCount_ = pasteboard_.changeCount();
+    ownChangeCount_ = clipboard_.changeCount();
     lastWrittenText_ = text;
 }
 
-void PasteboardWriter::writeCurrentItem(const PasteSession& session) {
+void ClipboardWriter::writeCurrentItem(const PasteSession& session) {
     if (const QueueItem* item = session.currentItem()) {
         write(item->text());
     }
 }
 
-void PasteboardWriter::clear() {
-    pasteboard_.clear();
-    ownChangeCount_ = pasteboard_.changeCount();
+void ClipboardWriter::clear() {
+    clipboard_.clear();
+    ownChangeCount_ = clipboard_.changeCount();
 }
 
-void PasteboardWriter::noteOwnWrite(const std::string& text, std::int64_t changeCount) {
+void ClipboardWriter::noteOwnWrite(const std::string& text, std::int64_t changeCount) {
     ownChangeCount_ = changeCount;
     lastWrittenText_ = text;
 }
 
-void PasteboardWriter::ifHoldsOwnContent(std::function<void()> then) {
+void ClipboardWriter::ifHoldsOwnContent(std::function<void()> then) {
     if (!ownChangeCount_) {
         return;
     }
-    const std::int64_t count = pasteboard_.changeCount();
+    const std::int64_t count = clipboard_.changeCount();
     if (count == *ownChangeCount_) {
         then();
         return;
     }
     // Any change while the read runs (a copy, Pastiq's own next write) means the text read no
     // longer tells what the clipboard holds.
-    pasteboard_.readText(
+    clipboard_.readText(
         guard_.bind([this, count, then = std::move(then)](const ClipboardText& copy) {
-            if (pasteboard_.changeCount() == count && isOwnWrite(copy)) {
+            if (clipboard_.changeCount() == count && isOwnWrite(copy)) {
                 then();
             }
         }));
 }
 
-void PasteboardWriter::clearIfOwnContent(std::function<void()> cleared) {
+void ClipboardWriter::clearIfOwnContent(std::function<void()> cleared) {
     ifHoldsOwnContent([this, cleared = std::move(cleared)] {
         clear();
         if (cleared) {
@@ -55,19 +55,18 @@ void PasteboardWriter::clearIfOwnContent(std::function<void()> cleared) {
     });
 }
 
-bool PasteboardWriter::hasForeignChangeSince(std::int64_t start) const {
-    const std::int64_t now = pasteboard_.changeCount();
+bool ClipboardWriter::hasForeignChangeSince(std::int64_t start) const {
+    const std::int64_t now = clipboard_.changeCount();
     return now != start && !(ownChangeCount_ && now == *ownChangeCount_);
 }
 
-void PasteboardWriter::readForeignCopy(CopyCompletion completion) {
-    pasteboard_.readText(
-        guard_.bind([this, completion = std::move(completion)](ClipboardText copy) {
-            completion(foreignCopyIn(std::move(copy)));
-        }));
+void ClipboardWriter::readForeignCopy(CopyCompletion completion) {
+    clipboard_.readText(guard_.bind([this, completion = std::move(completion)](ClipboardText copy) {
+        completion(foreignCopyIn(std::move(copy)));
+    }));
 }
 
-std::optional<ClipboardText> PasteboardWriter::foreignCopyIn(ClipboardText copy) const {
+std::optional<ClipboardText> ClipboardWriter::foreignCopyIn(ClipboardText copy) const {
     if (copy.isTooLarge()) {
         return copy;
     }
@@ -79,7 +78,7 @@ std::optional<ClipboardText> PasteboardWriter::foreignCopyIn(ClipboardText copy)
 
 // Clipboard managers take over the clipboard with the same text right after a write; that is
 // still Pastiq's item, not the user's copy.
-bool PasteboardWriter::isOwnWrite(const ClipboardText& copy) const {
+bool ClipboardWriter::isOwnWrite(const ClipboardText& copy) const {
     return lastWrittenText_ && copy.text == lastWrittenText_;
 }
 

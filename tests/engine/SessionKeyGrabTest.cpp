@@ -4,25 +4,25 @@
 #include <utility>
 #include <vector>
 
-#include "engine/PasteEventTap.h"
-#include "fakes/FakeKeyTapBackend.h"
+#include "engine/SessionKeyGrab.h"
+#include "fakes/FakeKeyGrab.h"
 #include "fakes/ManualScheduler.h"
 
 namespace pastiq::testing {
 namespace {
 
-class PasteEventTapTest : public ::testing::Test {
+class SessionKeyGrabTest : public ::testing::Test {
   protected:
-    PasteEventTapTest() {
-        tap.onCommandV = [this] { calls.emplace_back("V"); };
-        tap.onCommandC = [this] { calls.emplace_back("C"); };
-        tap.onStepBackward = [this] { calls.emplace_back("["); };
-        tap.onStepForward = [this] { calls.emplace_back("]"); };
+    SessionKeyGrabTest() {
+        grab.onPasteKey = [this] { calls.emplace_back("V"); };
+        grab.onCopyKey = [this] { calls.emplace_back("C"); };
+        grab.onStepBackward = [this] { calls.emplace_back("["); };
+        grab.onStepForward = [this] { calls.emplace_back("]"); };
     }
 
-    FakeKeyTapBackend backend;
+    FakeKeyGrab backend;
     ManualScheduler scheduler;
-    PasteEventTap tap{backend, scheduler};
+    SessionKeyGrab grab{backend, scheduler};
     std::vector<std::string> calls;
 };
 
@@ -39,12 +39,12 @@ constexpr Modifiers kCtrlShift{.ctrl = true, .shift = true};
 constexpr Modifiers kCtrlAlt{.ctrl = true, .alt = true};
 constexpr Modifiers kCtrlSuper{.ctrl = true, .super = true};
 
-class VerdictTableTest : public PasteEventTapTest,
+class VerdictTableTest : public SessionKeyGrabTest,
                          public ::testing::WithParamInterface<VerdictCase> {};
 
 TEST_P(VerdictTableTest, RecognisesOnlyPlainCtrlShortcuts) {
     const VerdictCase& c = GetParam();
-    ASSERT_TRUE(tap.install());
+    ASSERT_TRUE(grab.install());
     EXPECT_EQ(backend.press(c.event), c.verdict);
     const std::vector<std::string> expected =
         *c.callback ? std::vector<std::string>{c.callback} : std::vector<std::string>{};
@@ -88,8 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{"CtrlOtherKey", {KeyPosition::other, kCtrl}, KeyVerdict::passOn, "", false}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
-TEST_F(PasteEventTapTest, AbsentCallbacksKeepTheSameVerdicts) {
-    PasteEventTap bare(backend, scheduler);
+TEST_F(SessionKeyGrabTest, AbsentCallbacksKeepTheSameVerdicts) {
+    SessionKeyGrab bare(backend, scheduler);
     ASSERT_TRUE(bare.install());
     EXPECT_EQ(backend.pressCtrl(KeyPosition::v), KeyVerdict::passOn);
     EXPECT_EQ(backend.pressCtrl(KeyPosition::c), KeyVerdict::passOn);
@@ -98,23 +98,23 @@ TEST_F(PasteEventTapTest, AbsentCallbacksKeepTheSameVerdicts) {
     EXPECT_EQ(scheduler.pendingCount(), 0U);
 }
 
-TEST_F(PasteEventTapTest, InstallTwiceThenRemoveOnceLeavesNothingIntercepted) {
-    ASSERT_TRUE(tap.install());
-    ASSERT_TRUE(tap.install());
+TEST_F(SessionKeyGrabTest, InstallTwiceThenRemoveOnceLeavesNothingIntercepted) {
+    ASSERT_TRUE(grab.install());
+    ASSERT_TRUE(grab.install());
     EXPECT_EQ(backend.installCount(), 2);
-    tap.remove();
-    EXPECT_FALSE(tap.isInstalled());
+    grab.remove();
+    EXPECT_FALSE(grab.isInstalled());
     EXPECT_FALSE(backend.isInstalled());
     EXPECT_EQ(backend.pressCtrl(KeyPosition::rightBracket), KeyVerdict::passOn);
     scheduler.runReady();
     EXPECT_TRUE(calls.empty());
-    tap.remove();  // removing again is harmless
+    grab.remove();  // removing again is harmless
 }
 
 // A key the key thread decided under an earlier interception can reach the main thread after a
 // new one began; it must not count, nor act, as a key of the new one.
-TEST(PasteEventTapGateKeyTest, AKeyOfAnEarlierInterceptionIsDropped) {
-    struct RecordingBackend : KeyTapBackend {
+TEST(SessionKeyGrabGateKeyTest, AKeyOfAnEarlierInterceptionIsDropped) {
+    struct RecordingBackend : KeyGrab {
         std::vector<Handlers> installed;
         bool install(Handlers handlers) override {
             installed.push_back(std::move(handlers));
@@ -124,27 +124,27 @@ TEST(PasteEventTapGateKeyTest, AKeyOfAnEarlierInterceptionIsDropped) {
         void enable() override {}
     } backend;
     ManualScheduler scheduler;
-    PasteEventTap tap(backend, scheduler);
+    SessionKeyGrab grab(backend, scheduler);
     int taken = 0;
-    tap.onGateKey = [&](const GateKey& /*key*/) { ++taken; };
-    ASSERT_TRUE(tap.install());
-    ASSERT_TRUE(tap.install());
+    grab.onGateKey = [&](const GateKey& /*key*/) { ++taken; };
+    ASSERT_TRUE(grab.install());
+    ASSERT_TRUE(grab.install());
     backend.installed[0].onGateKey(GateKey{});
     EXPECT_EQ(taken, 0);
-    EXPECT_EQ(tap.gateKeysReported(), 0U);
+    EXPECT_EQ(grab.gateKeysReported(), 0U);
     backend.installed[1].onGateKey(GateKey{});
     EXPECT_EQ(taken, 1);
-    EXPECT_EQ(tap.gateKeysReported(), 1U);
+    EXPECT_EQ(grab.gateKeysReported(), 1U);
 }
 
-TEST_F(PasteEventTapTest, RefusedInstallReportsFalse) {
+TEST_F(SessionKeyGrabTest, RefusedInstallReportsFalse) {
     backend.refusesInstall = true;
-    EXPECT_FALSE(tap.install());
-    EXPECT_FALSE(tap.isInstalled());
+    EXPECT_FALSE(grab.install());
+    EXPECT_FALSE(grab.isInstalled());
 }
 
-TEST_F(PasteEventTapTest, DisabledInterceptionIsSwitchedBackOn) {
-    ASSERT_TRUE(tap.install());
+TEST_F(SessionKeyGrabTest, DisabledInterceptionIsSwitchedBackOn) {
+    ASSERT_TRUE(grab.install());
     backend.reportDisabled();
     EXPECT_EQ(backend.enableCount(), 1);
     EXPECT_TRUE(backend.isEnabled());
@@ -152,16 +152,16 @@ TEST_F(PasteEventTapTest, DisabledInterceptionIsSwitchedBackOn) {
     EXPECT_EQ(calls, std::vector<std::string>{"V"});
 }
 
-TEST_F(PasteEventTapTest, DisabledNoticeAfterRemovalEnablesNothing) {
-    ASSERT_TRUE(tap.install());
-    tap.remove();
-    tap.handleDisabled();
+TEST_F(SessionKeyGrabTest, DisabledNoticeAfterRemovalEnablesNothing) {
+    ASSERT_TRUE(grab.install());
+    grab.remove();
+    grab.handleDisabled();
     EXPECT_EQ(backend.enableCount(), 0);
 }
 
-TEST_F(PasteEventTapTest, DestroyedTapLeavesNoHandlerBehind) {
+TEST_F(SessionKeyGrabTest, DestroyedGrabLeavesNoHandlerBehind) {
     {
-        PasteEventTap shortLived(backend, scheduler);
+        SessionKeyGrab shortLived(backend, scheduler);
         ASSERT_TRUE(shortLived.install());
     }
     EXPECT_FALSE(backend.isInstalled());

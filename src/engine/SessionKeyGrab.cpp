@@ -1,26 +1,26 @@
-#include "engine/PasteEventTap.h"
+#include "engine/SessionKeyGrab.h"
 
 #include <utility>
 
 namespace pastiq {
 
-PasteEventTap::PasteEventTap(KeyTapBackend& backend, Scheduler& scheduler)
+SessionKeyGrab::SessionKeyGrab(KeyGrab& backend, Scheduler& scheduler)
     : backend_(backend), scheduler_(scheduler) {}
 
-PasteEventTap::~PasteEventTap() {
-    // The backend's handlers point at this tap; leaving them installed would hand later key
+SessionKeyGrab::~SessionKeyGrab() {
+    // The backend's handlers point at this grab; leaving them installed would hand later key
     // presses to a destroyed object.
     remove();
 }
 
-bool PasteEventTap::install() {
+bool SessionKeyGrab::install() {
     remove();
     // A new interception cuts off the gate keys still on their way from the one it replaces.
     interception_ = StepGuard{};
     gate_ = std::make_shared<PasteGate>();
     gateKeysReported_ = 0;
     keysJudged_ = 0;
-    KeyTapBackend::Handlers handlers;
+    KeyGrab::Handlers handlers;
     handlers.onKeyDown = [this](const KeyEvent& event) { return handleEvent(event); };
     handlers.onDisabled = [this] { handleDisabled(); };
     handlers.gate = gate_;
@@ -34,7 +34,7 @@ bool PasteEventTap::install() {
     return isInstalled_;
 }
 
-void PasteEventTap::remove() {
+void SessionKeyGrab::remove() {
     if (!isInstalled_) {
         return;
     }
@@ -42,18 +42,18 @@ void PasteEventTap::remove() {
     isInstalled_ = false;
 }
 
-KeyVerdict PasteEventTap::handleEvent(const KeyEvent& event) {
+KeyVerdict SessionKeyGrab::handleEvent(const KeyEvent& event) {
     ++keysJudged_;
     KeyVerdict verdict = KeyVerdict::passOn;
     switch (gateKeyKindOf(event)) {
         case GateKeyKind::paste:
             // Synchronous: the clipboard must hold the next item before the application pastes.
-            if (onCommandV) {
-                onCommandV();
+            if (onPasteKey) {
+                onPasteKey();
             }
             break;
         case GateKeyKind::copy:
-            queue(onCommandC);
+            queue(onCopyKey);
             break;
         case GateKeyKind::stepBackward:
             queue(onStepBackward);
@@ -71,15 +71,15 @@ KeyVerdict PasteEventTap::handleEvent(const KeyEvent& event) {
     return verdict;
 }
 
-void PasteEventTap::handleDisabled() {
+void SessionKeyGrab::handleDisabled() {
     if (isInstalled_) {
         backend_.enable();
     }
 }
 
-void PasteEventTap::queue(const std::function<void()>& callback) {
+void SessionKeyGrab::queue(const std::function<void()>& callback) {
     // The verdict goes back at once; the callback runs on the next turn of the main loop. A
-    // copy of the callback is queued so the step never refers to the tap itself.
+    // copy of the callback is queued so the step never refers to the grab itself.
     if (callback) {
         scheduler_.runSoon(callback);
     }

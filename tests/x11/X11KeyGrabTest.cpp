@@ -16,9 +16,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class X11KeyTapTest : public X11Test {
+class X11KeyGrabTest : public X11Test {
   protected:
-    KeyTapBackend::Handlers answering(KeyVerdict verdict) {
+    KeyGrab::Handlers answering(KeyVerdict verdict) {
         return {[this, verdict](const KeyEvent& event) {
                     seen.push_back(event);
                     return verdict;
@@ -78,7 +78,7 @@ struct VerdictCase {
     KeyPosition position;
 };
 
-TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
+TEST_F(X11KeyGrabTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
     const std::vector<VerdictCase> cases{
         {"Ctrl+V passed on", "AB04", KeyVerdict::passOn, KeyPosition::v},
         {"Ctrl+C passed on", "AB03", KeyVerdict::passOn, KeyPosition::c},
@@ -89,7 +89,7 @@ TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         seen.clear();
-        ASSERT_TRUE(platform->ports().keyTap.install(answering(testCase.verdict)));
+        ASSERT_TRUE(platform->ports().keyGrab.install(answering(testCase.verdict)));
         client->chord({"LCTL"}, testCase.key);
         ASSERT_TRUE(main.runUntil([&] { return !seen.empty(); }));
         const auto presses = client->keyPressesUntilMarker();
@@ -102,14 +102,14 @@ TEST_F(X11KeyTapTest, TheVerdictDecidesWhetherTheWindowGetsTheKey) {
         if (expected == 1) {
             EXPECT_NE(presses[0].state & XCB_MOD_MASK_CONTROL, 0);
         }
-        platform->ports().keyTap.remove();
+        platform->ports().keyGrab.remove();
     }
 }
 
-TEST_F(X11KeyTapTest, OtherChordsAreNeverGrabbed) {
+TEST_F(X11KeyGrabTest, OtherChordsAreNeverGrabbed) {
     const std::vector<std::vector<std::string_view>> chords{
         {"LCTL", "LFSH"}, {"LCTL", "LALT"}, {"LFSH"}, {}};
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     for (const auto& modifiers : chords) {
         client->chord(modifiers, "AB04");
         const auto presses = client->keyPressesUntilMarker();
@@ -119,8 +119,8 @@ TEST_F(X11KeyTapTest, OtherChordsAreNeverGrabbed) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+TEST_F(X11KeyGrabTest, LockStatesDoNotHideTheShortcut) {
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     for (const std::string_view lock : {"CAPS", "NMLK"}) {
         SCOPED_TRACE(lock);
         seen.clear();
@@ -133,8 +133,8 @@ TEST_F(X11KeyTapTest, LockStatesDoNotHideTheShortcut) {
     }
 }
 
-TEST_F(X11KeyTapTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+TEST_F(X11KeyGrabTest, GrabsFollowTheShortcutKeysWhenTheKeymapMovesThem) {
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     const xcb_keycode_t formerV = client->key("AB04");
     {
         const SwappedKeyPositions swapped("AB04", "AB05");
@@ -167,7 +167,7 @@ struct LayoutCase {
     std::string_view other;
 };
 
-TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
+TEST_F(X11KeyGrabTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
     const std::vector<LayoutCase> cases{
         {"us", "dvorak", 0, "AD08", "AB09", "AB04"},
         {"us,us", ",dvorak", 1, "AD08", "AB09", "AB04"},
@@ -181,7 +181,7 @@ TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
         seen.clear();
         const LoadedLayout layout(*client, testCase.layout, testCase.variant, testCase.group);
         ASSERT_TRUE(layout.loaded());
-        ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+        ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
         ASSERT_TRUE(judgedOnceTheGrabsFollow(testCase.v));
         client->chord({"LCTL"}, testCase.c);
         ASSERT_TRUE(main.runUntil([&] { return seen.size() == 2; }));
@@ -191,7 +191,7 @@ TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), testCase.other), 1);
         main.runFor(50ms);
         EXPECT_EQ(seen.size(), 2U);
-        platform->ports().keyTap.remove();
+        platform->ports().keyGrab.remove();
 
         platform->ports().hotkey.registerHotkey([&] { ++hotkeyPresses; });
         client->chord({"LCTL", "LALT"}, testCase.c);
@@ -204,8 +204,8 @@ TEST_F(X11KeyTapTest, CopyAndPasteAreTheKeysTypingCAndVInTheActiveLayout) {
     }
 }
 
-TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+TEST_F(X11KeyGrabTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     const auto pressed = std::chrono::steady_clock::now();
     client->chord({"LCTL"}, "AB04");
     // The main thread is not run: no verdict can come.
@@ -229,23 +229,23 @@ TEST_F(X11KeyTapTest, AStalledMainThreadGetsTheKeyPassedOnWithinTheBound) {
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 0);
 }
 
-TEST_F(X11KeyTapTest, AKeyPassedOnByRemoveIsNotJudgedByTheNextHandlers) {
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+TEST_F(X11KeyGrabTest, AKeyPassedOnByRemoveIsNotJudgedByTheNextHandlers) {
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     client->chord({"LCTL"}, "AB04");
     client->sync();
-    // The press waits for its verdict; removing the tap passes it on before it is judged.
+    // The press waits for its verdict; removing the grab passes it on before it is judged.
     std::this_thread::sleep_for(20ms);
-    platform->ports().keyTap.remove();
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+    platform->ports().keyGrab.remove();
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
     main.runFor(50ms);
     EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(X11KeyTapTest, RemoveReleasesEveryGrab) {
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
-    ASSERT_TRUE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
-    platform->ports().keyTap.remove();
+TEST_F(X11KeyGrabTest, RemoveReleasesEveryGrab) {
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
+    ASSERT_TRUE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
+    platform->ports().keyGrab.remove();
     for (const std::string_view key : {"AB04", "AB03", "AD11", "AD12"}) {
         client->chord({"LCTL"}, key);
         EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), key), 1) << key;
@@ -254,7 +254,7 @@ TEST_F(X11KeyTapTest, RemoveReleasesEveryGrab) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
+TEST_F(X11KeyGrabTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
     // Another program grabs Ctrl+[ first.
     xcb_connection_t* other = client->get();
     const x11::XReply<xcb_input_xi_query_version_reply_t> version(
@@ -272,7 +272,7 @@ TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
             nullptr));
     ASSERT_NE(grab, nullptr);
 
-    EXPECT_FALSE(platform->ports().keyTap.install(answering(KeyVerdict::consume)));
+    EXPECT_FALSE(platform->ports().keyGrab.install(answering(KeyVerdict::consume)));
     // Nothing of the failed install stays grabbed.
     client->chord({"LCTL"}, "AB04");
     EXPECT_EQ(pressesOf(client->keyPressesUntilMarker(), "AB04"), 1);
@@ -284,7 +284,7 @@ TEST_F(X11KeyTapTest, InstallFailsWholeWhenAnotherClientHoldsOneShortcut) {
     client->sync();
 }
 
-TEST_F(X11KeyTapTest, TheHotkeyReachesPastiqAndNeverTheWindow) {
+TEST_F(X11KeyGrabTest, TheHotkeyReachesPastiqAndNeverTheWindow) {
     int pressed = 0;
     platform->ports().hotkey.registerHotkey([&] { ++pressed; });
     client->chord({"LCTL", "LALT"}, "AB03");

@@ -1,4 +1,4 @@
-#include "engine/PasteboardWatcher.h"
+#include "engine/ClipboardWatcher.h"
 
 #include <algorithm>
 #include <utility>
@@ -6,7 +6,7 @@
 namespace pastiq {
 
 // One wait for a copy. It ends once: with the copy, or with nothing at the deadline.
-struct PasteboardWatcher::Wait {
+struct ClipboardWatcher::Wait {
     std::int64_t start = 0;
     Delay deadline{0};
     CopyCompletion completion;
@@ -28,11 +28,10 @@ struct PasteboardWatcher::Wait {
     }
 };
 
-PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardWriter> pasteboard,
-                                     Scheduler& scheduler)
-    : pasteboard_(std::move(pasteboard)), scheduler_(scheduler) {}
+ClipboardWatcher::ClipboardWatcher(std::shared_ptr<ClipboardWriter> clipboard, Scheduler& scheduler)
+    : clipboard_(std::move(clipboard)), scheduler_(scheduler) {}
 
-void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completion) {
+void ClipboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completion) {
     auto wait = std::make_shared<Wait>();
     wait->start = start;
     wait->deadline = scheduler_.now() + kTimeout;
@@ -40,22 +39,22 @@ void PasteboardWatcher::waitForCopy(std::int64_t start, CopyCompletion completio
     check(wait);
 }
 
-void PasteboardWatcher::check(const std::shared_ptr<Wait>& wait) {
-    if (pasteboard_->hasForeignChangeSince(wait->start)) {
+void ClipboardWatcher::check(const std::shared_ptr<Wait>& wait) {
+    if (clipboard_->hasForeignChangeSince(wait->start)) {
         readCopy(wait);
     } else {
         checkAgainOrGiveUp(wait);
     }
 }
 
-void PasteboardWatcher::readCopy(const std::shared_ptr<Wait>& wait) {
+void ClipboardWatcher::readCopy(const std::shared_ptr<Wait>& wait) {
     // A read started at the deadline still gets its turn: an answer already on its way comes
     // before timed work due at the same moment.
     const Delay untilDeadline = std::max(wait->deadline - scheduler_.now(), Delay{0});
     wait->giveUpAtDeadline = StepGuard{};
     scheduler_.runAfter(untilDeadline, wait->giveUpAtDeadline,
                         guard_.bind([wait] { wait->giveUp(); }));
-    pasteboard_->readForeignCopy(guard_.bind([this, wait](std::optional<ClipboardText> copy) {
+    clipboard_->readForeignCopy(guard_.bind([this, wait](std::optional<ClipboardText> copy) {
         if (wait->isOver) {
             return;
         }
@@ -68,7 +67,7 @@ void PasteboardWatcher::readCopy(const std::shared_ptr<Wait>& wait) {
     }));
 }
 
-void PasteboardWatcher::checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait) {
+void ClipboardWatcher::checkAgainOrGiveUp(const std::shared_ptr<Wait>& wait) {
     if (scheduler_.now() >= wait->deadline) {
         wait->giveUp();
         return;

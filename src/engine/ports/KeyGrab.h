@@ -35,7 +35,7 @@ struct GateKey;
 // a thread of its own asks the gate first: a key the gate decides is carried out there (its item
 // written, its verdict given) and reported through onGateKey afterwards; a key the gate leaves
 // undecided goes to onKeyDown as before.
-class KeyTapBackend {
+class KeyGrab {
   public:
     struct Handlers {
         std::function<KeyVerdict(const KeyEvent&)> onKeyDown;
@@ -46,7 +46,7 @@ class KeyTapBackend {
         std::function<void(const GateKey&)> onGateKey = nullptr;
     };
 
-    virtual ~KeyTapBackend() = default;
+    virtual ~KeyGrab() = default;
     // True when interception is active. Handlers are kept until remove().
     virtual bool install(Handlers handlers) = 0;
     virtual void remove() = 0;

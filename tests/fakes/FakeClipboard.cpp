@@ -1,10 +1,10 @@
-#include "fakes/FakePasteboard.h"
+#include "fakes/FakeClipboard.h"
 
 #include <utility>
 
 namespace pastiq::testing {
 
-void FakePasteboard::readText(ReadCompletion completion) {
+void FakeClipboard::readText(ReadCompletion completion) {
     ++readCount_;
     if (onRead) {
         onRead();
@@ -17,7 +17,7 @@ void FakePasteboard::readText(ReadCompletion completion) {
         [completion = std::move(completion), copy = content()] { completion(copy); });
 }
 
-void FakePasteboard::releaseReads() {
+void FakeClipboard::releaseReads() {
     holdsReads_ = false;
     auto held = std::move(heldReads_);
     heldReads_.clear();
@@ -26,27 +26,27 @@ void FakePasteboard::releaseReads() {
     }
 }
 
-void FakePasteboard::writeText(const std::string& text) {
+void FakeClipboard::writeText(const std::string& text) {
     ++changeCount_;
     text_ = text;
     tooLargeBytes_ = 0;
     history_.emplace_back(text);
 }
 
-void FakePasteboard::clear() {
+void FakeClipboard::clear() {
     ++changeCount_;
     text_.reset();
     tooLargeBytes_ = 0;
     history_.emplace_back(std::nullopt);
 }
 
-void FakePasteboard::simulateCopy(std::optional<std::string> text) {
+void FakeClipboard::simulateCopy(std::optional<std::string> text) {
     ++changeCount_;
     text_ = std::move(text);
     tooLargeBytes_ = 0;
 }
 
-void FakePasteboard::simulateTooLargeCopy(std::uint64_t bytes) {
+void FakeClipboard::simulateTooLargeCopy(std::uint64_t bytes) {
     ++changeCount_;
     text_.reset();
     tooLargeBytes_ = bytes;

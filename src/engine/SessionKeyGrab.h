@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/PasteGate.h"
-#include "engine/ports/KeyTapBackend.h"
+#include "engine/ports/KeyGrab.h"
 #include "engine/ports/Scheduler.h"
 #include "model/StepGuard.h"
 
@@ -14,15 +14,15 @@ namespace pastiq {
 // Recognises Ctrl+V, Ctrl+C, Ctrl+[ and Ctrl+] while installed. Ctrl+V's callback runs before
 // the key is passed on, so the clipboard holds the next item when the application pastes;
 // the other callbacks are queued on the main loop. Ctrl+[ and Ctrl+] are consumed.
-class PasteEventTap {
+class SessionKeyGrab {
   public:
-    PasteEventTap(KeyTapBackend& backend, Scheduler& scheduler);
-    ~PasteEventTap();
-    PasteEventTap(const PasteEventTap&) = delete;
-    PasteEventTap& operator=(const PasteEventTap&) = delete;
+    SessionKeyGrab(KeyGrab& backend, Scheduler& scheduler);
+    ~SessionKeyGrab();
+    SessionKeyGrab(const SessionKeyGrab&) = delete;
+    SessionKeyGrab& operator=(const SessionKeyGrab&) = delete;
 
-    std::function<void()> onCommandV;
-    std::function<void()> onCommandC;
+    std::function<void()> onPasteKey;
+    std::function<void()> onCopyKey;
     std::function<void()> onStepBackward;
     std::function<void()> onStepForward;
     // A key the gate decided and the backend carried out, in order with the keys judged here.
@@ -48,7 +48,7 @@ class PasteEventTap {
   private:
     void queue(const std::function<void()>& callback);
 
-    KeyTapBackend& backend_;
+    KeyGrab& backend_;
     Scheduler& scheduler_;
     bool isInstalled_ = false;
     std::shared_ptr<PasteGate> gate_ = std::make_shared<PasteGate>();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 #include "engine/ports/Scheduler.h"
 
 namespace pastiq::testing {
@@ -15,9 +15,9 @@ namespace pastiq::testing {
 // copies are simulated with simulateCopy and do not appear in the history. A read answers on
 // the scheduler's next turn with what the clipboard held when it was asked; while reads are
 // held, they wait for the test to release them, as reads of an owner that is slow to answer.
-class FakePasteboard : public Pasteboard {
+class FakeClipboard : public Clipboard {
   public:
-    explicit FakePasteboard(Scheduler& scheduler) : scheduler_(scheduler) {}
+    explicit FakeClipboard(Scheduler& scheduler) : scheduler_(scheduler) {}
 
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
     void readText(ReadCompletion completion) override;

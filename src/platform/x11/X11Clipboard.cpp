@@ -1,4 +1,4 @@
-#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Clipboard.h"
 
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
@@ -10,9 +10,9 @@
 
 namespace pastiq::x11 {
 
-X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop,
-                             const MainThreadChannel& mainThread, ClipboardOwner& owner,
-                             ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey)
+X11Clipboard::X11Clipboard(XConnection& connection, XEventLoop& loop,
+                           const MainThreadChannel& mainThread, ClipboardOwner& owner,
+                           ClipboardReader& reader, PasteFlowControl& flow, JudgedKey& judgedKey)
     : connection_(connection),
       loop_(loop),
       mainThread_(mainThread),
@@ -21,7 +21,7 @@ X11Pasteboard::X11Pasteboard(XConnection& connection, XEventLoop& loop,
       flow_(flow),
       judgedKey_(judgedKey) {}
 
-void X11Pasteboard::readText(ReadCompletion completion) {
+void X11Clipboard::readText(ReadCompletion completion) {
     // Queued behind earlier writes, so Pastiq reads back what it wrote last.
     loop_.post([this, completion = std::move(completion)]() mutable {
         waitingReads_.push_back(std::move(completion));
@@ -31,7 +31,7 @@ void X11Pasteboard::readText(ReadCompletion completion) {
     });
 }
 
-void X11Pasteboard::readFirstWaiting() {
+void X11Clipboard::readFirstWaiting() {
     if (!owner_.owns()) {
         reader_.read([this](ClipboardText text) { answerFirstWaiting(std::move(text)); });
         return;
@@ -40,7 +40,7 @@ void X11Pasteboard::readFirstWaiting() {
     answerFirstWaiting({own ? std::optional<std::string>(*own) : std::nullopt});
 }
 
-void X11Pasteboard::answerFirstWaiting(ClipboardText text) {
+void X11Clipboard::answerFirstWaiting(ClipboardText text) {
     mainThread_.post([completion = std::move(waitingReads_.front()),
                       text = std::move(text)]() mutable { completion(std::move(text)); });
     waitingReads_.pop_front();
@@ -49,26 +49,26 @@ void X11Pasteboard::answerFirstWaiting(ClipboardText text) {
     }
 }
 
-void X11Pasteboard::writeText(const std::string& text) {
+void X11Clipboard::writeText(const std::string& text) {
     take(std::make_shared<const std::string>(text));
 }
 
-void X11Pasteboard::clear() {
+void X11Clipboard::clear() {
     take(nullptr);
 }
 
-void X11Pasteboard::take(std::shared_ptr<const std::string> text) {
+void X11Clipboard::take(std::shared_ptr<const std::string> text) {
     judgedKey_.wroteClipboard = judgedKey_.press.has_value();
     takeFor(std::move(text), judgedKey_.press);
 }
 
-std::int64_t X11Pasteboard::writeForKey(std::shared_ptr<const std::string> text,
-                                        std::optional<JudgedKey::Press> key) {
+std::int64_t X11Clipboard::writeForKey(std::shared_ptr<const std::string> text,
+                                       std::optional<JudgedKey::Press> key) {
     return takeFor(std::move(text), key);
 }
 
-std::int64_t X11Pasteboard::takeFor(std::shared_ptr<const std::string> text,
-                                    std::optional<JudgedKey::Press> key) {
+std::int64_t X11Clipboard::takeFor(std::shared_ptr<const std::string> text,
+                                   std::optional<JudgedKey::Press> key) {
     // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
     // before the call returns and Pastiq's own write is never mistaken for another copy.
     const std::int64_t count = ++changeCount_;
@@ -87,7 +87,7 @@ std::int64_t X11Pasteboard::takeFor(std::shared_ptr<const std::string> text,
     return count;
 }
 
-void X11Pasteboard::start() {
+void X11Clipboard::start() {
     xcb_xfixes_select_selection_input(connection_.get(), connection_.window(),
                                       connection_.atoms().clipboard,
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -95,7 +95,7 @@ void X11Pasteboard::start() {
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
 }
 
-void X11Pasteboard::handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event) {
+void X11Clipboard::handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event) {
     connection_.noteServerTime(event.timestamp);
     if (event.selection == connection_.atoms().clipboard && event.owner != connection_.window()) {
         ++changeCount_;

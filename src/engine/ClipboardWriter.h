@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ports/Pasteboard.h"
+#include "engine/ports/Clipboard.h"
 #include "model/PasteSession.h"
 #include "model/StepGuard.h"
 
@@ -17,12 +17,12 @@ namespace pastiq {
 // manager re-announcing that write) for a new copy, and so that delayed steps never overwrite
 // or clear something the user copied in the meantime. Reads never block: their answers come
 // later, and an answer that comes after the writer is gone is dropped.
-class PasteboardWriter {
+class ClipboardWriter {
   public:
-    using ReadCompletion = Pasteboard::ReadCompletion;
+    using ReadCompletion = Clipboard::ReadCompletion;
     using CopyCompletion = std::function<void(std::optional<ClipboardText> copy)>;
 
-    explicit PasteboardWriter(Pasteboard& pasteboard) : pasteboard_(pasteboard) {}
+    explicit ClipboardWriter(Clipboard& clipboard) : clipboard_(clipboard) {}
 
     void write(const std::string& text);
     // Writes the item the next paste takes, when there is one.
@@ -32,9 +32,9 @@ class PasteboardWriter {
     // count it left.
     void noteOwnWrite(const std::string& text, std::int64_t changeCount);
 
-    [[nodiscard]] std::int64_t changeCount() const { return pasteboard_.changeCount(); }
+    [[nodiscard]] std::int64_t changeCount() const { return clipboard_.changeCount(); }
     // What the clipboard holds now, answered later on the main thread.
-    void read(ReadCompletion completion) { pasteboard_.readText(std::move(completion)); }
+    void read(ReadCompletion completion) { clipboard_.readText(std::move(completion)); }
     // Runs `then` when the clipboard still holds Pastiq's last write: at once when nobody has
     // changed it since, else after a read finds exactly the text Pastiq last wrote (a clipboard
     // manager re-announcing it) while nobody changed the clipboard again.
@@ -53,7 +53,7 @@ class PasteboardWriter {
     [[nodiscard]] bool isOwnWrite(const ClipboardText& copy) const;
     [[nodiscard]] std::optional<ClipboardText> foreignCopyIn(ClipboardText copy) const;
 
-    Pasteboard& pasteboard_;
+    Clipboard& clipboard_;
     std::optional<std::int64_t> ownChangeCount_;
     std::optional<std::string> lastWrittenText_;
     StepGuard guard_;

@@ -39,9 +39,9 @@ struct ClipboardText {
 };
 
 // The system clipboard, plain text only.
-class Pasteboard {
+class Clipboard {
   public:
-    virtual ~Pasteboard() = default;
+    virtual ~Clipboard() = default;
     // Advances whenever the clipboard's owner changes, Pastiq's own writes included. A write
     // made through this port advances it before the call returns.
     [[nodiscard]] virtual std::int64_t changeCount() const = 0;
