@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "app/SessionStatusFeed.h"
-#include "app/StatusBarController.h"
 #include "app/SystemHelpers.h"
+#include "app/TrayController.h"
 #include "engine/SessionController.h"
 
 namespace pastiq {
@@ -46,8 +46,8 @@ PasteRig::PasteRig(int itemCount) : helpers_(std::make_unique<IdleSystemHelpers>
     fakes_.keyGrab.writeForKey = [count = std::make_shared<std::atomic<std::int64_t>>(1000)](
                                      const std::string&) { return ++*count; };
     controller_ = SessionController::create(wired, settings_);
-    statusBar_ = std::make_unique<StatusBarController>(controller_, settings_, fakes_.inputAccess,
-                                                       *helpers_, about_);
+    tray_ = std::make_unique<TrayController>(controller_, settings_, fakes_.inputAccess, *helpers_,
+                                             about_);
     statusFeed_ = std::make_unique<SessionStatusFeed>(controller_, [this](const std::string& line) {
         lastStatus_ = line;
         ++announcements_;

@@ -16,7 +16,7 @@ namespace pastiq {
 class PasteSession;
 class SessionController;
 class SessionStatusFeed;
-class StatusBarController;
+class TrayController;
 class SystemHelpers;
 
 // Everything a Ctrl+V sets off on Pastiq's main thread, as the program wires it: the session
@@ -51,7 +51,7 @@ class PasteRig {
     std::unique_ptr<SystemHelpers> helpers_;
     AboutWindowController about_;
     std::shared_ptr<SessionController> controller_;
-    std::unique_ptr<StatusBarController> statusBar_;
+    std::unique_ptr<TrayController> tray_;
     std::unique_ptr<SessionStatusFeed> statusFeed_;
     std::string lastStatus_;
     int announcements_ = 0;

@@ -13,9 +13,9 @@
 #include "app/OnboardingWindowController.h"
 #include "app/SessionStatusFeed.h"
 #include "app/SessionStatusJson.h"
-#include "app/StatusBarController.h"
 #include "app/TerminationSignals.h"
 #include "app/TestHooksService.h"
+#include "app/TrayController.h"
 #include "app/TrayFallback.h"
 #include "engine/HotkeyMonitor.h"
 #include "engine/SessionController.h"
@@ -113,11 +113,10 @@ void Application::createControllers() {
                             display.focus,       display.inputAccess, alertSound_,
                             *overlay_,           *onboarding_,        log_};
     sessionController_ = SessionController::create(ports, settings_);
-    statusBar_ = std::make_unique<StatusBarController>(sessionController_, settings_,
-                                                       display.inputAccess, *helpers_, *about_);
-    trayFallback_ =
-        std::make_unique<TrayFallback>(QDBusConnection::sessionBus(), *statusBar_, *overlay_,
-                                       sessionController_, *helpers_, display.windows);
+    tray_ = std::make_unique<TrayController>(sessionController_, settings_, display.inputAccess,
+                                             *helpers_, *about_);
+    trayFallback_ = std::make_unique<TrayFallback>(QDBusConnection::sessionBus(), *tray_, *overlay_,
+                                                   sessionController_, *helpers_, display.windows);
     onboarding_->setTrayAvailable(trayFallback_->isTrayAvailable());
     connect(trayFallback_.get(), &TrayFallback::trayAvailabilityChanged, onboarding_.get(),
             &OnboardingWindowController::setTrayAvailable);

@@ -23,7 +23,7 @@ class OnboardingWindowController;
 class OverlayController;
 class SessionController;
 class SessionStatusFeed;
-class StatusBarController;
+class TrayController;
 class TerminationSignals;
 class TestHooksService;
 class TrayFallback;
@@ -71,7 +71,7 @@ class Application final : public QObject {
     std::unique_ptr<AboutWindowController> about_;
     std::shared_ptr<SessionController> sessionController_;
     std::unique_ptr<HotkeyMonitor> hotkey_;
-    std::unique_ptr<StatusBarController> statusBar_;
+    std::unique_ptr<TrayController> tray_;
     std::unique_ptr<TrayFallback> trayFallback_;
     std::unique_ptr<InputAccessGracePeriod> gracePeriod_;
     std::unique_ptr<ControlService> control_;

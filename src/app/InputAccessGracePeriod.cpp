@@ -7,7 +7,7 @@ InputAccessGracePeriod::InputAccessGracePeriod(InputAccess& access, OnboardingPr
     : access_(access), onboarding_(onboarding), scheduler_(scheduler), log_(log) {}
 
 void InputAccessGracePeriod::poll(int attemptsLeft, Delay interval) {
-    if (access_.isTrusted(false)) {
+    if (access_.hasInputAccess()) {
         log_.info(LogCategory::permissions, "Input access granted");
         return;
     }

@@ -21,7 +21,7 @@ bool NoDisplayPorts::install(Handlers /*handlers*/) {
 
 void NoDisplayPorts::registerHotkey(std::function<void()> /*onPressed*/) {}
 
-bool NoDisplayPorts::isTrusted(bool /*prompt*/) {
+bool NoDisplayPorts::hasInputAccess() {
     return false;
 }
 

@@ -38,7 +38,7 @@ class NoDisplayPorts final : public DisplayBackend,
     bool postCopyKeystroke() override { return false; }
     [[nodiscard]] bool isHotkeyHeld() override { return false; }
     [[nodiscard]] bool isOwnApplicationActive() override { return false; }
-    [[nodiscard]] bool isTrusted(bool prompt) override;
+    [[nodiscard]] bool hasInputAccess() override;
     [[nodiscard]] bool selectionIsEmpty() override { return false; }
 
     [[nodiscard]] bool isCompositing() override { return false; }

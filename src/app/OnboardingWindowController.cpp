@@ -20,7 +20,7 @@ OnboardingWindowController::OnboardingWindowController(InputAccess& access, Syst
 OnboardingWindowController::~OnboardingWindowController() = default;
 
 void OnboardingWindowController::show() {
-    if (access_.isTrusted(false)) {
+    if (access_.hasInputAccess()) {
         log_.info(LogCategory::permissions, "Skipping onboarding — already trusted");
         return;
     }
@@ -39,7 +39,7 @@ void OnboardingWindowController::show() {
 }
 
 void OnboardingWindowController::closeIfTrusted() {
-    if (!access_.isTrusted(false)) {
+    if (!access_.hasInputAccess()) {
         return;
     }
     log_.info(LogCategory::permissions, "Input access granted — closing onboarding");
@@ -68,11 +68,7 @@ void OnboardingWindowController::createWindow() {
     auto* view = new OnboardingView(window_.get());
     view_ = view;
     view->showWhereToFindPastiq(isTrayAvailable_);
-    view->onOpenSettings = [this] {
-        // Where the desktop can ask the user, prompting does so; the answer is not needed.
-        static_cast<void>(access_.isTrusted(true));
-        helpers_.openInputAccessHelp();
-    };
+    view->onOpenSettings = [this] { helpers_.openInputAccessHelp(); };
     view->onRevealApp = [this] { helpers_.showInFileManager(); };
     view->onRestart = [this] { helpers_.relaunch(); };
     auto* layout = new QVBoxLayout(window_.get());
@@ -81,7 +77,7 @@ void OnboardingWindowController::createWindow() {
     view->openSettingsButton()->setFocus();
 
     // Closing by hand, by Escape or by the access check all end here.
-    connect(window_.get(), &QDialog::finished, this, &OnboardingWindowController::windowDidClose);
+    connect(window_.get(), &QDialog::finished, this, &OnboardingWindowController::windowClosed);
 }
 
 void OnboardingWindowController::centreOnScreen() {
@@ -102,7 +98,7 @@ void OnboardingWindowController::startPolling() {
     pollTimer_.start();
 }
 
-void OnboardingWindowController::windowDidClose() {
+void OnboardingWindowController::windowClosed() {
     isVisible_ = false;
     pollTimer_.stop();
     if (onFinished) {

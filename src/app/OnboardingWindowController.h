@@ -51,7 +51,7 @@ class OnboardingWindowController final : public QObject, public OnboardingPresen
     void createWindow();
     void centreOnScreen();
     void startPolling();
-    void windowDidClose();
+    void windowClosed();
 
     InputAccess& access_;
     SystemHelpers& helpers_;

@@ -9,22 +9,22 @@
 #include "app/LauncherPanel.h"
 #include "app/LauncherPlacement.h"
 #include "app/StartNotification.h"
-#include "app/StatusBarController.h"
 #include "app/SystemHelpers.h"
 #include "app/TrayAvailability.h"
+#include "app/TrayController.h"
 #include "engine/SessionController.h"
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayPanel.h"
 
 namespace pastiq {
 
-TrayFallback::TrayFallback(const QDBusConnection& bus, StatusBarController& statusBar,
+TrayFallback::TrayFallback(const QDBusConnection& bus, TrayController& tray,
                            OverlayController& overlay,
                            std::shared_ptr<SessionController> sessionController,
                            SystemHelpers& helpers, WindowSystem& windows, QObject* parent)
     : QObject(parent),
       bus_(bus),
-      statusBar_(statusBar),
+      tray_(tray),
       overlay_(overlay),
       sessionController_(std::move(sessionController)),
       helpers_(helpers),
@@ -34,10 +34,8 @@ TrayFallback::TrayFallback(const QDBusConnection& bus, StatusBarController& stat
             &TrayFallback::applyAvailability);
     connect(availability_.get(), &TrayAvailability::statusNotifierAppeared, this,
             &TrayFallback::restartWhenIdle);
-    connect(&statusBar_, &StatusBarController::buttonStateChanged, this,
-            &TrayFallback::refreshLauncher);
-    connect(launcher_.get(), &LauncherPanel::menuRequested, &statusBar_,
-            &StatusBarController::openMenuAt);
+    connect(&tray_, &TrayController::iconStateChanged, this, &TrayFallback::refreshLauncher);
+    connect(launcher_.get(), &LauncherPanel::menuRequested, &tray_, &TrayController::openMenuAt);
     connect(launcher_.get(), &LauncherPanel::movedByUser, this,
             [this](QPoint position) { chosenPosition_ = position; });
     sessionSubscription_ = sessionController_->sessionDidChange().subscribe([this] {
@@ -61,7 +59,7 @@ bool TrayFallback::isTrayAvailable() const {
 }
 
 void TrayFallback::applyAvailability(bool available) {
-    statusBar_.setTrayAvailable(available);
+    tray_.setTrayAvailable(available);
     if (available) {
         launcher_->hide();
     } else {
@@ -74,8 +72,8 @@ void TrayFallback::refreshLauncher() {
     if (availability_->isAvailable()) {
         return;
     }
-    const StatusButtonState& state = statusBar_.buttonState();
-    launcher_->showState(statusBar_.icon(), state.title, state.toolTip);
+    const TrayIconState& state = tray_.iconState();
+    launcher_->showState(tray_.icon(), state.title, state.toolTip);
     placeLauncher();
 }
 

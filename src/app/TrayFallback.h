@@ -14,7 +14,7 @@ namespace pastiq {
 class LauncherPanel;
 class OverlayController;
 class SessionController;
-class StatusBarController;
+class TrayController;
 class SystemHelpers;
 class TrayAvailability;
 class WindowSystem;
@@ -27,9 +27,9 @@ class TrayFallback final : public QObject {
     Q_OBJECT
 
   public:
-    TrayFallback(const QDBusConnection& bus, StatusBarController& statusBar,
-                 OverlayController& overlay, std::shared_ptr<SessionController> sessionController,
-                 SystemHelpers& helpers, WindowSystem& windows, QObject* parent = nullptr);
+    TrayFallback(const QDBusConnection& bus, TrayController& tray, OverlayController& overlay,
+                 std::shared_ptr<SessionController> sessionController, SystemHelpers& helpers,
+                 WindowSystem& windows, QObject* parent = nullptr);
     ~TrayFallback() override;
 
     [[nodiscard]] bool isTrayAvailable() const;
@@ -49,7 +49,7 @@ class TrayFallback final : public QObject {
     void restartWhenIdle();
 
     QDBusConnection bus_;
-    StatusBarController& statusBar_;
+    TrayController& tray_;
     OverlayController& overlay_;
     std::shared_ptr<SessionController> sessionController_;
     SystemHelpers& helpers_;

@@ -72,7 +72,7 @@ TrayIconPainter::TrayIconPainter()
 
 TrayIconPainter::~TrayIconPainter() = default;
 
-QIcon TrayIconPainter::paint(const StatusButtonState& state) const {
+QIcon TrayIconPainter::paint(const TrayIconState& state) const {
     QIcon icon;
     for (const int size : kIconSizes) {
         icon.addPixmap(paintAt(size, state));
@@ -80,18 +80,18 @@ QIcon TrayIconPainter::paint(const StatusButtonState& state) const {
     return icon;
 }
 
-QPixmap TrayIconPainter::paintAt(int size, const StatusButtonState& state) const {
+QPixmap TrayIconPainter::paintAt(int size, const TrayIconState& state) const {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    if (state.mark == StatusButtonState::Mark::progress) {
+    if (state.mark == TrayIconState::Mark::progress) {
         drawProgress(painter, outlines_, size, state.title);
         return pixmap;
     }
     drawGlyph(painter, size);
-    if (state.mark == StatusButtonState::Mark::message) {
+    if (state.mark == TrayIconState::Mark::message) {
         drawAlertMark(painter, outlines_, size);
     }
     return pixmap;

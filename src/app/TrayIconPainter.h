@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <memory>
 
-#include "app/StatusButtonState.h"
+#include "app/TrayIconState.h"
 #include "app/TrayTextOutlines.h"
 
 class QSvgRenderer;
@@ -21,8 +21,8 @@ class TrayIconPainter {
     TrayIconPainter(const TrayIconPainter&) = delete;
     TrayIconPainter& operator=(const TrayIconPainter&) = delete;
 
-    [[nodiscard]] QIcon paint(const StatusButtonState& state) const;
-    [[nodiscard]] QPixmap paintAt(int size, const StatusButtonState& state) const;
+    [[nodiscard]] QIcon paint(const TrayIconState& state) const;
+    [[nodiscard]] QPixmap paintAt(int size, const TrayIconState& state) const;
 
   private:
     void drawGlyph(QPainter& painter, int size) const;

@@ -2,7 +2,7 @@
 
 namespace pastiq {
 
-std::string_view rawValue(ListFinishBehavior behavior) {
+std::string_view storedValue(ListFinishBehavior behavior) {
     switch (behavior) {
         case ListFinishBehavior::clearClipboard:
             return "clearClipboard";
@@ -14,9 +14,9 @@ std::string_view rawValue(ListFinishBehavior behavior) {
     return "clearClipboard";
 }
 
-std::optional<ListFinishBehavior> listFinishBehaviorFromRaw(std::string_view raw) {
+std::optional<ListFinishBehavior> listFinishBehaviorFromStored(std::string_view stored) {
     for (const auto behavior : kAllListFinishBehaviors) {
-        if (rawValue(behavior) == raw) {
+        if (storedValue(behavior) == stored) {
             return behavior;
         }
     }

@@ -13,8 +13,9 @@ inline constexpr std::array<ListFinishBehavior, 3> kAllListFinishBehaviors = {
     ListFinishBehavior::clearClipboard, ListFinishBehavior::returnToFirstItem,
     ListFinishBehavior::stayOnLastItem};
 
-[[nodiscard]] std::string_view rawValue(ListFinishBehavior behavior);
-// The case whose raw value equals the text exactly, or nothing.
-[[nodiscard]] std::optional<ListFinishBehavior> listFinishBehaviorFromRaw(std::string_view raw);
+[[nodiscard]] std::string_view storedValue(ListFinishBehavior behavior);
+// The case whose stored value equals the text exactly, or nothing.
+[[nodiscard]] std::optional<ListFinishBehavior> listFinishBehaviorFromStored(
+    std::string_view stored);
 
 }  // namespace pastiq

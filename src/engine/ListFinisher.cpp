@@ -21,7 +21,8 @@ auto ListFinisher::whileCurrent(const std::shared_ptr<PasteSession>& session, St
 
 void ListFinisher::finish(const std::shared_ptr<PasteSession>& session,
                           ListFinishBehavior behavior) {
-    log_.info(LogCategory::session, "List finished — applying " + std::string(rawValue(behavior)));
+    log_.info(LogCategory::session,
+              "List finished — applying " + std::string(storedValue(behavior)));
     if (behavior == ListFinishBehavior::returnToFirstItem) {
         session->setCursorIndex(0);
     } else if (behavior == ListFinishBehavior::clearClipboard) {

@@ -19,7 +19,7 @@ SessionStarter::SessionStarter(Dependencies dependencies, StartFromCopy startFro
 
 bool SessionStarter::mayStart() {
     refusal_.reset();
-    if (!deps_.inputAccess.isTrusted(false)) {
+    if (!deps_.inputAccess.hasInputAccess()) {
         refusal_ = kNoInputAccessRefusal;
         deps_.onboarding.show();
         return false;

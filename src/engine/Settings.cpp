@@ -9,8 +9,8 @@ Settings::Settings(PreferenceStore& store) : store_(store) {
     // writes them, so a later change of default reaches users who never chose.
     store_.registerDefaults({
         {kListFinishBehaviorKey,
-         PreferenceValue{std::string(rawValue(ListFinishBehavior::clearClipboard))}},
-        {kShowsCountInMenuBarKey, PreferenceValue{true}},
+         PreferenceValue{std::string(storedValue(ListFinishBehavior::clearClipboard))}},
+        {kShowsCountInTrayKey, PreferenceValue{true}},
     });
 }
 
@@ -19,19 +19,19 @@ ListFinishBehavior Settings::listFinishBehavior() const {
     if (!raw) {
         return ListFinishBehavior::clearClipboard;
     }
-    return listFinishBehaviorFromRaw(*raw).value_or(ListFinishBehavior::clearClipboard);
+    return listFinishBehaviorFromStored(*raw).value_or(ListFinishBehavior::clearClipboard);
 }
 
 void Settings::setListFinishBehavior(ListFinishBehavior behavior) {
-    store_.writeText(kListFinishBehaviorKey, std::string(rawValue(behavior)));
+    store_.writeText(kListFinishBehaviorKey, std::string(storedValue(behavior)));
 }
 
-bool Settings::showsCountInMenuBar() const {
-    return store_.readBool(kShowsCountInMenuBarKey);
+bool Settings::showsCountInTray() const {
+    return store_.readBool(kShowsCountInTrayKey);
 }
 
-void Settings::setShowsCountInMenuBar(bool shows) {
-    store_.writeBool(kShowsCountInMenuBarKey, shows);
+void Settings::setShowsCountInTray(bool shows) {
+    store_.writeBool(kShowsCountInTrayKey, shows);
 }
 
 }  // namespace pastiq

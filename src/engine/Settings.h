@@ -9,15 +9,15 @@ namespace pastiq {
 class Settings {
   public:
     static constexpr const char* kListFinishBehaviorKey = "listFinishBehavior";
-    static constexpr const char* kShowsCountInMenuBarKey = "showsCountInMenuBar";
+    static constexpr const char* kShowsCountInTrayKey = "showsCountInMenuBar";
 
     // Registers the fallback defaults with the store.
     explicit Settings(PreferenceStore& store);
 
     [[nodiscard]] ListFinishBehavior listFinishBehavior() const;
     void setListFinishBehavior(ListFinishBehavior behavior);
-    [[nodiscard]] bool showsCountInMenuBar() const;
-    void setShowsCountInMenuBar(bool shows);
+    [[nodiscard]] bool showsCountInTray() const;
+    void setShowsCountInTray(bool shows);
 
   private:
     PreferenceStore& store_;

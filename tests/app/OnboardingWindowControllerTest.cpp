@@ -29,7 +29,7 @@ class RecordingSystemHelpers : public SystemHelpers {
 
 class OnboardingWindowControllerTest : public ::testing::Test {
   protected:
-    OnboardingWindowControllerTest() { access_.trusted = false; }
+    OnboardingWindowControllerTest() { access_.granted = false; }
 
     QPushButton* button(const QString& text) {
         for (auto* candidate : controller_.window()->findChildren<QPushButton*>()) {
@@ -47,7 +47,7 @@ class OnboardingWindowControllerTest : public ::testing::Test {
 };
 
 TEST_F(OnboardingWindowControllerTest, SkipsTheWindowWhenAccessIsAlreadyThere) {
-    access_.trusted = true;
+    access_.granted = true;
     controller_.show();
     EXPECT_EQ(controller_.window(), nullptr);
     EXPECT_FALSE(controller_.isVisible());
@@ -109,7 +109,7 @@ TEST_F(OnboardingWindowControllerTest, ShowingTwiceKeepsOneWindowAndOneTimerAndC
 
 TEST_F(OnboardingWindowControllerTest, ClosesWithinAPollIntervalOnceAccessArrives) {
     controller_.show();
-    access_.trusted = true;
+    access_.granted = true;
     QTRY_VERIFY_WITH_TIMEOUT(!controller_.window()->isVisible(), 1500);
     EXPECT_FALSE(controller_.isVisible());
     EXPECT_FALSE(controller_.isPolling());
@@ -120,7 +120,7 @@ TEST_F(OnboardingWindowControllerTest, CloseIfTrustedWaitsForAccess) {
     controller_.show();
     controller_.closeIfTrusted();
     EXPECT_TRUE(controller_.window()->isVisible());
-    access_.trusted = true;
+    access_.granted = true;
     controller_.closeIfTrusted();
     EXPECT_FALSE(controller_.window()->isVisible());
 }
@@ -138,11 +138,10 @@ TEST_F(OnboardingWindowControllerTest, ClosingByHandStopsPollingAndALaterShowRes
     EXPECT_TRUE(controller_.isPolling());
 }
 
-TEST_F(OnboardingWindowControllerTest, ReturnOpensTheHelpAfterPromptingForAccess) {
+TEST_F(OnboardingWindowControllerTest, ReturnOpensTheHelp) {
     controller_.show();
     QTest::keyClick(controller_.window(), Qt::Key_Return);
     EXPECT_EQ(helpers_.calls, std::vector<std::string>{"help"});
-    EXPECT_TRUE(access_.lastPrompt);
 }
 
 TEST_F(OnboardingWindowControllerTest, ButtonsReachTheirHelpers) {

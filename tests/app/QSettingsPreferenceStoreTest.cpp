@@ -27,7 +27,7 @@ TEST_F(QSettingsPreferenceStoreTest, RegisteredDefaultsAnswerReadsButAreNeverWri
         QSettingsPreferenceStore store(path());
         Settings settings(store);
         EXPECT_EQ(settings.listFinishBehavior(), ListFinishBehavior::clearClipboard);
-        EXPECT_TRUE(settings.showsCountInMenuBar());
+        EXPECT_TRUE(settings.showsCountInTray());
         EXPECT_EQ(store.readText("listFinishBehavior"), "clearClipboard");
         // A boolean default has no text value.
         EXPECT_EQ(store.readText("showsCountInMenuBar"), std::nullopt);
@@ -52,9 +52,9 @@ TEST_F(QSettingsPreferenceStoreTest, WritesPersistAcrossStoresAndOnlyTheWrittenK
 TEST_F(QSettingsPreferenceStoreTest, ToggledTwiceStoresTrueRatherThanFallingBackToTheDefault) {
     QSettingsPreferenceStore store(path());
     Settings settings(store);
-    settings.setShowsCountInMenuBar(!settings.showsCountInMenuBar());
-    settings.setShowsCountInMenuBar(!settings.showsCountInMenuBar());
-    EXPECT_TRUE(settings.showsCountInMenuBar());
+    settings.setShowsCountInTray(!settings.showsCountInTray());
+    settings.setShowsCountInTray(!settings.showsCountInTray());
+    EXPECT_TRUE(settings.showsCountInTray());
     EXPECT_TRUE(fileContents().contains("showsCountInMenuBar=true"));
 }
 

@@ -105,7 +105,7 @@ TEST_F(CopySizeSessionTest, AGivenTextIsLimitedAndReplacesTheSessionAsACopyIs) {
 TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
     fakes.clipboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
-    fakes.inputAccess.trusted = false;
+    fakes.inputAccess.granted = false;
     for (const bool withText : {false, true}) {
         if (withText) {
             controller->startSessionWithText(kList);

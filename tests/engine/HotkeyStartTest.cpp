@@ -181,7 +181,7 @@ TEST_F(HotkeyStartGuardTest, StartsDuringACaptureAreIgnored) {
 }
 
 TEST_F(HotkeyStartGuardTest, UntrustedHotkeyStartShowsOnboarding) {
-    fakes.inputAccess.trusted = false;
+    fakes.inputAccess.granted = false;
     controller->startSession(true);
     EXPECT_FALSE(controller->isStarting());
     EXPECT_EQ(fakes.onboarding.showCount, 1);

@@ -84,7 +84,7 @@ TEST_F(PasteGateTest, GateAndMainThreadJudgeAlike) {
     };
     for (const KeyScript& script : scripts) {
         for (const ListFinishBehavior behavior : kAllListFinishBehaviors) {
-            SCOPED_TRACE(std::string(script.name) + ", " + std::string(rawValue(behavior)));
+            SCOPED_TRACE(std::string(script.name) + ", " + std::string(storedValue(behavior)));
             setFinishBehavior(behavior);
             std::vector<std::vector<std::string>> runs;
             std::vector<std::vector<KeyVerdict>> verdicts(2);

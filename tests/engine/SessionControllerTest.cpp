@@ -21,7 +21,6 @@ TEST_F(SessionControllerTest, StartPutsTheFirstItemOnTheClipboard) {
     EXPECT_TRUE(fakes.keyGrab.isInstalled());
     EXPECT_EQ(fakes.overlay.shownSession(), controller->session());
     EXPECT_EQ(fakes.log.count("Session started with 3 items"), 1);
-    EXPECT_FALSE(fakes.inputAccess.lastPrompt);
 }
 
 struct FinishCase {
@@ -43,7 +42,8 @@ TEST_P(FinishBehaviorTest, ThreeItemListThenFinish) {
         EXPECT_EQ(pressPaste(), KeyVerdict::passOn);
         EXPECT_EQ(clipboard(), expected) << "the application pastes what the key put there";
     }
-    EXPECT_EQ(fakes.log.count("List finished — applying " + std::string(rawValue(c.behavior))), 1);
+    EXPECT_EQ(fakes.log.count("List finished — applying " + std::string(storedValue(c.behavior))),
+              1);
     advance(399);
     EXPECT_EQ(clipboard(), kC) << "the application may still be reading the last item";
     advance(1);
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         FinishCase{ListFinishBehavior::clearClipboard, std::nullopt, {}, std::nullopt, false},
         FinishCase{ListFinishBehavior::returnToFirstItem, kA, {kA, kB, kC}, kA, true},
         FinishCase{ListFinishBehavior::stayOnLastItem, kC, {kA, kB, kC}, kC, true}),
-    [](const auto& testInfo) { return std::string(rawValue(testInfo.param.behavior)); });
+    [](const auto& testInfo) { return std::string(storedValue(testInfo.param.behavior)); });
 
 TEST_F(SessionControllerTest, ClearClipboardMarksFinishedAtOnceAndClearsLater) {
     startWith(kList);
@@ -256,14 +256,13 @@ TEST_F(SessionControllerTest, OverlayCloseButtonEndsTheSession) {
 }
 
 TEST_F(SessionControllerTest, UntrustedStartShowsOnboardingOnly) {
-    fakes.inputAccess.trusted = false;
+    fakes.inputAccess.granted = false;
     startWith(kList);
     EXPECT_EQ(fakes.onboarding.showCount, 1);
     EXPECT_EQ(controller->session(), nullptr);
     EXPECT_EQ(controller->statusMessage(), std::nullopt);
     EXPECT_TRUE(fakes.log.entries().empty());
     EXPECT_EQ(fakes.keyGrab.installCount(), 0);
-    EXPECT_FALSE(fakes.inputAccess.lastPrompt);
 }
 
 TEST_F(SessionControllerTest, FailedStartReportsBlockedMonitor) {

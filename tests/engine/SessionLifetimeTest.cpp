@@ -21,9 +21,9 @@ TEST_F(SessionLifetimeTest, ReplacedSessionIgnoresItsPendingFinishStep) {
         const auto writes = writeCount();
         advance(1000);
         EXPECT_EQ(queueTexts(), (std::vector<std::string>{"SECRET-p", "SECRET-q"}))
-            << rawValue(behavior);
-        EXPECT_EQ(clipboard(), "SECRET-p") << rawValue(behavior);
-        EXPECT_EQ(writeCount(), writes) << rawValue(behavior);
+            << storedValue(behavior);
+        EXPECT_EQ(clipboard(), "SECRET-p") << storedValue(behavior);
+        EXPECT_EQ(writeCount(), writes) << storedValue(behavior);
         controller->endSession(true);
     }
 }

@@ -14,15 +14,15 @@ namespace {
 TEST(ListFinishBehaviorTest, RawValuesRoundTripInDeclarationOrder) {
     const char* expected[] = {"clearClipboard", "returnToFirstItem", "stayOnLastItem"};
     for (std::size_t i = 0; i < kAllListFinishBehaviors.size(); ++i) {
-        EXPECT_EQ(rawValue(kAllListFinishBehaviors[i]), expected[i]);
-        EXPECT_EQ(listFinishBehaviorFromRaw(expected[i]), kAllListFinishBehaviors[i]);
+        EXPECT_EQ(storedValue(kAllListFinishBehaviors[i]), expected[i]);
+        EXPECT_EQ(listFinishBehaviorFromStored(expected[i]), kAllListFinishBehaviors[i]);
     }
 }
 
 TEST(ListFinishBehaviorTest, OnlyExactRawValuesAreRecognised) {
     for (const char* text : {"", "ClearClipboard", "stayonlastitem", "returnToFirst",
                              "stayOnLastItem ", " clearClipboard", "clearClipboardX"}) {
-        EXPECT_EQ(listFinishBehaviorFromRaw(text), std::nullopt) << '"' << text << '"';
+        EXPECT_EQ(listFinishBehaviorFromStored(text), std::nullopt) << '"' << text << '"';
     }
 }
 
@@ -30,7 +30,7 @@ TEST(SettingsTest, FreshInstallReadsDefaultsAndWritesNothing) {
     MemoryPreferenceStore store;
     Settings settings(store);
     EXPECT_EQ(settings.listFinishBehavior(), ListFinishBehavior::clearClipboard);
-    EXPECT_TRUE(settings.showsCountInMenuBar());
+    EXPECT_TRUE(settings.showsCountInTray());
     EXPECT_EQ(store.writeCount(), 0);
     EXPECT_TRUE(store.stored().empty());
     const auto& defaults = store.registeredDefaults();
@@ -81,10 +81,10 @@ TEST(SettingsTest, WritingABehaviourStoresItsRawText) {
 TEST(SettingsTest, TogglingTheCountTwiceStoresTrue) {
     MemoryPreferenceStore store;
     Settings settings(store);
-    settings.setShowsCountInMenuBar(!settings.showsCountInMenuBar());
-    EXPECT_FALSE(settings.showsCountInMenuBar());
-    settings.setShowsCountInMenuBar(!settings.showsCountInMenuBar());
-    EXPECT_TRUE(settings.showsCountInMenuBar());
+    settings.setShowsCountInTray(!settings.showsCountInTray());
+    EXPECT_FALSE(settings.showsCountInTray());
+    settings.setShowsCountInTray(!settings.showsCountInTray());
+    EXPECT_TRUE(settings.showsCountInTray());
     EXPECT_EQ(store.stored().at("showsCountInMenuBar"), PreferenceValue{true});
 }
 
@@ -97,7 +97,7 @@ TEST(SettingsTest, StoredTextConvertsToBoolean) {
                                          {"1", true}}) {
         MemoryPreferenceStore store;
         store.preload("showsCountInMenuBar", std::string(text));
-        EXPECT_EQ(Settings(store).showsCountInMenuBar(), expected) << text;
+        EXPECT_EQ(Settings(store).showsCountInTray(), expected) << text;
     }
 }
 
@@ -109,7 +109,7 @@ TEST(SettingsTest, ReadsAreNeverCached) {
     menu.setListFinishBehavior(ListFinishBehavior::returnToFirstItem);
     EXPECT_EQ(engine.listFinishBehavior(), ListFinishBehavior::returnToFirstItem);
     store.writeBool("showsCountInMenuBar", false);
-    EXPECT_FALSE(engine.showsCountInMenuBar());
+    EXPECT_FALSE(engine.showsCountInTray());
 }
 
 TEST(SettingsTest, RegisteringAgainKeepsStoredValues) {
@@ -118,7 +118,7 @@ TEST(SettingsTest, RegisteringAgainKeepsStoredValues) {
     store.preload("showsCountInMenuBar", false);
     Settings settings(store);
     EXPECT_EQ(settings.listFinishBehavior(), ListFinishBehavior::stayOnLastItem);
-    EXPECT_FALSE(settings.showsCountInMenuBar());
+    EXPECT_FALSE(settings.showsCountInTray());
 }
 
 }  // namespace

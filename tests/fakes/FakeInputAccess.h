@@ -7,13 +7,11 @@ namespace pastiq::testing {
 // Answers as the test sets it and counts its calls.
 class FakeInputAccess : public InputAccess {
   public:
-    [[nodiscard]] bool isTrusted(bool prompt) override {
+    [[nodiscard]] bool hasInputAccess() override {
         ++checkCount;
-        lastPrompt = prompt;
-        return trusted;
+        return granted;
     }
-    bool trusted = true;
-    bool lastPrompt = false;
+    bool granted = true;
     int checkCount = 0;
 };
 

@@ -6,8 +6,7 @@ namespace pastiq {
 class InputAccess {
   public:
     virtual ~InputAccess() = default;
-    // `prompt` asks the user where the desktop offers such a request.
-    [[nodiscard]] virtual bool isTrusted(bool prompt) = 0;
+    [[nodiscard]] virtual bool hasInputAccess() = 0;
 };
 
 }  // namespace pastiq

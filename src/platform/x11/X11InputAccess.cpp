@@ -5,7 +5,7 @@
 
 namespace pastiq::x11 {
 
-bool X11InputAccess::isTrusted(bool /*prompt*/) {
+bool X11InputAccess::hasInputAccess() {
     return displayOffersInput_ && !isWaylandSession();
 }
 

@@ -10,7 +10,7 @@ namespace pastiq::x11 {
 class X11InputAccess final : public InputAccess {
   public:
     explicit X11InputAccess(bool displayOffersInput) : displayOffersInput_(displayOffersInput) {}
-    [[nodiscard]] bool isTrusted(bool prompt) override;
+    [[nodiscard]] bool hasInputAccess() override;
     [[nodiscard]] static bool isWaylandSession();
 
   private:

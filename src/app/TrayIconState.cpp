@@ -1,4 +1,4 @@
-#include "app/StatusButtonState.h"
+#include "app/TrayIconState.h"
 
 #include "model/PasteSession.h"
 
@@ -10,8 +10,8 @@ const QString kIdleToolTip = QStringLiteral("Pastiq is running. Click for menu."
 
 }  // namespace
 
-StatusButtonState StatusButtonState::choose(const std::optional<std::string>& statusMessage,
-                                            const PasteSession* session, bool showsCount) {
+TrayIconState TrayIconState::choose(const std::optional<std::string>& statusMessage,
+                                    const PasteSession* session, bool showsCount) {
     if (statusMessage) {
         const QString message = QString::fromStdString(*statusMessage);
         return {Mark::message, message, message};

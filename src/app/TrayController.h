@@ -5,8 +5,8 @@
 #include <chrono>
 #include <memory>
 
-#include "app/StatusButtonState.h"
 #include "app/TrayIconPainter.h"
+#include "app/TrayIconState.h"
 #include "engine/SessionController.h"
 #include "engine/Settings.h"
 #include "engine/ports/InputAccess.h"
@@ -24,20 +24,20 @@ class SystemHelpers;
 // Pastiq's tray icon and its menu, the only permanent interface. The icon shows the status
 // message or the session's progress; the menu is rebuilt from the current state every time it
 // is about to open. Main thread only.
-class StatusBarController : public QObject {
+class TrayController : public QObject {
     Q_OBJECT
   public:
     // How long after a session change the button is redrawn.
     static constexpr std::chrono::milliseconds kRefreshDelay{40};
 
-    StatusBarController(std::shared_ptr<SessionController> sessionController, Settings& settings,
-                        InputAccess& inputAccess, SystemHelpers& helpers,
-                        AboutWindowController& about, QObject* parent = nullptr);
-    ~StatusBarController() override;
+    TrayController(std::shared_ptr<SessionController> sessionController, Settings& settings,
+                   InputAccess& inputAccess, SystemHelpers& helpers, AboutWindowController& about,
+                   QObject* parent = nullptr);
+    ~TrayController() override;
 
     [[nodiscard]] QMenu* menu() const { return menu_.get(); }
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return trayIcon_; }
-    [[nodiscard]] const StatusButtonState& buttonState() const { return buttonState_; }
+    [[nodiscard]] const TrayIconState& iconState() const { return iconState_; }
     [[nodiscard]] QIcon icon() const;
 
     // Opens the menu with its top left corner at `position`, for a way in other than the icon.
@@ -48,7 +48,7 @@ class StatusBarController : public QObject {
 
   Q_SIGNALS:
     // The icon or the tooltip changed.
-    void buttonStateChanged();
+    void iconStateChanged();
 
   private:
     void rebuildMenu();
@@ -56,7 +56,7 @@ class StatusBarController : public QObject {
     void addSessionRows();
     void addSettingsRows();
     void addFinishBehaviorMenu();
-    QAction* addRow(const QString& title, void (StatusBarController::*action)());
+    QAction* addRow(const QString& title, void (TrayController::*action)());
     void addDisabledRow(const QString& title);
 
     void refreshButton();
@@ -80,7 +80,7 @@ class StatusBarController : public QObject {
     AboutWindowController& about_;
 
     TrayIconPainter painter_;
-    StatusButtonState buttonState_;
+    TrayIconState iconState_;
     bool isRefreshScheduled_ = false;
     std::unique_ptr<QMenu> menu_;
     QMenu* finishMenu_ = nullptr;  // owned by menu_

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "app/AboutWindowController.h"
-#include "app/StatusBarController.h"
 #include "app/SystemHelpers.h"
+#include "app/TrayController.h"
 #include "fakes/FakeEnginePorts.h"
 #include "fakes/MemoryPreferenceStore.h"
 
@@ -73,13 +73,13 @@ std::vector<Row> rowsOf(const QMenu& menu) {
     return rows;
 }
 
-class StatusBarControllerTest : public ::testing::Test {
+class TrayControllerTest : public ::testing::Test {
   protected:
-    StatusBarControllerTest() {
+    TrayControllerTest() {
         ports_.clipboard.simulateCopy(std::nullopt);
         controller_ = SessionController::create(ports_.ports(), settings_);
-        tray_ = std::make_unique<StatusBarController>(controller_, settings_, ports_.inputAccess,
-                                                      helpers_, about_);
+        tray_ = std::make_unique<TrayController>(controller_, settings_, ports_.inputAccess,
+                                                 helpers_, about_);
     }
 
     std::vector<Row> openMenu() {
@@ -112,7 +112,7 @@ class StatusBarControllerTest : public ::testing::Test {
     }
     // Lets the delayed refresh of the button run.
     void settle() {
-        QTest::qWait(static_cast<int>((StatusBarController::kRefreshDelay * 3 / 2).count()));
+        QTest::qWait(static_cast<int>((TrayController::kRefreshDelay * 3 / 2).count()));
     }
 
     FakeEnginePorts ports_;
@@ -121,10 +121,10 @@ class StatusBarControllerTest : public ::testing::Test {
     FakeSystemHelpers helpers_;
     AboutWindowController about_;
     std::shared_ptr<SessionController> controller_;
-    std::unique_ptr<StatusBarController> tray_;
+    std::unique_ptr<TrayController> tray_;
 };
 
-TEST_F(StatusBarControllerTest, IdleMenuHasEveryRowInOrder) {
+TEST_F(TrayControllerTest, IdleMenuHasEveryRowInOrder) {
     const std::vector<Row> expected = {
         {"Pastiq is running", false},
         {"Input Access: Granted", false},
@@ -143,10 +143,9 @@ TEST_F(StatusBarControllerTest, IdleMenuHasEveryRowInOrder) {
         {"Quit Pastiq", true, false, "Ctrl+Q"},
     };
     EXPECT_EQ(openMenu(), expected);
-    EXPECT_EQ(ports_.inputAccess.lastPrompt, false);
 }
 
-TEST_F(StatusBarControllerTest, FinishBehaviorSubmenuListsTheThreeBehaviours) {
+TEST_F(TrayControllerTest, FinishBehaviorSubmenuListsTheThreeBehaviours) {
     const std::vector<Row> expected = {
         {"Clear the Clipboard and List", true, true, "", "Empties both, leaving the overlay open"},
         {"Return to the First Item", true, false, "", "Starts the same list over from the top"},
@@ -161,19 +160,18 @@ TEST_F(StatusBarControllerTest, FinishBehaviorSubmenuListsTheThreeBehaviours) {
     EXPECT_EQ(raw, (std::vector<QString>{"clearClipboard", "returnToFirstItem", "stayOnLastItem"}));
 }
 
-TEST_F(StatusBarControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
+TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     // Opening twice must not pile up rows or submenu entries.
     openMenu();
     EXPECT_EQ(openMenu().size(), 15u);
     EXPECT_EQ(finishMenu()->actions().size(), 3);
 
-    ports_.inputAccess.trusted = false;
+    ports_.inputAccess.granted = false;
     helpers_.status = LoginItemStatus::requiresApproval;
     store_.preload(Settings::kListFinishBehaviorKey, std::string("ReturnToFirstItem"));
-    store_.preload(Settings::kShowsCountInMenuBarKey, false);
+    store_.preload(Settings::kShowsCountInTrayKey, false);
     const auto rows = openMenu();
     EXPECT_EQ(rows[1].title, "Input Access: Not Granted");
-    EXPECT_FALSE(ports_.inputAccess.lastPrompt);
     EXPECT_EQ(rows[9], (Row{"Show Count in Panel", true, false}));
     EXPECT_EQ(rows[10], (Row{"Open at Login", true, true, "",
                              "Your desktop still needs you to allow Pastiq in Startup "
@@ -186,20 +184,20 @@ TEST_F(StatusBarControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, false}));
 }
 
-TEST_F(StatusBarControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessage) {
+TEST_F(TrayControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessage) {
     struct Expected {
-        StatusButtonState::Mark mark;
+        TrayIconState::Mark mark;
         QString title;
         QString toolTip;
     };
     const auto check = [this](const Expected& expected, const char* when) {
-        const auto& state = tray_->buttonState();
+        const auto& state = tray_->iconState();
         EXPECT_EQ(state.mark, expected.mark) << when;
         EXPECT_EQ(state.title, expected.title) << when;
         EXPECT_EQ(state.toolTip, expected.toolTip) << when;
         EXPECT_EQ(tray_->trayIcon()->toolTip(), expected.toolTip) << when;
     };
-    using Mark = StatusButtonState::Mark;
+    using Mark = TrayIconState::Mark;
     check({Mark::none, "", "Pastiq is running. Click for menu."}, "idle");
 
     startSessionOf(10);
@@ -212,7 +210,7 @@ TEST_F(StatusBarControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessa
 
     choose("Show Count in Panel");
     check({Mark::none, "", "Pastiq — session active. Click for menu."}, "count hidden");
-    EXPECT_EQ(store_.stored().at(Settings::kShowsCountInMenuBarKey), PreferenceValue{false});
+    EXPECT_EQ(store_.stored().at(Settings::kShowsCountInTrayKey), PreferenceValue{false});
 
     ports_.keyGrab.refusesInstall = true;
     controller_->startFromText("a\nb\n");
@@ -223,33 +221,33 @@ TEST_F(StatusBarControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessa
     check({Mark::none, "", "Pastiq is running. Click for menu."}, "message cleared");
 }
 
-TEST_F(StatusBarControllerTest, SessionChangesReachTheButtonAfterTheyAreStored) {
+TEST_F(TrayControllerTest, SessionChangesReachTheButtonAfterTheyAreStored) {
     startSessionOf(10);
     settle();
-    EXPECT_EQ(tray_->buttonState().title, "1 of 10");
+    EXPECT_EQ(tray_->iconState().title, "1 of 10");
     controller_->pasteNext();
     controller_->pasteNext();
     // The change is announced before it is stored; the refresh waits for the next turn.
-    EXPECT_EQ(tray_->buttonState().title, "1 of 10");
+    EXPECT_EQ(tray_->iconState().title, "1 of 10");
     settle();
-    EXPECT_EQ(tray_->buttonState().title, "3 of 10");
+    EXPECT_EQ(tray_->iconState().title, "3 of 10");
 
     auto first = controller_->session();
     startSessionOf(4);
     settle();
     first->jump(3);  // The old session no longer drives the button.
     settle();
-    EXPECT_EQ(tray_->buttonState().title, "1 of 4");
+    EXPECT_EQ(tray_->iconState().title, "1 of 4");
 }
 
-TEST_F(StatusBarControllerTest, CountToggleStoresTheNegationEachTime) {
+TEST_F(TrayControllerTest, CountToggleStoresTheNegationEachTime) {
     choose("Show Count in Panel");
     choose("Show Count in Panel");
-    EXPECT_EQ(store_.stored().at(Settings::kShowsCountInMenuBarKey), PreferenceValue{true});
+    EXPECT_EQ(store_.stored().at(Settings::kShowsCountInTrayKey), PreferenceValue{true});
     EXPECT_TRUE(openMenu()[9].checked);
 }
 
-TEST_F(StatusBarControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
+TEST_F(TrayControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
     EXPECT_EQ(store_.writeCount(), 0);
     finishMenu()->actions().at(2)->trigger();
     EXPECT_EQ(store_.stored().at(Settings::kListFinishBehaviorKey),
@@ -257,7 +255,7 @@ TEST_F(StatusBarControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
     EXPECT_TRUE(finishMenu()->actions().at(2)->isChecked());
     EXPECT_FALSE(finishMenu()->actions().at(0)->isChecked());
 
-    // An entry whose represented object is not a raw value changes nothing.
+    // An entry whose represented object is not a stored value changes nothing.
     for (const QVariant& bogus : {QVariant(QString("StayOnLastItem")), QVariant(2), QVariant()}) {
         QAction* entry = finishMenu()->actions().at(1);
         entry->setData(bogus);
@@ -266,7 +264,7 @@ TEST_F(StatusBarControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
     }
 }
 
-TEST_F(StatusBarControllerTest, ActionsReachTheirReceivers) {
+TEST_F(TrayControllerTest, ActionsReachTheirReceivers) {
     ports_.clipboard.simulateCopy("a\nb\nc");
     choose("Start Session");
     ports_.scheduler.runReady();
@@ -276,9 +274,8 @@ TEST_F(StatusBarControllerTest, ActionsReachTheirReceivers) {
     EXPECT_FALSE(controller_->session());
     EXPECT_EQ(ports_.clipboard.text(), std::nullopt);
 
-    ports_.inputAccess.trusted = false;
+    ports_.inputAccess.granted = false;
     choose("Open Input Access Help…");
-    EXPECT_TRUE(ports_.inputAccess.lastPrompt);
     EXPECT_EQ(helpers_.helpOpenCount, 1);
     choose("Show Pastiq in File Manager");
     EXPECT_EQ(helpers_.fileManagerCount, 1);
@@ -291,7 +288,7 @@ TEST_F(StatusBarControllerTest, ActionsReachTheirReceivers) {
     EXPECT_EQ(about_.window()->windowTitle(), "About Pastiq");
 }
 
-TEST_F(StatusBarControllerTest, IconIsLightWithADarkEdgeAndShowsTheProgress) {
+TEST_F(TrayControllerTest, IconIsLightWithADarkEdgeAndShowsTheProgress) {
     TrayIconPainter painter;
     const auto countPixels = [](const QImage& image, auto predicate) {
         int count = 0;
@@ -305,14 +302,14 @@ TEST_F(StatusBarControllerTest, IconIsLightWithADarkEdgeAndShowsTheProgress) {
     const auto isLight = [](const QColor& c) { return c.alpha() > 200 && c.lightness() > 200; };
     const auto isDark = [](const QColor& c) { return c.alpha() > 200 && c.lightness() < 60; };
 
-    const QImage idle = painter.paintAt(32, StatusButtonState{}).toImage();
+    const QImage idle = painter.paintAt(32, TrayIconState{}).toImage();
     EXPECT_GT(countPixels(idle, isLight), 20);
     EXPECT_GT(countPixels(idle, isDark), 20);
 
-    StatusButtonState progress{StatusButtonState::Mark::progress, "3 of 10", ""};
+    TrayIconState progress{TrayIconState::Mark::progress, "3 of 10", ""};
     const QImage counted = painter.paintAt(32, progress).toImage();
     EXPECT_NE(counted, idle);
-    StatusButtonState other{StatusButtonState::Mark::progress, "4 of 10", ""};
+    TrayIconState other{TrayIconState::Mark::progress, "4 of 10", ""};
     EXPECT_NE(painter.paintAt(32, other).toImage(), counted);
     EXPECT_FALSE(tray_->trayIcon()->icon().isNull());
 }

@@ -1,4 +1,4 @@
-#include "app/StatusBarController.h"
+#include "app/TrayController.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -39,10 +39,9 @@ void showShortcut(QAction* action, const QKeySequence& keys) {
 
 }  // namespace
 
-StatusBarController::StatusBarController(std::shared_ptr<SessionController> sessionController,
-                                         Settings& settings, InputAccess& inputAccess,
-                                         SystemHelpers& helpers, AboutWindowController& about,
-                                         QObject* parent)
+TrayController::TrayController(std::shared_ptr<SessionController> sessionController,
+                               Settings& settings, InputAccess& inputAccess, SystemHelpers& helpers,
+                               AboutWindowController& about, QObject* parent)
     : QObject(parent),
       sessionController_(std::move(sessionController)),
       settings_(settings),
@@ -54,7 +53,7 @@ StatusBarController::StatusBarController(std::shared_ptr<SessionController> sess
       trayIcon_(new QSystemTrayIcon(this)) {
     menu_->setToolTipsVisible(true);
     finishMenu_->setToolTipsVisible(true);
-    connect(menu_.get(), &QMenu::aboutToShow, this, &StatusBarController::rebuildMenu);
+    connect(menu_.get(), &QMenu::aboutToShow, this, &TrayController::rebuildMenu);
     trayIcon_->setContextMenu(menu_.get());
     // Both clicks open the menu: the tooltips promise "Click for menu".
     connect(trayIcon_, &QSystemTrayIcon::activated, this,
@@ -75,11 +74,11 @@ StatusBarController::StatusBarController(std::shared_ptr<SessionController> sess
     trayIcon_->show();
 }
 
-StatusBarController::~StatusBarController() = default;
+TrayController::~TrayController() = default;
 
 // ---- Menu
 
-void StatusBarController::rebuildMenu() {
+void TrayController::rebuildMenu() {
     menu_->clear();
     addStateRows();
     menu_->addSeparator();
@@ -87,26 +86,26 @@ void StatusBarController::rebuildMenu() {
     menu_->addSeparator();
     addSettingsRows();
     menu_->addSeparator();
-    addRow(QStringLiteral("About Pastiq"), &StatusBarController::showAbout);
+    addRow(QStringLiteral("About Pastiq"), &TrayController::showAbout);
     menu_->addSeparator();
-    showShortcut(addRow(QStringLiteral("Quit Pastiq"), &StatusBarController::quit),
+    showShortcut(addRow(QStringLiteral("Quit Pastiq"), &TrayController::quit),
                  QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
-void StatusBarController::addStateRows() {
+void TrayController::addStateRows() {
     addDisabledRow(QStringLiteral("Pastiq is running"));
     // Never with the prompt: opening the menu must not ask the user anything.
-    addDisabledRow(inputAccess_.isTrusted(false) ? QStringLiteral("Input Access: Granted")
+    addDisabledRow(inputAccess_.hasInputAccess() ? QStringLiteral("Input Access: Granted")
                                                  : QStringLiteral("Input Access: Not Granted"));
-    addRow(QStringLiteral("Open Input Access Help…"), &StatusBarController::openInputAccessHelp);
-    addRow(QStringLiteral("Show Pastiq in File Manager"), &StatusBarController::showInFileManager);
+    addRow(QStringLiteral("Open Input Access Help…"), &TrayController::openInputAccessHelp);
+    addRow(QStringLiteral("Show Pastiq in File Manager"), &TrayController::showInFileManager);
 }
 
-void StatusBarController::addSessionRows() {
+void TrayController::addSessionRows() {
     const auto& session = sessionController_->session();
     QAction* toggle =
         addRow(session ? QStringLiteral("End Session") : QStringLiteral("Start Session"),
-               &StatusBarController::toggleSession);
+               &TrayController::toggleSession);
     showShortcut(toggle, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
 
     if (session) {
@@ -118,17 +117,16 @@ void StatusBarController::addSessionRows() {
     }
 }
 
-void StatusBarController::addSettingsRows() {
+void TrayController::addSettingsRows() {
     addFinishBehaviorMenu();
 
     QAction* count =
-        addRow(QStringLiteral("Show Count in Panel"), &StatusBarController::toggleCountInPanel);
+        addRow(QStringLiteral("Show Count in Panel"), &TrayController::toggleCountInPanel);
     count->setCheckable(true);
-    count->setChecked(settings_.showsCountInMenuBar());
+    count->setChecked(settings_.showsCountInTray());
 
     const LoginItemStatus status = helpers_.loginItemStatus();
-    QAction* login =
-        addRow(QStringLiteral("Open at Login"), &StatusBarController::toggleLaunchAtLogin);
+    QAction* login = addRow(QStringLiteral("Open at Login"), &TrayController::toggleLaunchAtLogin);
     login->setCheckable(true);
     login->setChecked(status == LoginItemStatus::enabled ||
                       status == LoginItemStatus::requiresApproval);
@@ -138,7 +136,7 @@ void StatusBarController::addSettingsRows() {
     }
 }
 
-void StatusBarController::addFinishBehaviorMenu() {
+void TrayController::addFinishBehaviorMenu() {
     // The submenu window is kept; its entries are made anew like every other row.
     finishMenu_->clear();
     menu_->addMenu(finishMenu_);
@@ -147,7 +145,7 @@ void StatusBarController::addFinishBehaviorMenu() {
     for (const auto& entry : kFinishBehaviorEntries) {
         QAction* action = finishMenu_->addAction(QString::fromUtf8(entry.title));
         action->setToolTip(QString::fromUtf8(entry.toolTip));
-        action->setData(QString::fromUtf8(rawValue(entry.behavior)));
+        action->setData(QString::fromUtf8(storedValue(entry.behavior)));
         action->setCheckable(true);
         action->setChecked(entry.behavior == current);
         connect(action, &QAction::triggered, this,
@@ -155,51 +153,51 @@ void StatusBarController::addFinishBehaviorMenu() {
     }
 }
 
-QAction* StatusBarController::addRow(const QString& title, void (StatusBarController::*action)()) {
+QAction* TrayController::addRow(const QString& title, void (TrayController::*action)()) {
     QAction* row = menu_->addAction(title);
     connect(row, &QAction::triggered, this, [this, action] { (this->*action)(); });
     return row;
 }
 
-void StatusBarController::addDisabledRow(const QString& title) {
+void TrayController::addDisabledRow(const QString& title) {
     menu_->addAction(title)->setEnabled(false);
 }
 
-void StatusBarController::popUpMenu() {
+void TrayController::popUpMenu() {
     openMenuAt(QCursor::pos());
 }
 
-void StatusBarController::openMenuAt(const QPoint& position) {
+void TrayController::openMenuAt(const QPoint& position) {
     menu_->popup(position);
 }
 
-void StatusBarController::setTrayAvailable(bool available) {
+void TrayController::setTrayAvailable(bool available) {
     trayIcon_->hide();
     if (available) {
         trayIcon_->show();
     }
 }
 
-QIcon StatusBarController::icon() const {
+QIcon TrayController::icon() const {
     return trayIcon_->icon();
 }
 
 // ---- Tray icon
 
-void StatusBarController::refreshButton() {
+void TrayController::refreshButton() {
     isRefreshScheduled_ = false;
     const auto& session = sessionController_->session();
-    const StatusButtonState state = StatusButtonState::choose(
-        sessionController_->statusMessage(), session.get(), settings_.showsCountInMenuBar());
+    const TrayIconState state = TrayIconState::choose(sessionController_->statusMessage(),
+                                                      session.get(), settings_.showsCountInTray());
     // Redrawing only on a change keeps the panel from being told about a new icon after
     // every paste that leaves the visible state alone.
-    if (state == buttonState_ && !trayIcon_->icon().isNull()) {
+    if (state == iconState_ && !trayIcon_->icon().isNull()) {
         return;
     }
-    buttonState_ = state;
+    iconState_ = state;
     trayIcon_->setIcon(painter_.paint(state));
     trayIcon_->setToolTip(state.toolTip);
-    Q_EMIT buttonStateChanged();
+    Q_EMIT iconStateChanged();
 }
 
 // The session announces a change before storing it, so the refresh waits to read the new state.
@@ -207,15 +205,15 @@ void StatusBarController::refreshButton() {
 // the application is still fetching the pasted text, and drawing the icon then (a few
 // milliseconds of text rendering) competes with that paste for the processor. The changes of
 // a burst share one refresh.
-void StatusBarController::scheduleRefresh() {
+void TrayController::scheduleRefresh() {
     if (isRefreshScheduled_) {
         return;
     }
     isRefreshScheduled_ = true;
-    QTimer::singleShot(kRefreshDelay, this, &StatusBarController::refreshButton);
+    QTimer::singleShot(kRefreshDelay, this, &TrayController::refreshButton);
 }
 
-void StatusBarController::observeSession() {
+void TrayController::observeSession() {
     sessionChangeSubscription_.cancel();
     if (const auto& session = sessionController_->session()) {
         sessionChangeSubscription_ =
@@ -225,7 +223,7 @@ void StatusBarController::observeSession() {
 
 // ---- Actions
 
-void StatusBarController::toggleSession() {
+void TrayController::toggleSession() {
     if (sessionController_->session()) {
         sessionController_->endSession(true);
     } else {
@@ -233,43 +231,38 @@ void StatusBarController::toggleSession() {
     }
 }
 
-void StatusBarController::openInputAccessHelp() {
-    // There is no request dialog on X11; asking with the prompt keeps the same order of calls
-    // wherever a desktop offers one.
-    if (!inputAccess_.isTrusted(false)) {
-        (void)inputAccess_.isTrusted(true);
-    }
+void TrayController::openInputAccessHelp() {
     helpers_.openInputAccessHelp();
 }
 
-void StatusBarController::showInFileManager() {
+void TrayController::showInFileManager() {
     helpers_.showInFileManager();
 }
 
-void StatusBarController::toggleCountInPanel() {
-    settings_.setShowsCountInMenuBar(!settings_.showsCountInMenuBar());
+void TrayController::toggleCountInPanel() {
+    settings_.setShowsCountInTray(!settings_.showsCountInTray());
     refreshButton();
 }
 
-void StatusBarController::selectFinishBehavior(const QAction* action) {
+void TrayController::selectFinishBehavior(const QAction* action) {
     const QVariant data = action->data();
     if (data.typeId() != QMetaType::QString) {
         return;
     }
-    if (const auto behavior = listFinishBehaviorFromRaw(data.toString().toStdString())) {
+    if (const auto behavior = listFinishBehaviorFromStored(data.toString().toStdString())) {
         settings_.setListFinishBehavior(*behavior);
     }
 }
 
-void StatusBarController::toggleLaunchAtLogin() {
+void TrayController::toggleLaunchAtLogin() {
     helpers_.toggleLoginItem();
 }
 
-void StatusBarController::showAbout() {
+void TrayController::showAbout() {
     about_.show();
 }
 
-void StatusBarController::quit() {
+void TrayController::quit() {
     QCoreApplication::quit();
 }
 

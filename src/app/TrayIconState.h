@@ -10,7 +10,7 @@ class PasteSession;
 
 // What the tray icon shows: a mark drawn into the icon and the tooltip. The panel cannot show
 // text beside a tray icon, so the progress is drawn into the icon and leads the tooltip.
-struct StatusButtonState {
+struct TrayIconState {
     enum class Mark { none, progress, message };
 
     Mark mark = Mark::none;
@@ -20,10 +20,10 @@ struct StatusButtonState {
 
     // The first rule that applies: a status message, a session with the count shown, a
     // session, nothing.
-    static StatusButtonState choose(const std::optional<std::string>& statusMessage,
-                                    const PasteSession* session, bool showsCount);
+    static TrayIconState choose(const std::optional<std::string>& statusMessage,
+                                const PasteSession* session, bool showsCount);
 
-    bool operator==(const StatusButtonState&) const = default;
+    bool operator==(const TrayIconState&) const = default;
 };
 
 }  // namespace pastiq
