@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ParseCommand.h"
+#include "app/control/cli/ParseCommand.h"
 #ifdef PASTIQ_HAS_DESKTOP
 #include "app/DesktopMain.h"
 #endif

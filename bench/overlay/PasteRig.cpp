@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/SessionStatusFeed.h"
-#include "app/SystemHelpers.h"
-#include "app/TrayController.h"
+#include "app/control/SessionStatusFeed.h"
+#include "app/system/SystemHelpers.h"
+#include "app/tray/TrayController.h"
 #include "engine/SessionController.h"
 
 namespace pastiq {

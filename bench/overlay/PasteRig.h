@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/AboutWindowController.h"
-#include "app/QtScheduler.h"
+#include "app/ports/QtScheduler.h"
+#include "app/windows/AboutWindowController.h"
 #include "engine/Settings.h"
 #include "fakes/FakeEnginePorts.h"
 #include "fakes/FakeWindowSystem.h"

@@ -4,11 +4,11 @@
 #include <chrono>
 #include <memory>
 
-#include "app/JournalLog.h"
-#include "app/OlderInstanceTerminator.h"
-#include "app/QSettingsPreferenceStore.h"
-#include "app/QtAlertSound.h"
-#include "app/QtScheduler.h"
+#include "app/ports/QSettingsPreferenceStore.h"
+#include "app/ports/QtAlertSound.h"
+#include "app/ports/QtScheduler.h"
+#include "app/system/JournalLog.h"
+#include "app/system/OlderInstanceTerminator.h"
 #include "engine/Settings.h"
 #include "engine/ports/DisplayBackend.h"
 

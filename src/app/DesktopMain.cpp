@@ -9,9 +9,9 @@
 
 #include "app/AppId.h"
 #include "app/Application.h"
-#include "app/ControlClient.h"
 #include "app/DesktopArguments.h"
-#include "cli/ExitStatus.h"
+#include "app/control/ControlClient.h"
+#include "app/control/cli/ExitStatus.h"
 
 namespace pastiq {
 

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QScreen>
 
-#include "app/AboutView.h"
-#include "app/AboutWindowController.h"
-#include "app/AppInfo.h"
+#include "app/windows/AboutView.h"
+#include "app/windows/AboutWindowController.h"
+#include "app/windows/AppInfo.h"
 
 namespace pastiq {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ControlService.h"
+#include "app/control/ControlService.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <future>
 #include <sstream>
 
-#include "app/ControlClient.h"
+#include "app/control/ControlClient.h"
 
 namespace pastiq {
 namespace {

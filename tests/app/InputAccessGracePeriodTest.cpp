@@ -1,4 +1,4 @@
-#include "app/InputAccessGracePeriod.h"
+#include "app/windows/InputAccessGracePeriod.h"
 
 #include <gtest/gtest.h>
 

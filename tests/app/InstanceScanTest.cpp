@@ -1,4 +1,4 @@
-#include "app/InstanceScan.h"
+#include "app/system/InstanceScan.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

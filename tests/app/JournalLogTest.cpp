@@ -1,4 +1,4 @@
-#include "app/JournalLog.h"
+#include "app/system/JournalLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/LauncherPlacement.h"
+#include "app/tray/LauncherPlacement.h"
 
 #include <gtest/gtest.h>
 

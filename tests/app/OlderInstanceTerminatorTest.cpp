@@ -1,4 +1,4 @@
-#include "app/OlderInstanceTerminator.h"
+#include "app/system/OlderInstanceTerminator.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/OnboardingWindowController.h"
+#include "app/windows/OnboardingWindowController.h"
 
 #include <gtest/gtest.h>
 

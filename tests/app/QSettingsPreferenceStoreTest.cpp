@@ -1,4 +1,4 @@
-#include "app/QSettingsPreferenceStore.h"
+#include "app/ports/QSettingsPreferenceStore.h"
 
 #include <gtest/gtest.h>
 

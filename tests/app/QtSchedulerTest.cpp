@@ -1,4 +1,4 @@
-#include "app/QtScheduler.h"
+#include "app/ports/QtScheduler.h"
 
 #include <gtest/gtest.h>
 

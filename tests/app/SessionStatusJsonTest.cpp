@@ -1,4 +1,4 @@
-#include "app/SessionStatusJson.h"
+#include "app/control/SessionStatusJson.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/AutostartEntry.h"
-#include "app/DesktopSystemHelpers.h"
-#include "app/ShellQuoting.h"
+#include "app/system/AutostartEntry.h"
+#include "app/system/DesktopSystemHelpers.h"
+#include "app/system/ShellQuoting.h"
 #include "fakes/RecordingLog.h"
 
 namespace pastiq {

@@ -7,9 +7,9 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 
-#include "app/AboutWindowController.h"
-#include "app/SystemHelpers.h"
-#include "app/TrayController.h"
+#include "app/system/SystemHelpers.h"
+#include "app/tray/TrayController.h"
+#include "app/windows/AboutWindowController.h"
 #include "fakes/FakeEnginePorts.h"
 #include "fakes/MemoryPreferenceStore.h"
 

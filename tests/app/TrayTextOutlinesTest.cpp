@@ -2,7 +2,7 @@
 #include <QFont>
 #include <QPainterPath>
 
-#include "app/TrayTextOutlines.h"
+#include "app/tray/TrayTextOutlines.h"
 
 namespace pastiq {
 namespace {

@@ -2,24 +2,26 @@
 """Fails when a source under src/ includes a header from a layer it must not see.
 
 The layers build on each other: model <- engine <- platform, overlay <- app, with the command
-line beside them on the model. A layer sees itself and the layers below it; the model and
-engine are plain C++ (no Qt, no X11), the platform adapters have no Qt and the Qt panels have
-no X11. Usage: check_layers.py SRC_DIR
+line (app/control/cli) beside them on the model. A layer sees itself and the layers below it;
+the model, the engine and the command line are plain C++ (no Qt, no X11), the platform adapters
+have no Qt and the Qt panels have no X11. A file belongs to the layer of the longest folder
+below SRC_DIR that names one. Usage: check_layers.py SRC_DIR
 """
 
 import pathlib
 import re
 import sys
 
-# The project folders each layer may include from; `main.cpp` at the top picks a front end.
+CLI = "app/control/cli"
+# The layers each layer may include from; `main.cpp` at the top picks a front end.
 PROJECT = {
     "model": {"model"},
     "engine": {"engine", "model"},
-    "cli": {"cli", "model"},
+    CLI: {CLI, "model"},
     "platform": {"platform", "engine", "model"},
     "overlay": {"overlay", "engine", "model"},
-    "app": {"app", "overlay", "platform", "cli", "engine", "model"},
-    "main.cpp": {"app", "cli"},
+    "app": {"app", "overlay", "platform", CLI, "engine", "model"},
+    "main.cpp": {"app", CLI},
 }
 
 # System headers by what they tie a layer to.
@@ -28,7 +30,7 @@ X11 = re.compile(r"(xcb|X11|xkbcommon|atspi|gio|glib)/|glib(-object)?\.h$")
 FORBIDDEN = {
     "model": [QT, X11],
     "engine": [QT, X11],
-    "cli": [QT, X11],
+    CLI: [QT, X11],
     "platform": [QT],
     "overlay": [X11],
 }
@@ -36,8 +38,13 @@ FORBIDDEN = {
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
 
-def layer_of(relative: pathlib.PurePosixPath) -> str:
-    return relative.parts[0] if len(relative.parts) > 1 else relative.name
+def layer_of(relative: pathlib.PurePosixPath) -> str | None:
+    folders = relative.parts[:-1] if len(relative.parts) > 1 else relative.parts
+    for depth in range(len(folders), 0, -1):
+        layer = "/".join(folders[:depth])
+        if layer in PROJECT:
+            return layer
+    return None
 
 
 def violations(src: pathlib.Path):
@@ -46,14 +53,13 @@ def violations(src: pathlib.Path):
             continue
         relative = pathlib.PurePosixPath(path.relative_to(src).as_posix())
         layer = layer_of(relative)
-        allowed = PROJECT.get(layer)
-        if allowed is None:
+        if layer is None:
             yield f"{relative}: in no known layer"
             continue
         for match in INCLUDE.finditer(path.read_text(encoding="utf-8")):
             kind, header = match.groups()
-            seen = header.split("/")[0]
-            if kind == '"' and (src / header).exists() and seen not in allowed:
+            seen = layer_of(pathlib.PurePosixPath(header))
+            if kind == '"' and (src / header).exists() and seen not in PROJECT[layer]:
                 yield f"{relative}: includes {header}, from {seen}, which {layer} must not see"
             elif kind == "<" and any(p.match(header) for p in FORBIDDEN.get(layer, [])):
                 yield f"{relative}: includes <{header}>, which {layer} must not depend on"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ParseCommand.h"
+#include "app/control/cli/ParseCommand.h"
 
 namespace pastiq {
 namespace {

@@ -1,0 +1,269 @@
+#include "app/tray/TrayController.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QKeySequence>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <array>
+
+#include "app/system/SystemHelpers.h"
+#include "app/windows/AboutWindowController.h"
+
+namespace pastiq {
+namespace {
+
+struct FinishBehaviorEntry {
+    ListFinishBehavior behavior;
+    const char* title;
+    const char* toolTip;
+};
+
+// In the enumeration's order, which is the order the submenu lists them.
+constexpr std::array<FinishBehaviorEntry, 3> kFinishBehaviorEntries = {{
+    {ListFinishBehavior::clearClipboard, "Clear the Clipboard and List",
+     "Empties both, leaving the overlay open"},
+    {ListFinishBehavior::returnToFirstItem, "Return to the First Item",
+     "Starts the same list over from the top"},
+    {ListFinishBehavior::stayOnLastItem, "Stay on the Last Item",
+     "Another Ctrl+V pastes the last item again"},
+}};
+static_assert(kFinishBehaviorEntries.size() == kAllListFinishBehaviors.size());
+
+void showShortcut(QAction* action, const QKeySequence& keys) {
+    action->setShortcut(keys);
+    action->setShortcutVisibleInContextMenu(true);
+}
+
+}  // namespace
+
+TrayController::TrayController(std::shared_ptr<SessionController> sessionController,
+                               Settings& settings, InputAccess& inputAccess, SystemHelpers& helpers,
+                               AboutWindowController& about, QObject* parent)
+    : QObject(parent),
+      sessionController_(std::move(sessionController)),
+      settings_(settings),
+      inputAccess_(inputAccess),
+      helpers_(helpers),
+      about_(about),
+      menu_(std::make_unique<QMenu>()),
+      finishMenu_(new QMenu(QStringLiteral("After the Last Paste"), menu_.get())),
+      trayIcon_(new QSystemTrayIcon(this)) {
+    menu_->setToolTipsVisible(true);
+    finishMenu_->setToolTipsVisible(true);
+    connect(menu_.get(), &QMenu::aboutToShow, this, &TrayController::rebuildMenu);
+    trayIcon_->setContextMenu(menu_.get());
+    // Both clicks open the menu: the tooltips promise "Click for menu".
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    popUpMenu();
+                }
+            });
+
+    sessionSubscription_ = sessionController_->sessionDidChange().subscribe([this] {
+        observeSession();
+        refreshButton();
+    });
+    statusMessageSubscription_ =
+        sessionController_->statusMessageDidChange().subscribe([this] { refreshButton(); });
+    observeSession();
+    refreshButton();
+    trayIcon_->show();
+}
+
+TrayController::~TrayController() = default;
+
+// ---- Menu
+
+void TrayController::rebuildMenu() {
+    menu_->clear();
+    addStateRows();
+    menu_->addSeparator();
+    addSessionRows();
+    menu_->addSeparator();
+    addSettingsRows();
+    menu_->addSeparator();
+    addRow(QStringLiteral("About Pastiq"), &TrayController::showAbout);
+    menu_->addSeparator();
+    showShortcut(addRow(QStringLiteral("Quit Pastiq"), &TrayController::quit),
+                 QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void TrayController::addStateRows() {
+    addDisabledRow(QStringLiteral("Pastiq is running"));
+    // Never with the prompt: opening the menu must not ask the user anything.
+    addDisabledRow(inputAccess_.hasInputAccess() ? QStringLiteral("Input Access: Granted")
+                                                 : QStringLiteral("Input Access: Not Granted"));
+    addRow(QStringLiteral("Open Input Access Help…"), &TrayController::openInputAccessHelp);
+    addRow(QStringLiteral("Show Pastiq in File Manager"), &TrayController::showInFileManager);
+}
+
+void TrayController::addSessionRows() {
+    const auto& session = sessionController_->session();
+    QAction* toggle =
+        addRow(session ? QStringLiteral("End Session") : QStringLiteral("Start Session"),
+               &TrayController::toggleSession);
+    showShortcut(toggle, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
+
+    if (session) {
+        addDisabledRow(QStringLiteral("Next: ") + QString::fromStdString(session->progressText()));
+    } else if (const auto& message = sessionController_->statusMessage()) {
+        addDisabledRow(QString::fromStdString(*message));
+    } else {
+        addDisabledRow(QStringLiteral("Copy a list, then start a session"));
+    }
+}
+
+void TrayController::addSettingsRows() {
+    addFinishBehaviorMenu();
+
+    QAction* count =
+        addRow(QStringLiteral("Show Count in Panel"), &TrayController::toggleCountInPanel);
+    count->setCheckable(true);
+    count->setChecked(settings_.showsCountInTray());
+
+    const LoginItemStatus status = helpers_.loginItemStatus();
+    QAction* login = addRow(QStringLiteral("Open at Login"), &TrayController::toggleLaunchAtLogin);
+    login->setCheckable(true);
+    login->setChecked(status == LoginItemStatus::enabled ||
+                      status == LoginItemStatus::requiresApproval);
+    if (status == LoginItemStatus::requiresApproval) {
+        login->setToolTip(
+            QStringLiteral("Your desktop still needs you to allow Pastiq in Startup Applications"));
+    }
+}
+
+void TrayController::addFinishBehaviorMenu() {
+    // The submenu window is kept; its entries are made anew like every other row.
+    finishMenu_->clear();
+    menu_->addMenu(finishMenu_);
+
+    const ListFinishBehavior current = settings_.listFinishBehavior();
+    for (const auto& entry : kFinishBehaviorEntries) {
+        QAction* action = finishMenu_->addAction(QString::fromUtf8(entry.title));
+        action->setToolTip(QString::fromUtf8(entry.toolTip));
+        action->setData(QString::fromUtf8(storedValue(entry.behavior)));
+        action->setCheckable(true);
+        action->setChecked(entry.behavior == current);
+        connect(action, &QAction::triggered, this,
+                [this, action] { selectFinishBehavior(action); });
+    }
+}
+
+QAction* TrayController::addRow(const QString& title, void (TrayController::*action)()) {
+    QAction* row = menu_->addAction(title);
+    connect(row, &QAction::triggered, this, [this, action] { (this->*action)(); });
+    return row;
+}
+
+void TrayController::addDisabledRow(const QString& title) {
+    menu_->addAction(title)->setEnabled(false);
+}
+
+void TrayController::popUpMenu() {
+    openMenuAt(QCursor::pos());
+}
+
+void TrayController::openMenuAt(const QPoint& position) {
+    menu_->popup(position);
+}
+
+void TrayController::setTrayAvailable(bool available) {
+    trayIcon_->hide();
+    if (available) {
+        trayIcon_->show();
+    }
+}
+
+QIcon TrayController::icon() const {
+    return trayIcon_->icon();
+}
+
+// ---- Tray icon
+
+void TrayController::refreshButton() {
+    isRefreshScheduled_ = false;
+    const auto& session = sessionController_->session();
+    const TrayIconState state = TrayIconState::choose(sessionController_->statusMessage(),
+                                                      session.get(), settings_.showsCountInTray());
+    // Redrawing only on a change keeps the panel from being told about a new icon after
+    // every paste that leaves the visible state alone.
+    if (state == iconState_ && !trayIcon_->icon().isNull()) {
+        return;
+    }
+    iconState_ = state;
+    trayIcon_->setIcon(painter_.paint(state));
+    trayIcon_->setToolTip(state.toolTip);
+    Q_EMIT iconStateChanged();
+}
+
+// The session announces a change before storing it, so the refresh waits to read the new state.
+// It waits a little longer than a turn of the event loop: a Ctrl+V changes the session while
+// the application is still fetching the pasted text, and drawing the icon then (a few
+// milliseconds of text rendering) competes with that paste for the processor. The changes of
+// a burst share one refresh.
+void TrayController::scheduleRefresh() {
+    if (isRefreshScheduled_) {
+        return;
+    }
+    isRefreshScheduled_ = true;
+    QTimer::singleShot(kRefreshDelay, this, &TrayController::refreshButton);
+}
+
+void TrayController::observeSession() {
+    sessionChangeSubscription_.cancel();
+    if (const auto& session = sessionController_->session()) {
+        sessionChangeSubscription_ =
+            session->willChange().subscribe([this](const SessionChange&) { scheduleRefresh(); });
+    }
+}
+
+// ---- Actions
+
+void TrayController::toggleSession() {
+    if (sessionController_->session()) {
+        sessionController_->endSession(true);
+    } else {
+        sessionController_->startSession(false);
+    }
+}
+
+void TrayController::openInputAccessHelp() {
+    helpers_.openInputAccessHelp();
+}
+
+void TrayController::showInFileManager() {
+    helpers_.showInFileManager();
+}
+
+void TrayController::toggleCountInPanel() {
+    settings_.setShowsCountInTray(!settings_.showsCountInTray());
+    refreshButton();
+}
+
+void TrayController::selectFinishBehavior(const QAction* action) {
+    const QVariant data = action->data();
+    if (data.typeId() != QMetaType::QString) {
+        return;
+    }
+    if (const auto behavior = listFinishBehaviorFromStored(data.toString().toStdString())) {
+        settings_.setListFinishBehavior(*behavior);
+    }
+}
+
+void TrayController::toggleLaunchAtLogin() {
+    helpers_.toggleLoginItem();
+}
+
+void TrayController::showAbout() {
+    about_.show();
+}
+
+void TrayController::quit() {
+    QCoreApplication::quit();
+}
+
+}  // namespace pastiq
