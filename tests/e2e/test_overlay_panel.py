@@ -11,18 +11,16 @@ import os
 import queue
 import struct
 import subprocess
-import sys
 import threading
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from pastiq_e2e.apps import TkText
+from pastiq_e2e.case import DesktopTestCase
+from pastiq_e2e.desktop import Desktop
+from pastiq_e2e.keys import Keyboard
+from pastiq_e2e.waiting import wait_until
 
-from pastiq_e2e.apps import TkText  # noqa: E402
-from pastiq_e2e.case import DesktopTestCase  # noqa: E402
-from pastiq_e2e.desktop import Desktop  # noqa: E402
-from pastiq_e2e.keys import Keyboard  # noqa: E402
-from pastiq_e2e.waiting import wait_until  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 DEMO = os.environ.get("OVERLAY_DEMO", os.path.join(HERE, "..", "..", "build", "overlay_demo"))
 ARTIFACTS = os.environ.get("OVERLAY_ARTIFACTS", os.path.join(HERE, "artifacts"))
