@@ -180,7 +180,7 @@ TEST_F(HotkeyStartGuardTest, StartsDuringACaptureAreIgnored) {
     EXPECT_EQ(queueTexts(), kSelectionItems);
 }
 
-TEST_F(HotkeyStartGuardTest, UntrustedHotkeyStartShowsOnboarding) {
+TEST_F(HotkeyStartGuardTest, HotkeyStartWithoutInputAccessShowsOnboarding) {
     fakes.inputAccess.granted = false;
     controller->startSession(true);
     EXPECT_FALSE(controller->isStarting());

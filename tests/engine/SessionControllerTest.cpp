@@ -255,7 +255,7 @@ TEST_F(SessionControllerTest, OverlayCloseButtonEndsTheSession) {
     EXPECT_EQ(clipboard(), std::nullopt);
 }
 
-TEST_F(SessionControllerTest, UntrustedStartShowsOnboardingOnly) {
+TEST_F(SessionControllerTest, StartWithoutInputAccessShowsOnboardingOnly) {
     fakes.inputAccess.granted = false;
     startWith(kList);
     EXPECT_EQ(fakes.onboarding.showCount, 1);
