@@ -10,7 +10,7 @@ if(PASTIQ_BUILD_DESKTOP)
     install(FILES ${PROJECT_SOURCE_DIR}/data/icons/pastiq.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
             RENAME ${PASTIQ_APP_ID}.svg)
-    install(FILES ${PROJECT_SOURCE_DIR}/data/icons/MenuBarIcon.svg
+    install(FILES ${PROJECT_SOURCE_DIR}/data/icons/TrayIcon.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/status
             RENAME ${PASTIQ_APP_ID}-panel.svg)
     # The help page lives in the data directory, not under share/doc, because the program

@@ -65,12 +65,12 @@ TrayController::TrayController(std::shared_ptr<SessionController> sessionControl
 
     sessionSubscription_ = sessionController_->sessionDidChange().subscribe([this] {
         observeSession();
-        refreshButton();
+        refreshIcon();
     });
     statusMessageSubscription_ =
-        sessionController_->statusMessageDidChange().subscribe([this] { refreshButton(); });
+        sessionController_->statusMessageDidChange().subscribe([this] { refreshIcon(); });
     observeSession();
-    refreshButton();
+    refreshIcon();
     trayIcon_->show();
 }
 
@@ -184,7 +184,7 @@ QIcon TrayController::icon() const {
 
 // ---- Tray icon
 
-void TrayController::refreshButton() {
+void TrayController::refreshIcon() {
     isRefreshScheduled_ = false;
     const auto& session = sessionController_->session();
     const TrayIconState state = TrayIconState::choose(sessionController_->statusMessage(),
@@ -210,7 +210,7 @@ void TrayController::scheduleRefresh() {
         return;
     }
     isRefreshScheduled_ = true;
-    QTimer::singleShot(kRefreshDelay, this, &TrayController::refreshButton);
+    QTimer::singleShot(kRefreshDelay, this, &TrayController::refreshIcon);
 }
 
 void TrayController::observeSession() {
@@ -241,7 +241,7 @@ void TrayController::showInFileManager() {
 
 void TrayController::toggleCountInPanel() {
     settings_.setShowsCountInTray(!settings_.showsCountInTray());
-    refreshButton();
+    refreshIcon();
 }
 
 void TrayController::selectFinishBehavior(const QAction* action) {

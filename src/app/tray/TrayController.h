@@ -27,7 +27,7 @@ class SystemHelpers;
 class TrayController : public QObject {
     Q_OBJECT
   public:
-    // How long after a session change the button is redrawn.
+    // How long after a session change the icon is redrawn.
     static constexpr std::chrono::milliseconds kRefreshDelay{40};
 
     TrayController(std::shared_ptr<SessionController> sessionController, Settings& settings,
@@ -59,7 +59,7 @@ class TrayController : public QObject {
     QAction* addRow(const QString& title, void (TrayController::*action)());
     void addDisabledRow(const QString& title);
 
-    void refreshButton();
+    void refreshIcon();
     void scheduleRefresh();
     void observeSession();
     void popUpMenu();

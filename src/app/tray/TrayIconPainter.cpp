@@ -67,7 +67,7 @@ void drawAlertMark(QPainter& painter, TrayTextOutlines& outlines, int size) {
 }  // namespace
 
 TrayIconPainter::TrayIconPainter()
-    : glyph_(std::make_unique<QSvgRenderer>(QStringLiteral(":/pastiq/icons/MenuBarIcon.svg"))),
+    : glyph_(std::make_unique<QSvgRenderer>(QStringLiteral(":/pastiq/icons/TrayIcon.svg"))),
       fallbackGlyph_(QIcon::fromTheme(QStringLiteral("go-next"))) {}
 
 TrayIconPainter::~TrayIconPainter() = default;

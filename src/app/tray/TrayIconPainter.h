@@ -11,7 +11,7 @@ class QSvgRenderer;
 
 namespace pastiq {
 
-// Draws the tray icon from the bundled "MenuBarIcon" glyph: alone, with an alert mark while a
+// Draws the tray icon from the bundled "TrayIcon" glyph: alone, with an alert mark while a
 // status message stands, or as the session's progress ("3" over "10"). Every size is drawn
 // natively so the digits stay crisp wherever the panel scales the icon.
 class TrayIconPainter {

@@ -110,7 +110,7 @@ class TrayControllerTest : public ::testing::Test {
         }
         controller_->startFromText(text);
     }
-    // Lets the delayed refresh of the button run.
+    // Lets the delayed refresh of the icon run.
     void settle() {
         QTest::qWait(static_cast<int>((TrayController::kRefreshDelay * 3 / 2).count()));
     }
@@ -184,7 +184,7 @@ TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, false}));
 }
 
-TEST_F(TrayControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessage) {
+TEST_F(TrayControllerTest, IconFollowsTheSessionTheCountAndTheStatusMessage) {
     struct Expected {
         TrayIconState::Mark mark;
         QString title;
@@ -221,7 +221,7 @@ TEST_F(TrayControllerTest, ButtonFollowsTheSessionTheCountAndTheStatusMessage) {
     check({Mark::none, "", "Pastiq is running. Click for menu."}, "message cleared");
 }
 
-TEST_F(TrayControllerTest, SessionChangesReachTheButtonAfterTheyAreStored) {
+TEST_F(TrayControllerTest, SessionChangesReachTheIconAfterTheyAreStored) {
     startSessionOf(10);
     settle();
     EXPECT_EQ(tray_->iconState().title, "1 of 10");
@@ -235,7 +235,7 @@ TEST_F(TrayControllerTest, SessionChangesReachTheButtonAfterTheyAreStored) {
     auto first = controller_->session();
     startSessionOf(4);
     settle();
-    first->jump(3);  // The old session no longer drives the button.
+    first->jump(3);  // The old session no longer drives the icon.
     settle();
     EXPECT_EQ(tray_->iconState().title, "1 of 4");
 }
