@@ -39,8 +39,7 @@ Application::Application(QObject* parent)
       settings_(preferences_),
       terminator_(OlderInstanceTerminator::currentSystem(), scheduler_, log_) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::terminate);
-    terminationSignals_ =
-        std::make_unique<TerminationSignals>([](int /*signal*/) { QCoreApplication::quit(); });
+    terminationSignals_ = std::make_unique<TerminationSignals>([] { QCoreApplication::quit(); });
 }
 
 Application::~Application() {

@@ -33,7 +33,7 @@ void setSignalHandler(int signal, void (*handler)(int)) {
 
 }  // namespace
 
-TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
+TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* parent)
     : QObject(parent), onSignal_(std::move(onSignal)) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, sockets_) != 0) {
         return;
@@ -60,7 +60,7 @@ TerminationSignals::~TerminationSignals() {
 void TerminationSignals::readPendingSignal() {
     unsigned char byte = 0;
     while (::read(sockets_[1], &byte, 1) == 1) {
-        onSignal_(byte);
+        onSignal_();
     }
 }
 

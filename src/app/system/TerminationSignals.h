@@ -15,8 +15,7 @@ class TerminationSignals final : public QObject {
 
   public:
     // One instance per process: the signal handler has a single socket to write to.
-    explicit TerminationSignals(std::function<void(int signal)> onSignal,
-                                QObject* parent = nullptr);
+    explicit TerminationSignals(std::function<void()> onSignal, QObject* parent = nullptr);
     ~TerminationSignals() override;
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
@@ -26,7 +25,7 @@ class TerminationSignals final : public QObject {
   private:
     void readPendingSignal();
 
-    std::function<void(int)> onSignal_;
+    std::function<void()> onSignal_;
     int sockets_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
 };
