@@ -285,13 +285,13 @@ void SessionController::clearStatus() {
 
 void SessionController::setSession(std::shared_ptr<PasteSession> session) {
     session_ = std::move(session);
-    sessionDidChange_.emit();
+    sessionChanged_.emit();
 }
 
 void SessionController::setStatusMessage(std::optional<std::string> message) {
     statusMessage_ = std::move(message);
     ports_.overlay.showNotice(statusMessage_);
-    statusMessageDidChange_.emit();
+    statusMessageChanged_.emit();
 }
 
 bool SessionController::isCurrent(const std::shared_ptr<PasteSession>& session) const {

@@ -63,8 +63,8 @@ class SessionController {
     }
 
     // Emitted after the session or the status message was stored.
-    Signal<>& sessionDidChange() { return sessionDidChange_; }
-    Signal<>& statusMessageDidChange() { return statusMessageDidChange_; }
+    Signal<>& sessionChanged() { return sessionChanged_; }
+    Signal<>& statusMessageChanged() { return statusMessageChanged_; }
 
   private:
     static constexpr Delay kStatusMessageDuration{3000};
@@ -116,8 +116,8 @@ class SessionController {
     ListFinisher finisher_;
     GateStatePublisher gatePublisher_;
 
-    Signal<> sessionDidChange_;
-    Signal<> statusMessageDidChange_;
+    Signal<> sessionChanged_;
+    Signal<> statusMessageChanged_;
     // Last, so that callbacks are cut off before any other member goes.
     StepGuard guard_;
 };

@@ -336,9 +336,9 @@ TEST_F(SessionControllerTest, DeletingTheLastRemainingItemWithdrawsItFromTheClip
 
 TEST_F(SessionControllerTest, PublishesSessionAndStatusAfterEachStore) {
     std::vector<std::string> events;
-    auto sessions = controller->sessionDidChange().subscribe(
+    auto sessions = controller->sessionChanged().subscribe(
         [&] { events.emplace_back(controller->session() ? "session (set)" : "session (none)"); });
-    auto statuses = controller->statusMessageDidChange().subscribe([&] {
+    auto statuses = controller->statusMessageChanged().subscribe([&] {
         events.emplace_back(controller->statusMessage() ? "status (set)" : "status (none)");
     });
     startWith(kList);

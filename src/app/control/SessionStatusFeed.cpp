@@ -12,7 +12,7 @@ SessionStatusFeed::SessionStatusFeed(std::shared_ptr<SessionController> controll
     timer_.setSingleShot(true);
     timer_.setInterval(kCoalesceMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &SessionStatusFeed::announceNow);
-    sessionSubscription_ = controller_->sessionDidChange().subscribe([this] {
+    sessionSubscription_ = controller_->sessionChanged().subscribe([this] {
         observeSession();
         schedule();
     });

@@ -63,12 +63,12 @@ TrayController::TrayController(std::shared_ptr<SessionController> sessionControl
                 }
             });
 
-    sessionSubscription_ = sessionController_->sessionDidChange().subscribe([this] {
+    sessionSubscription_ = sessionController_->sessionChanged().subscribe([this] {
         observeSession();
         refreshIcon();
     });
     statusMessageSubscription_ =
-        sessionController_->statusMessageDidChange().subscribe([this] { refreshIcon(); });
+        sessionController_->statusMessageChanged().subscribe([this] { refreshIcon(); });
     observeSession();
     refreshIcon();
     trayIcon_->show();

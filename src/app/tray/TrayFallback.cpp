@@ -38,7 +38,7 @@ TrayFallback::TrayFallback(const QDBusConnection& bus, TrayController& tray,
     connect(launcher_.get(), &LauncherPanel::menuRequested, &tray_, &TrayController::openMenuAt);
     connect(launcher_.get(), &LauncherPanel::movedByUser, this,
             [this](QPoint position) { chosenPosition_ = position; });
-    sessionSubscription_ = sessionController_->sessionDidChange().subscribe([this] {
+    sessionSubscription_ = sessionController_->sessionChanged().subscribe([this] {
         // The overlay is shown after the session is announced.
         QTimer::singleShot(0, this, &TrayFallback::watchOverlay);
         if (isRestartPending_) {
