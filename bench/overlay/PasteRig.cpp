@@ -20,10 +20,10 @@ class IdleSystemHelpers final : public SystemHelpers {
     void openInputAccessHelp() override {}
     void showInFileManager() override {}
     void relaunch() override {}
-    [[nodiscard]] LoginItemStatus loginItemStatus() override {
-        return LoginItemStatus::notRegistered;
+    [[nodiscard]] AutostartStatus autostartStatus() override {
+        return AutostartStatus::notRegistered;
     }
-    void toggleLoginItem() override {}
+    void toggleAutostart() override {}
 };
 
 std::string listOf(int itemCount) {

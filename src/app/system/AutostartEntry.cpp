@@ -17,7 +17,7 @@ bool disablesEntry(const QString& key, const QString& value) {
 
 }  // namespace
 
-LoginItemStatus loginItemStatusOfEntry(const QString& entryText) {
+AutostartStatus autostartStatusOfEntry(const QString& entryText) {
     bool inMainGroup = false;
     for (const QString& rawLine : entryText.split(QLatin1Char('\n'))) {
         const QString line = rawLine.trimmed();
@@ -30,10 +30,10 @@ LoginItemStatus loginItemStatusOfEntry(const QString& entryText) {
             continue;
         }
         if (disablesEntry(line.left(separator).trimmed(), line.mid(separator + 1).trimmed())) {
-            return LoginItemStatus::requiresApproval;
+            return AutostartStatus::requiresApproval;
         }
     }
-    return LoginItemStatus::enabled;
+    return AutostartStatus::enabled;
 }
 
 std::optional<QString> autostartEntryText(const QString& executablePath) {

@@ -21,7 +21,7 @@ namespace {
 
 const QLatin1String kBundledHelpPage(":/pastiq/input-access.html");
 
-void logLoginItemFailure(Log& log, const QString& error) {
+void logAutostartFailure(Log& log, const QString& error) {
     log.error(LogCategory::session, ("Launch at login failed: " + error).toStdString());
 }
 
@@ -111,28 +111,28 @@ void DesktopSystemHelpers::relaunch() {
     QCoreApplication::quit();
 }
 
-LoginItemStatus DesktopSystemHelpers::loginItemStatus() {
+AutostartStatus DesktopSystemHelpers::autostartStatus() {
     if (locations_.executablePath.isEmpty()) {
-        return LoginItemStatus::notFound;
+        return AutostartStatus::notFound;
     }
     QFile entry(locations_.autostartEntryPath());
     if (!entry.open(QIODevice::ReadOnly)) {
-        return LoginItemStatus::notRegistered;
+        return AutostartStatus::notRegistered;
     }
-    return loginItemStatusOfEntry(QString::fromUtf8(entry.readAll()));
+    return autostartStatusOfEntry(QString::fromUtf8(entry.readAll()));
 }
 
-void DesktopSystemHelpers::toggleLoginItem() {
-    const LoginItemStatus status = loginItemStatus();
+void DesktopSystemHelpers::toggleAutostart() {
+    const AutostartStatus status = autostartStatus();
     const bool isRegistered =
-        status == LoginItemStatus::enabled || status == LoginItemStatus::requiresApproval;
+        status == AutostartStatus::enabled || status == AutostartStatus::requiresApproval;
     QString error;
-    if (!(isRegistered ? unregisterLoginItem(error) : registerLoginItem(error))) {
-        logLoginItemFailure(log_, error);
+    if (!(isRegistered ? disableAutostart(error) : enableAutostart(error))) {
+        logAutostartFailure(log_, error);
     }
 }
 
-bool DesktopSystemHelpers::registerLoginItem(QString& error) {
+bool DesktopSystemHelpers::enableAutostart(QString& error) {
     if (locations_.executablePath.isEmpty()) {
         error = QStringLiteral("Pastiq's own executable could not be found");
         return false;
@@ -150,7 +150,7 @@ bool DesktopSystemHelpers::registerLoginItem(QString& error) {
     return writeFileAtomically(locations_.autostartEntryPath(), text->toUtf8(), error);
 }
 
-bool DesktopSystemHelpers::unregisterLoginItem(QString& error) {
+bool DesktopSystemHelpers::disableAutostart(QString& error) {
     QFile entry(locations_.autostartEntryPath());
     if (!entry.remove()) {
         error = QStringLiteral("%1: %2").arg(entry.fileName(), entry.errorString());

@@ -11,7 +11,7 @@ namespace pastiq {
 
 // The system helpers on a freedesktop.org desktop: the help page through the default handler,
 // the file manager through org.freedesktop.FileManager1, relaunch through a detached /bin/sh
-// and the login item as an XDG autostart entry. Main thread only; nothing here blocks.
+// and starting at login through an XDG autostart entry. Main thread only; nothing here blocks.
 class DesktopSystemHelpers : public QObject, public SystemHelpers {
     Q_OBJECT
   public:
@@ -22,8 +22,8 @@ class DesktopSystemHelpers : public QObject, public SystemHelpers {
     void openInputAccessHelp() override;
     void showInFileManager() override;
     void relaunch() override;
-    [[nodiscard]] LoginItemStatus loginItemStatus() override;
-    void toggleLoginItem() override;
+    [[nodiscard]] AutostartStatus autostartStatus() override;
+    void toggleAutostart() override;
 
     [[nodiscard]] const DesktopLocations& locations() const { return locations_; }
 
@@ -31,8 +31,8 @@ class DesktopSystemHelpers : public QObject, public SystemHelpers {
     [[nodiscard]] QString helpPagePath();
     [[nodiscard]] QString writeBundledHelpPage();
     void openContainingFolder();
-    bool registerLoginItem(QString& error);
-    bool unregisterLoginItem(QString& error);
+    bool enableAutostart(QString& error);
+    bool disableAutostart(QString& error);
 
     Log& log_;
     DesktopLocations locations_;

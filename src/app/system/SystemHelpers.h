@@ -2,8 +2,8 @@
 
 namespace pastiq {
 
-// Where Pastiq stands as a login item (an XDG autostart entry).
-enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+// Where Pastiq stands in the desktop's autostart (its XDG autostart entry).
+enum class AutostartStatus { notRegistered, enabled, requiresApproval, notFound };
 
 // Small operations on the desktop that the tray menu and the onboarding window share.
 class SystemHelpers {
@@ -15,9 +15,9 @@ class SystemHelpers {
     virtual void showInFileManager() = 0;
     // Starts a fresh Pastiq half a second from now and quits this one.
     virtual void relaunch() = 0;
-    [[nodiscard]] virtual LoginItemStatus loginItemStatus() = 0;
+    [[nodiscard]] virtual AutostartStatus autostartStatus() = 0;
     // Registers the autostart entry, or removes it when it is enabled or awaits approval.
-    virtual void toggleLoginItem() = 0;
+    virtual void toggleAutostart() = 0;
 };
 
 }  // namespace pastiq

@@ -125,12 +125,12 @@ void TrayController::addSettingsRows() {
     count->setCheckable(true);
     count->setChecked(settings_.showsCountInTray());
 
-    const LoginItemStatus status = helpers_.loginItemStatus();
-    QAction* login = addRow(QStringLiteral("Open at Login"), &TrayController::toggleLaunchAtLogin);
+    const AutostartStatus status = helpers_.autostartStatus();
+    QAction* login = addRow(QStringLiteral("Open at Login"), &TrayController::toggleAutostart);
     login->setCheckable(true);
-    login->setChecked(status == LoginItemStatus::enabled ||
-                      status == LoginItemStatus::requiresApproval);
-    if (status == LoginItemStatus::requiresApproval) {
+    login->setChecked(status == AutostartStatus::enabled ||
+                      status == AutostartStatus::requiresApproval);
+    if (status == AutostartStatus::requiresApproval) {
         login->setToolTip(
             QStringLiteral("Your desktop still needs you to allow Pastiq in Startup Applications"));
     }
@@ -254,8 +254,8 @@ void TrayController::selectFinishBehavior(const QAction* action) {
     }
 }
 
-void TrayController::toggleLaunchAtLogin() {
-    helpers_.toggleLoginItem();
+void TrayController::toggleAutostart() {
+    helpers_.toggleAutostart();
 }
 
 void TrayController::showAbout() {

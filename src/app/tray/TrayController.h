@@ -69,7 +69,7 @@ class TrayController : public QObject {
     void showInFileManager();
     void toggleCountInPanel();
     void selectFinishBehavior(const QAction* action);
-    void toggleLaunchAtLogin();
+    void toggleAutostart();
     void showAbout();
     void quit();
 

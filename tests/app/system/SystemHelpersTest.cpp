@@ -99,22 +99,22 @@ TEST(ShellQuoting, DesktopExecQuotingFollowsTheDesktopEntryRules) {
 
 TEST(AutostartEntry, StatusFollowsTheDisablingKeysOfTheMainGroup) {
     const QString head = "[Desktop Entry]\nType=Application\nExec=pastiq\n";
-    const std::vector<std::pair<QString, LoginItemStatus>> cases = {
-        {head, LoginItemStatus::enabled},
-        {"", LoginItemStatus::enabled},
-        {head + "Hidden=true\n", LoginItemStatus::requiresApproval},
-        {head + "  Hidden = true  \n", LoginItemStatus::requiresApproval},
-        {head + "X-GNOME-Autostart-enabled=false\n", LoginItemStatus::requiresApproval},
-        {head + "Hidden=false\nX-GNOME-Autostart-enabled=true\n", LoginItemStatus::enabled},
-        {head + "#Hidden=true\n", LoginItemStatus::enabled},
-        {head + "hidden=true\n", LoginItemStatus::enabled},
-        {head + "Hidden=True\n", LoginItemStatus::enabled},
-        {head + "[Desktop Action quit]\nHidden=true\n", LoginItemStatus::enabled},
-        {"[Other]\nHidden=true\n" + head, LoginItemStatus::enabled},
-        {"[Desktop Entry]\r\nHidden=true\r\n", LoginItemStatus::requiresApproval},
+    const std::vector<std::pair<QString, AutostartStatus>> cases = {
+        {head, AutostartStatus::enabled},
+        {"", AutostartStatus::enabled},
+        {head + "Hidden=true\n", AutostartStatus::requiresApproval},
+        {head + "  Hidden = true  \n", AutostartStatus::requiresApproval},
+        {head + "X-GNOME-Autostart-enabled=false\n", AutostartStatus::requiresApproval},
+        {head + "Hidden=false\nX-GNOME-Autostart-enabled=true\n", AutostartStatus::enabled},
+        {head + "#Hidden=true\n", AutostartStatus::enabled},
+        {head + "hidden=true\n", AutostartStatus::enabled},
+        {head + "Hidden=True\n", AutostartStatus::enabled},
+        {head + "[Desktop Action quit]\nHidden=true\n", AutostartStatus::enabled},
+        {"[Other]\nHidden=true\n" + head, AutostartStatus::enabled},
+        {"[Desktop Entry]\r\nHidden=true\r\n", AutostartStatus::requiresApproval},
     };
     for (const auto& [text, status] : cases) {
-        EXPECT_EQ(loginItemStatusOfEntry(text), status) << text.toStdString();
+        EXPECT_EQ(autostartStatusOfEntry(text), status) << text.toStdString();
     }
 }
 
@@ -123,7 +123,7 @@ TEST(AutostartEntry, WrittenEntryStartsThePathAndReadsAsEnabled) {
     ASSERT_TRUE(text);
     EXPECT_TRUE(text->startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(text->contains("\nExec=\"/opt/My App/pastiq\"\n"));
-    EXPECT_EQ(loginItemStatusOfEntry(*text), LoginItemStatus::enabled);
+    EXPECT_EQ(autostartStatusOfEntry(*text), AutostartStatus::enabled);
     EXPECT_FALSE(autostartEntryText("/a\nb"));
 }
 
@@ -149,20 +149,20 @@ class DesktopSystemHelpersTest : public ::testing::Test {
     RecordingLog log_;
 };
 
-TEST_F(DesktopSystemHelpersTest, LoginItemStatusComesFromTheAutostartEntry) {
+TEST_F(DesktopSystemHelpersTest, AutostartStatusComesFromTheEntry) {
     struct Case {
         bool knowsExecutable;
         std::optional<QByteArray> entry;
-        LoginItemStatus status;
+        AutostartStatus status;
     };
     const std::vector<Case> cases = {
-        {true, std::nullopt, LoginItemStatus::notRegistered},
-        {true, "[Desktop Entry]\nExec=pastiq\n", LoginItemStatus::enabled},
-        {true, "[Desktop Entry]\nExec=pastiq\nHidden=true\n", LoginItemStatus::requiresApproval},
+        {true, std::nullopt, AutostartStatus::notRegistered},
+        {true, "[Desktop Entry]\nExec=pastiq\n", AutostartStatus::enabled},
+        {true, "[Desktop Entry]\nExec=pastiq\nHidden=true\n", AutostartStatus::requiresApproval},
         {true, "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n",
-         LoginItemStatus::requiresApproval},
-        {false, std::nullopt, LoginItemStatus::notFound},
-        {false, "[Desktop Entry]\nExec=pastiq\n", LoginItemStatus::notFound},
+         AutostartStatus::requiresApproval},
+        {false, std::nullopt, AutostartStatus::notFound},
+        {false, "[Desktop Entry]\nExec=pastiq\n", AutostartStatus::notFound},
     };
     for (const auto& testCase : cases) {
         QFile::remove(entryPath());
@@ -170,7 +170,7 @@ TEST_F(DesktopSystemHelpersTest, LoginItemStatusComesFromTheAutostartEntry) {
             writeEntry(*testCase.entry);
         }
         locations_.executablePath = testCase.knowsExecutable ? temp_.filePath("bin/pastiq") : "";
-        EXPECT_EQ(makeHelpers().loginItemStatus(), testCase.status)
+        EXPECT_EQ(makeHelpers().autostartStatus(), testCase.status)
             << testCase.entry.value_or("(none)").toStdString();
     }
 }
@@ -178,12 +178,12 @@ TEST_F(DesktopSystemHelpersTest, LoginItemStatusComesFromTheAutostartEntry) {
 TEST_F(DesktopSystemHelpersTest, ToggleRegistersThenUnregisters) {
     locations_.executablePath = temp_.filePath("it's here/pastiq");
     auto helpers = makeHelpers();
-    helpers.toggleLoginItem();
-    EXPECT_EQ(helpers.loginItemStatus(), LoginItemStatus::enabled);
+    helpers.toggleAutostart();
+    EXPECT_EQ(helpers.autostartStatus(), AutostartStatus::enabled);
     EXPECT_TRUE(
         readFile(entryPath()).contains("\nExec=\"" + temp_.filePath("it's here/pastiq") + "\"\n"));
-    helpers.toggleLoginItem();
-    EXPECT_EQ(helpers.loginItemStatus(), LoginItemStatus::notRegistered);
+    helpers.toggleAutostart();
+    EXPECT_EQ(helpers.autostartStatus(), AutostartStatus::notRegistered);
     EXPECT_FALSE(QFile::exists(entryPath()));
     EXPECT_TRUE(log_.entries().empty());
 }
@@ -191,9 +191,9 @@ TEST_F(DesktopSystemHelpersTest, ToggleRegistersThenUnregisters) {
 TEST_F(DesktopSystemHelpersTest, ToggleRemovesAnEntryAwaitingApproval) {
     writeEntry("[Desktop Entry]\nExec=pastiq\nHidden=true\n");
     auto helpers = makeHelpers();
-    helpers.toggleLoginItem();
+    helpers.toggleAutostart();
     EXPECT_FALSE(QFile::exists(entryPath()));
-    EXPECT_EQ(helpers.loginItemStatus(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(helpers.autostartStatus(), AutostartStatus::notRegistered);
 }
 
 TEST_F(DesktopSystemHelpersTest, FailuresAreLoggedAndChangeNothing) {
@@ -210,9 +210,9 @@ TEST_F(DesktopSystemHelpersTest, FailuresAreLoggedAndChangeNothing) {
         log_.clear();
         breakage();
         auto helpers = makeHelpers();
-        const LoginItemStatus before = helpers.loginItemStatus();
-        helpers.toggleLoginItem();
-        EXPECT_EQ(helpers.loginItemStatus(), before);
+        const AutostartStatus before = helpers.autostartStatus();
+        helpers.toggleAutostart();
+        EXPECT_EQ(helpers.autostartStatus(), before);
         ASSERT_EQ(log_.entries().size(), 1u);
         const auto& entry = log_.entries().front();
         EXPECT_EQ(entry.level, LogLevel::error);

@@ -24,10 +24,10 @@ class FakeSystemHelpers : public SystemHelpers {
     void openInputAccessHelp() override { ++helpOpenCount; }
     void showInFileManager() override { ++fileManagerCount; }
     void relaunch() override {}
-    [[nodiscard]] LoginItemStatus loginItemStatus() override { return status; }
-    void toggleLoginItem() override { ++toggleCount; }
+    [[nodiscard]] AutostartStatus autostartStatus() override { return status; }
+    void toggleAutostart() override { ++toggleCount; }
 
-    LoginItemStatus status = LoginItemStatus::notRegistered;
+    AutostartStatus status = AutostartStatus::notRegistered;
     int helpOpenCount = 0;
     int fileManagerCount = 0;
     int toggleCount = 0;
@@ -167,7 +167,7 @@ TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     EXPECT_EQ(finishMenu()->actions().size(), 3);
 
     ports_.inputAccess.granted = false;
-    helpers_.status = LoginItemStatus::requiresApproval;
+    helpers_.status = AutostartStatus::requiresApproval;
     store_.preload(Settings::kListFinishBehaviorKey, std::string("ReturnToFirstItem"));
     store_.preload(Settings::kShowsCountInTrayKey, false);
     const auto rows = openMenu();
@@ -178,9 +178,9 @@ TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
                              "Applications"}));
     EXPECT_TRUE(finishMenu()->actions().at(0)->isChecked());
 
-    helpers_.status = LoginItemStatus::enabled;
+    helpers_.status = AutostartStatus::enabled;
     EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, true}));
-    helpers_.status = LoginItemStatus::notFound;
+    helpers_.status = AutostartStatus::notFound;
     EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, false}));
 }
 

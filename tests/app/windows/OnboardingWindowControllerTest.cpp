@@ -22,8 +22,8 @@ class RecordingSystemHelpers : public SystemHelpers {
     void openInputAccessHelp() override { calls.emplace_back("help"); }
     void showInFileManager() override { calls.emplace_back("show"); }
     void relaunch() override { calls.emplace_back("relaunch"); }
-    LoginItemStatus loginItemStatus() override { return LoginItemStatus::notRegistered; }
-    void toggleLoginItem() override { calls.emplace_back("login"); }
+    AutostartStatus autostartStatus() override { return AutostartStatus::notRegistered; }
+    void toggleAutostart() override { calls.emplace_back("login"); }
     std::vector<std::string> calls;
 };
 
