@@ -45,31 +45,45 @@ Percentiles percentiles(std::vector<Nanos> samples) {
     return {at(0.50), at(0.99)};
 }
 
-std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
-                                   pastiq::testing::TestClient& client,
-                                   pastiq::testing::TestMainThread& main, bool writesClipboard) {
-    std::vector<Nanos> samples(kWarmUp + kSamples);
-    std::atomic<int> measured{0};
-    platform.setVerdictObserver([&](Nanos took) {
-        const int index = measured.load();
-        if (index < static_cast<int>(samples.size())) {
-            samples[static_cast<std::size_t>(index)] = took;
-        }
-        measured.store(index + 1);
-    });
-    const auto handler = [&platform, writesClipboard](const pastiq::KeyEvent&) {
-        if (writesClipboard) {
-            platform.ports().clipboard.writeText("item");
-        }
-        return pastiq::KeyVerdict::passOn;
-    };
-    if (!platform.ports().keyGrab.install({handler, {}})) {
+// The time of every verdict the platform reports while it lives.
+class VerdictSamples {
+  public:
+    explicit VerdictSamples(pastiq::X11Platform& platform) : platform_(platform) {
+        platform_.setVerdictObserver([this](Nanos took) {
+            const int index = measured_.load();
+            if (index < static_cast<int>(samples_.size())) {
+                samples_[static_cast<std::size_t>(index)] = took;
+            }
+            measured_.store(index + 1);
+        });
+    }
+    ~VerdictSamples() { platform_.setVerdictObserver({}); }
+    VerdictSamples(const VerdictSamples&) = delete;
+    VerdictSamples& operator=(const VerdictSamples&) = delete;
+
+    [[nodiscard]] bool hasVerdict(int press) const { return measured_.load() > press; }
+    [[nodiscard]] std::vector<Nanos> afterWarmUp() const {
+        return {samples_.begin() + kWarmUp, samples_.end()};
+    }
+
+  private:
+    pastiq::X11Platform& platform_;
+    std::vector<Nanos> samples_ = std::vector<Nanos>(kWarmUp + kSamples);
+    std::atomic<int> measured_{0};
+};
+
+void installOrExit(pastiq::X11Platform& platform, pastiq::KeyGrab::Handlers handlers) {
+    if (!platform.ports().keyGrab.install(std::move(handlers))) {
         std::fprintf(stderr, "the key grabs could not be installed\n");
         std::exit(1);
     }
+}
+
+// Presses Ctrl+V for every sample; `awaitVerdict(press)` is false when that press got none.
+void pressCtrlV(pastiq::testing::TestClient& client, const std::function<bool(int)>& awaitVerdict) {
     for (int press = 0; press < kWarmUp + kSamples; ++press) {
         client.chord({"LCTL"}, "AB04");
-        if (!main.runUntil([&] { return measured.load() > press; }, 1000ms)) {
+        if (!awaitVerdict(press)) {
             std::fprintf(stderr, "press %d got no verdict\n", press);
             std::exit(1);
         }
@@ -77,8 +91,24 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
         while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
         }
     }
+}
+
+std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
+                                   pastiq::testing::TestClient& client,
+                                   pastiq::testing::TestMainThread& main, bool writesClipboard) {
+    const VerdictSamples samples(platform);
+    const auto handler = [&platform, writesClipboard](const pastiq::KeyEvent&) {
+        if (writesClipboard) {
+            platform.ports().clipboard.writeText("item");
+        }
+        return pastiq::KeyVerdict::passOn;
+    };
+    installOrExit(platform, {handler, {}});
+    pressCtrlV(client, [&](int press) {
+        return main.runUntil([&] { return samples.hasVerdict(press); }, 1000ms);
+    });
     platform.ports().keyGrab.remove();
-    return {samples.begin() + kWarmUp, samples.end()};
+    return samples.afterWarmUp();
 }
 
 // A one-item session that returns to its first item: every Ctrl+V is a paste the gate decides.
@@ -87,15 +117,7 @@ std::vector<Nanos> measureVerdicts(pastiq::X11Platform& platform,
 std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
                                        pastiq::testing::TestClient& client,
                                        pastiq::testing::TestMainThread& main, bool mainIsBusy) {
-    std::vector<Nanos> samples(kWarmUp + kSamples);
-    std::atomic<int> measured{0};
-    platform.setVerdictObserver([&](Nanos took) {
-        const int index = measured.load();
-        if (index < static_cast<int>(samples.size())) {
-            samples[static_cast<std::size_t>(index)] = took;
-        }
-        measured.store(index + 1);
-    });
+    const VerdictSamples samples(platform);
     auto gate = std::make_shared<pastiq::PasteGate>();
     pastiq::GateState state;
     state.hasSession = true;
@@ -110,13 +132,9 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
         ++state.acknowledgedKeys;
         gate->publish(state);
     };
-    if (!platform.ports().keyGrab.install(std::move(handlers))) {
-        std::fprintf(stderr, "the key grabs could not be installed\n");
-        std::exit(1);
-    }
-    for (int press = 0; press < kWarmUp + kSamples; ++press) {
-        client.chord({"LCTL"}, "AB04");
-        const auto verdictCame = [&] { return measured.load() > press; };
+    installOrExit(platform, std::move(handlers));
+    pressCtrlV(client, [&](int press) {
+        const auto verdictCame = [&] { return samples.hasVerdict(press); };
         // Every key so far taken in: the verdict's own report has run on the main thread.
         const auto allTakenIn = [&] {
             return verdictCame() && state.acknowledgedKeys > static_cast<std::uint64_t>(press);
@@ -125,17 +143,11 @@ std::vector<Nanos> measureGateVerdicts(pastiq::X11Platform& platform,
         while (!acknowledges && !verdictCame()) {
             std::this_thread::sleep_for(std::chrono::microseconds(20));
         }
-        const std::function<bool()> done =
-            acknowledges ? std::function<bool()>(allTakenIn) : verdictCame;
-        if (!main.runUntil(done, 1000ms)) {
-            std::fprintf(stderr, "press %d got no verdict\n", press);
-            std::exit(1);
-        }
-        while (pastiq::x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(client.get())}) {
-        }
-    }
+        return acknowledges ? main.runUntil(allTakenIn, 1000ms)
+                            : main.runUntil(verdictCame, 1000ms);
+    });
     platform.ports().keyGrab.remove();
-    return {samples.begin() + kWarmUp, samples.end()};
+    return samples.afterWarmUp();
 }
 
 std::vector<Nanos> measureRoundTrips(pastiq::testing::TestClient& client) {
