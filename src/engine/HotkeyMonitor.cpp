@@ -2,7 +2,7 @@
 
 namespace pastiq {
 
-HotkeyMonitor::HotkeyMonitor(HotkeyBackend& backend) : backend_(backend) {}
+HotkeyMonitor::HotkeyMonitor(HotkeyGrab& backend) : backend_(backend) {}
 
 HotkeyMonitor::~HotkeyMonitor() {
     // The backend's press handler refers to this monitor; it must not outlive it.

@@ -2,14 +2,14 @@
 
 #include <functional>
 
-#include "engine/ports/HotkeyBackend.h"
+#include "engine/ports/HotkeyGrab.h"
 
 namespace pastiq {
 
 // The start hot key Ctrl+Alt+C. Registering again replaces the earlier registration.
 class HotkeyMonitor {
   public:
-    explicit HotkeyMonitor(HotkeyBackend& backend);
+    explicit HotkeyMonitor(HotkeyGrab& backend);
     ~HotkeyMonitor();
     HotkeyMonitor(const HotkeyMonitor&) = delete;
     HotkeyMonitor& operator=(const HotkeyMonitor&) = delete;
@@ -21,7 +21,7 @@ class HotkeyMonitor {
     [[nodiscard]] bool isRegistered() const { return isRegistered_; }
 
   private:
-    HotkeyBackend& backend_;
+    HotkeyGrab& backend_;
     bool isRegistered_ = false;
 };
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/HotkeyMonitor.h"
-#include "fakes/FakeHotkeyBackend.h"
+#include "fakes/FakeHotkeyGrab.h"
 
 namespace pastiq::testing {
 namespace {
 
 TEST(HotkeyMonitorTest, EachPressCallsOnceAndNeverReachesTheApplication) {
-    FakeHotkeyBackend backend;
+    FakeHotkeyGrab backend;
     HotkeyMonitor monitor(backend);
     int presses = 0;
     monitor.onPressed = [&] { ++presses; };
@@ -18,14 +18,14 @@ TEST(HotkeyMonitorTest, EachPressCallsOnceAndNeverReachesTheApplication) {
 }
 
 TEST(HotkeyMonitorTest, PressBeforeCallbackIsSetDoesNothing) {
-    FakeHotkeyBackend backend;
+    FakeHotkeyGrab backend;
     HotkeyMonitor monitor(backend);
     monitor.registerHotkey();
     EXPECT_FALSE(backend.press());
 }
 
 TEST(HotkeyMonitorTest, RegisteringTwiceKeepsOneGrabAndUnregisterReleasesIt) {
-    FakeHotkeyBackend backend;
+    FakeHotkeyGrab backend;
     HotkeyMonitor monitor(backend);
     int presses = 0;
     monitor.onPressed = [&] { ++presses; };
@@ -44,7 +44,7 @@ TEST(HotkeyMonitorTest, RegisteringTwiceKeepsOneGrabAndUnregisterReleasesIt) {
 }
 
 TEST(HotkeyMonitorTest, DestroyedMonitorReleasesTheGrab) {
-    FakeHotkeyBackend backend;
+    FakeHotkeyGrab backend;
     {
         HotkeyMonitor monitor(backend);
         monitor.registerHotkey();

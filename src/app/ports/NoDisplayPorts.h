@@ -11,7 +11,7 @@ namespace pastiq {
 class NoDisplayPorts final : public DisplayBackend,
                              public Clipboard,
                              public KeyGrab,
-                             public HotkeyBackend,
+                             public HotkeyGrab,
                              public EventPoster,
                              public ModifierState,
                              public FocusProbe,

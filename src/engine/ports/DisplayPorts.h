@@ -3,7 +3,7 @@
 #include "engine/ports/Clipboard.h"
 #include "engine/ports/EventPoster.h"
 #include "engine/ports/FocusProbe.h"
-#include "engine/ports/HotkeyBackend.h"
+#include "engine/ports/HotkeyGrab.h"
 #include "engine/ports/InputAccess.h"
 #include "engine/ports/KeyGrab.h"
 #include "engine/ports/ModifierState.h"
@@ -17,7 +17,7 @@ namespace pastiq {
 struct DisplayPorts {
     Clipboard& clipboard;
     KeyGrab& keyGrab;
-    HotkeyBackend& hotkey;
+    HotkeyGrab& hotkey;
     EventPoster& eventPoster;
     ModifierState& modifiers;
     FocusProbe& focus;

@@ -7,14 +7,14 @@
 #include <functional>
 #include <memory>
 
-#include "engine/ports/HotkeyBackend.h"
+#include "engine/ports/HotkeyGrab.h"
 #include "platform/x11/KeyGrabContext.h"
 #include "platform/x11/KeyGrabSet.h"
 
 namespace pastiq::x11 {
 
 // Ctrl+Alt+C on the key typing c, grabbed asynchronously: the press goes to Pastiq alone.
-class X11Hotkey final : public HotkeyBackend {
+class X11Hotkey final : public HotkeyGrab {
   public:
     // Ctrl and Alt, the modifiers held with the hot key's C.
     static constexpr std::uint16_t kModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;

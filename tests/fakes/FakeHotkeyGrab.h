@@ -3,13 +3,13 @@
 #include <functional>
 #include <utility>
 
-#include "engine/ports/HotkeyBackend.h"
+#include "engine/ports/HotkeyGrab.h"
 
 namespace pastiq::testing {
 
 // The start hot key without a display. press() returns whether the key reached the focused
 // application, which happens only while nothing is registered.
-class FakeHotkeyBackend : public HotkeyBackend {
+class FakeHotkeyGrab : public HotkeyGrab {
   public:
     void registerHotkey(std::function<void()> onPressed) override {
         ++registerCount_;

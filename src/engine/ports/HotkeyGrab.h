@@ -5,9 +5,9 @@
 namespace pastiq {
 
 // The system-wide start hot key (Ctrl+Alt+C). Presses never reach the focused application.
-class HotkeyBackend {
+class HotkeyGrab {
   public:
-    virtual ~HotkeyBackend() = default;
+    virtual ~HotkeyGrab() = default;
     // Reserves the hot key; onPressed runs on the main thread for each press.
     virtual void registerHotkey(std::function<void()> onPressed) = 0;
     virtual void unregisterHotkey() = 0;
