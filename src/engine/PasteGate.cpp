@@ -4,6 +4,15 @@
 
 namespace pastiq {
 
+namespace {
+
+// Where a step key moves the cursor, in range or not.
+std::int64_t stepTarget(GateKeyKind kind, std::int64_t cursor) {
+    return cursor + (kind == GateKeyKind::stepForward ? 1 : -1);
+}
+
+}  // namespace
+
 GateKeyKind gateKeyKindOf(const KeyEvent& event) {
     const Modifiers& held = event.modifiers;
     if (event.isRepeat || !held.ctrl || held.shift || held.alt || held.super) {
@@ -83,7 +92,7 @@ std::optional<GateKey> PasteGate::decideFor(GateKeyKind kind, const Forecast& fo
         const GateItem* item = itemAt(forecast.cursor);
         return item ? std::optional(GateKey{kind, KeyVerdict::passOn, *item, 0}) : std::nullopt;
     }
-    const std::int64_t target = forecast.cursor + (kind == GateKeyKind::stepForward ? 1 : -1);
+    const std::int64_t target = stepTarget(kind, forecast.cursor);
     if (!state.hasSession || target < 0 || target >= state.count) {
         return GateKey{kind, KeyVerdict::consume, std::nullopt, 0};
     }
@@ -107,8 +116,7 @@ std::optional<PasteGate::Forecast> PasteGate::applied(Forecast forecast, const G
         }
         case GateKeyKind::stepBackward:
         case GateKeyKind::stepForward: {
-            const std::int64_t target =
-                forecast.cursor + (key.kind == GateKeyKind::stepForward ? 1 : -1);
+            const std::int64_t target = stepTarget(key.kind, forecast.cursor);
             if (state.hasSession && target >= 0 && target < state.count) {
                 return Forecast{false, target};
             }

@@ -79,11 +79,6 @@ void forEachField(std::string_view text, char separator, Visit visit) {
     }
 }
 
-struct GridShape {
-    std::size_t rows;
-    std::size_t cols;
-};
-
 // Every line must have as many cells as the first; then the row and column counts.
 std::optional<GridShape> gridShape(std::string_view lines) {
     const std::size_t tabsPerLine = countByte(lines.substr(0, lines.find(kLineFeed)), kTab);
@@ -177,7 +172,7 @@ Reading readingOf(std::string_view text, std::string& normalised) {
     // reads as it always did.
     if (text.find('"') != std::string_view::npos) {
         if (const auto quoted = QuotedGrid::shapeOf(reading.lines)) {
-            reading.grid = GridShape{quoted->rows, quoted->cols};
+            reading.grid = quoted;
             reading.isQuoted = true;
             return reading;
         }

@@ -51,8 +51,8 @@ std::optional<RawCell> nextCell(std::string_view lines, std::size_t& pos) {
 
 // Calls visit(cell) for every cell; the shape when the block is a quoted grid.
 template <typename Visit>
-std::optional<QuotedGrid::Shape> scan(std::string_view lines, Visit visit) {
-    QuotedGrid::Shape shape;
+std::optional<GridShape> scan(std::string_view lines, Visit visit) {
+    GridShape shape;
     std::size_t cellsInRow = 0;
     bool anyQuoted = false;
     std::size_t pos = 0;
@@ -97,7 +97,7 @@ std::string unquoted(const RawCell& cell) {
 
 }  // namespace
 
-std::optional<QuotedGrid::Shape> QuotedGrid::shapeOf(std::string_view lines) {
+std::optional<GridShape> QuotedGrid::shapeOf(std::string_view lines) {
     return scan(lines, [](const RawCell&) {});
 }
 
