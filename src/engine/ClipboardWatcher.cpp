@@ -20,12 +20,7 @@ struct ClipboardWatcher::Wait {
             completion(std::move(copy));
         }
     }
-    void giveUp() {
-        if (!isOver) {
-            isOver = true;
-            completion(std::nullopt);
-        }
-    }
+    void giveUp() { end(std::nullopt); }
 };
 
 ClipboardWatcher::ClipboardWatcher(std::shared_ptr<ClipboardWriter> clipboard, Scheduler& scheduler)
