@@ -20,7 +20,14 @@ struct ClipboardWatcher::Wait {
             completion(std::move(copy));
         }
     }
-    void giveUp() { end(std::nullopt); }
+    // Not end(std::nullopt): GCC 12 takes that empty optional for an uninitialized one under
+    // -Werror=maybe-uninitialized.
+    void giveUp() {
+        if (!isOver) {
+            isOver = true;
+            completion(std::nullopt);
+        }
+    }
 };
 
 ClipboardWatcher::ClipboardWatcher(std::shared_ptr<ClipboardWriter> clipboard, Scheduler& scheduler)
