@@ -3,9 +3,9 @@
 
 The layers build on each other: model <- engine <- platform, overlay <- app, with the command
 line (app/control/cli) beside them on the model. A layer sees itself and the layers below it;
-the model, the engine and the command line are plain C++ (no Qt, no X11), the platform adapters
-have no Qt and the Qt panels have no X11. A file belongs to the layer of the longest folder
-below SRC_DIR that names one. Usage: check_layers.py SRC_DIR
+the model, the engine and the command line are plain C++ (no Qt, no display server), the
+platform adapters have no Qt and the Qt panels reach no display server directly. A file belongs
+to the layer of the longest folder below SRC_DIR that names one. Usage: check_layers.py SRC_DIR
 """
 
 import pathlib
@@ -24,15 +24,19 @@ PROJECT = {
     "main.cpp": {"app", CLI},
 }
 
-# System headers by what they tie a layer to.
+# System headers by what they tie a layer to: Qt, or a display server (X11, Wayland, the kernel's
+# input devices).
 QT = re.compile(r"Q[A-Za-z]+(/|$)|Qt[A-Za-z]*/")
-X11 = re.compile(r"(xcb|X11|xkbcommon|atspi|gio|glib)/|glib(-object)?\.h$")
+DISPLAY = re.compile(
+    r"(xcb|X11|xkbcommon|atspi|gio|glib|libevdev|linux|systemd)/|glib(-object)?\.h$|"
+    r"^(wayland-|libudev|.*-client\.h$)"
+)
 FORBIDDEN = {
-    "model": [QT, X11],
-    "engine": [QT, X11],
-    CLI: [QT, X11],
+    "model": [QT, DISPLAY],
+    "engine": [QT, DISPLAY],
+    CLI: [QT, DISPLAY],
     "platform": [QT],
-    "overlay": [X11],
+    "overlay": [DISPLAY],
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pastiq::wayland {
+
+// The clipboard as the key thread uses it for a paste key: the item goes on the clipboard, and
+// the key is passed on only once the focused application will find that item there.
+class KeyClipboard {
+  public:
+    virtual ~KeyClipboard() = default;
+    // Any thread, never blocks. Makes `text` the clipboard's content and returns the change
+    // count after the write. `applied` runs once, on the clipboard's own thread, when the
+    // compositor has taken the write in, or when a bound has passed without it; it must not
+    // block.
+    virtual std::int64_t writeForKey(std::shared_ptr<const std::string> text,
+                                     std::function<void()> applied) = 0;
+    // Any thread: the change count now.
+    [[nodiscard]] virtual std::int64_t changeCount() const = 0;
+};
+
+}  // namespace pastiq::wayland
