@@ -4,10 +4,13 @@ _pastiq() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD-1]}
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "start end toggle status quit parse --help -h --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "start end toggle status quit parse --backend --help -h --version" -- "$cur")
         return
     fi
     case ${COMP_WORDS[1]} in
+        --backend)
+            [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W "x11 wayland" -- "$cur")
+            ;;
         start)
             if [[ $prev == --file ]]; then
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")

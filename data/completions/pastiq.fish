@@ -11,6 +11,7 @@ complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a quit -d 'En
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -a parse -d 'Print how a copied text is split into items'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
+complete -c pastiq -n "not __fish_seen_subcommand_from $commands" -l backend -x -a 'x11 wayland' -d 'Reach keyboard and clipboard through X11 or Wayland'
 complete -c pastiq -n "__fish_seen_subcommand_from start" -l file -r -F -d 'Queue the text of this file'
 complete -c pastiq -n "__fish_seen_subcommand_from start" -a - -d 'Queue standard input'
 complete -c pastiq -n "__fish_seen_subcommand_from status" -l follow -d 'Print a line after every change until Pastiq quits'

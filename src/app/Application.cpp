@@ -34,10 +34,11 @@ xcb_connection_t* qtX11Connection() {
 
 }  // namespace
 
-Application::Application(QObject* parent)
+Application::Application(BackendChoice backend, QObject* parent)
     : QObject(parent),
       settings_(preferences_),
-      terminator_(OlderInstanceTerminator::currentSystem(), scheduler_, log_) {
+      terminator_(OlderInstanceTerminator::currentSystem(), scheduler_, log_),
+      backendChoice_(backend) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::terminate);
     terminationSignals_ = std::make_unique<TerminationSignals>([] { QCoreApplication::quit(); });
 }
@@ -106,7 +107,7 @@ void Application::createControllers() {
     onboarding_ =
         std::make_unique<OnboardingWindowController>(display.inputAccess, *helpers_, log_);
     overlay_ = std::make_unique<OverlayController>(display.windows);
-    about_ = std::make_unique<AboutWindowController>();
+    about_ = std::make_unique<AboutWindowController>(QString::fromUtf8(display_->name()));
     const EnginePorts ports{display.clipboard,   scheduler_,          display.keyGrab,
                             display.eventPoster, display.modifiers,   display.selection,
                             display.focus,       display.inputAccess, alertSound_,
@@ -160,13 +161,15 @@ void Application::publishControl() {
             },
             [this] { sessionController_->endSession(true); },
             [this] { toggleSessionSoon(); },
-            [this] { return sessionStatusJson(sessionController_->session().get()); },
+            [this] {
+                return sessionStatusJson(sessionController_->session().get(), display_->name());
+            },
             // Queued: the caller's reply leaves before the event loop ends.
             [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); },
         };
         control_ = std::make_unique<ControlService>(std::move(actions));
         statusFeed_ = std::make_unique<SessionStatusFeed>(
-            sessionController_,
+            sessionController_, std::string(display_->name()),
             [this](const std::string& status) { control_->announceStatus(status); });
         connect(control_.get(), &ControlService::nameLost, this, [this] {
             isControlPublished_ = false;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/DesktopArguments.h"
 #include "app/ports/QSettingsPreferenceStore.h"
 #include "app/ports/QtAlertSound.h"
 #include "app/ports/QtScheduler.h"
@@ -34,7 +35,7 @@ class Application final : public QObject {
     Q_OBJECT
 
   public:
-    explicit Application(QObject* parent = nullptr);
+    explicit Application(BackendChoice backend, QObject* parent = nullptr);
     ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -78,6 +79,7 @@ class Application final : public QObject {
     std::unique_ptr<SessionStatusFeed> statusFeed_;
     std::unique_ptr<TestHooksService> testHooks_;
     std::unique_ptr<TerminationSignals> terminationSignals_;
+    BackendChoice backendChoice_;
     std::chrono::steady_clock::time_point launchedAt_;
     bool isControlPublished_ = false;
     bool isTerminated_ = false;

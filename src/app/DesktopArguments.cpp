@@ -69,6 +69,28 @@ DesktopRequest parseStatus(std::span<const std::string_view> options) {
     return request;
 }
 
+// `--backend x11|wayland` or `--backend=...`, the tray program's only option.
+DesktopRequest parseRunApp(std::span<const std::string_view> args) {
+    constexpr std::string_view kBackendOption = "--backend";
+    std::string_view name;
+    if (args.size() == 2 && args[0] == kBackendOption) {
+        name = args[1];
+    } else if (args.size() == 1 && args[0].starts_with("--backend=")) {
+        name = args[0].substr(kBackendOption.size() + 1);
+    } else if (args.size() == 1 && args[0] == kBackendOption) {
+        return invalid("option --backend needs x11 or wayland");
+    } else {
+        return invalid("unknown command '" + std::string(args.front()) + "'");
+    }
+    if (name == "x11") {
+        return DesktopRequest{.backend = BackendChoice::x11};
+    }
+    if (name == "wayland") {
+        return DesktopRequest{.backend = BackendChoice::wayland};
+    }
+    return invalid("unknown backend '" + std::string(name) + "' (x11 or wayland)");
+}
+
 }  // namespace
 
 DesktopRequest parseDesktopArguments(std::span<const std::string_view> args) {
@@ -79,7 +101,7 @@ DesktopRequest parseDesktopArguments(std::span<const std::string_view> args) {
     const auto options = args.subspan(1);
     switch (command) {
         case DesktopCommand::invalid:
-            return invalid("unknown command '" + std::string(args.front()) + "'");
+            return parseRunApp(args);
         case DesktopCommand::start:
             return parseStart(options);
         case DesktopCommand::status:
@@ -94,10 +116,12 @@ DesktopRequest parseDesktopArguments(std::span<const std::string_view> args) {
 }
 
 std::string_view desktopUsage() {
-    return "Usage: pastiq [COMMAND [OPTION...]]\n"
+    return "Usage: pastiq [--backend x11|wayland | COMMAND [OPTION...]]\n"
            "\n"
            "Without a command, starts Pastiq in the tray: copy a list, start a session, and\n"
            "every Ctrl+V pastes the next item.\n"
+           "  --backend x11|wayland  reach the keyboard and the clipboard through this\n"
+           "                         protocol instead of the session's own\n"
            "\n"
            "Commands for a running Pastiq:\n"
            "  start                start a session from the clipboard, replacing a running one\n"

@@ -11,6 +11,9 @@ namespace pastiq {
 // commands talk to a running Pastiq over D-Bus.
 enum class DesktopCommand { runApp, start, end, toggle, status, quit, help, version, invalid };
 
+// Which desktop protocol the tray program reaches the keyboard and the clipboard through.
+enum class BackendChoice { automatic, x11, wayland };
+
 // One command line, understood.
 struct DesktopRequest {
     DesktopCommand command = DesktopCommand::runApp;
@@ -18,6 +21,8 @@ struct DesktopRequest {
     std::optional<std::string> textFile{};
     // status: print a line again after every change of the session, until Pastiq quits.
     bool follow = false;
+    // runApp: `--backend x11|wayland` overrides what the session type suggests.
+    BackendChoice backend = BackendChoice::automatic;
     // invalid: what is wrong with the arguments.
     std::string error{};
 

@@ -21,9 +21,9 @@ bool hasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-int runTrayProgram(int argc, char** argv) {
+int runTrayProgram(int argc, char** argv, BackendChoice backend) {
     if (!hasDisplay()) {
-        std::cerr << "pastiq: no display — start Pastiq inside an X11 desktop session\n";
+        std::cerr << "pastiq: no display — start Pastiq inside an X11 or Wayland desktop session\n";
         return 1;
     }
     // The overlay's never-take-focus behaviour and the key grabs need X11; under XWayland Qt
@@ -38,7 +38,7 @@ int runTrayProgram(int argc, char** argv) {
     // A tray program: closing its last window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Application application;
+    Application application(backend);
     application.launch();
     const int status = QApplication::exec();
     application.terminate();
@@ -59,7 +59,7 @@ int runDesktop(int argc, char** argv) {
     const DesktopRequest request = parseDesktopArguments(args);
     switch (request.command) {
         case DesktopCommand::runApp:
-            return runTrayProgram(argc, argv);
+            return runTrayProgram(argc, argv, request.backend);
         case DesktopCommand::help:
             std::cout << desktopUsage();
             return kExitDone;

@@ -38,5 +38,31 @@ INSTANTIATE_TEST_SUITE_P(Commands, DesktopArgumentsTest,
                                            ArgumentsCase{{"status", "--json"},
                                                          DesktopCommand::invalid}));
 
+struct BackendCase {
+    std::vector<std::string_view> args;
+    DesktopCommand command;
+    BackendChoice backend;
+};
+
+class BackendOptionTest : public ::testing::TestWithParam<BackendCase> {};
+
+TEST_P(BackendOptionTest, OnlyTheTrayProgramTakesAKnownBackend) {
+    const DesktopRequest request = parseDesktopArguments(GetParam().args);
+    EXPECT_EQ(request.command, GetParam().command);
+    EXPECT_EQ(request.backend, GetParam().backend);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, BackendOptionTest,
+    ::testing::Values(
+        BackendCase{{"--backend", "wayland"}, DesktopCommand::runApp, BackendChoice::wayland},
+        BackendCase{{"--backend=x11"}, DesktopCommand::runApp, BackendChoice::x11},
+        BackendCase{{"--backend"}, DesktopCommand::invalid, BackendChoice::automatic},
+        BackendCase{{"--backend", "mir"}, DesktopCommand::invalid, BackendChoice::automatic},
+        BackendCase{
+            {"--backend", "x11", "start"}, DesktopCommand::invalid, BackendChoice::automatic},
+        BackendCase{
+            {"start", "--backend", "x11"}, DesktopCommand::invalid, BackendChoice::automatic}));
+
 }  // namespace
 }  // namespace pastiq

@@ -52,8 +52,9 @@ def bash_completions(*words):
 class BashCompletionTest(unittest.TestCase):
     def test_completes_commands_options_and_files(self):
         cases = [
-            (("",), ["--help", "--version", "-h", "end", "parse", "quit", "start", "status",
-                    "toggle"]),
+            (("",), ["--backend", "--help", "--version", "-h", "end", "parse", "quit", "start",
+                    "status", "toggle"]),
+            (("--backend", "w"), ["wayland"]),
             (("st",), ["start", "status"]),
             (("start", ""), ["-", "--file"]),
             (("status", "--f"), ["--follow"]),

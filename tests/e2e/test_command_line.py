@@ -28,7 +28,7 @@ class WithoutPastiqTest(DesktopTestCase):
 class FrontEndTest(DesktopTestCase):
     def test_status_without_a_session_prints_null(self):
         result = self.pastiq.cli("status")
-        self.assertEqual((result.returncode, result.stdout.strip()), (0, '{"session":null}'))
+        self.assertEqual((result.returncode, result.stdout.strip()), (0, '{"session":null,"backend":"x11"}'))
 
     def test_start_reports_the_session_and_end_clears_it(self):
         self.clipboard.set("a\tb\tc\nd\te\tf\n")

@@ -6,9 +6,13 @@
 namespace pastiq {
 
 SessionStatusFeed::SessionStatusFeed(std::shared_ptr<SessionController> controller,
+                                     std::string backend,
                                      std::function<void(const std::string&)> announce,
                                      QObject* parent)
-    : QObject(parent), controller_(std::move(controller)), announce_(std::move(announce)) {
+    : QObject(parent),
+      controller_(std::move(controller)),
+      backend_(std::move(backend)),
+      announce_(std::move(announce)) {
     timer_.setSingleShot(true);
     timer_.setInterval(kCoalesceMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &SessionStatusFeed::announceNow);
@@ -42,7 +46,7 @@ void SessionStatusFeed::schedule() {
 }
 
 void SessionStatusFeed::announceNow() {
-    announce_(sessionStatusJson(controller_->session().get()));
+    announce_(sessionStatusJson(controller_->session().get(), backend_));
 }
 
 }  // namespace pastiq

@@ -22,7 +22,8 @@ class SessionStatusFeed final : public QObject {
   public:
     static constexpr int kCoalesceMilliseconds = 30;
 
-    SessionStatusFeed(std::shared_ptr<SessionController> controller,
+    // `backend` is the display backend's name the status line carries.
+    SessionStatusFeed(std::shared_ptr<SessionController> controller, std::string backend,
                       std::function<void(const std::string&)> announce, QObject* parent = nullptr);
 
     // Announces a pending change at once, for a program about to quit.
@@ -34,6 +35,7 @@ class SessionStatusFeed final : public QObject {
     void announceNow();
 
     std::shared_ptr<SessionController> controller_;
+    std::string backend_;
     std::function<void(const std::string&)> announce_;
     Subscription sessionSubscription_;
     Subscription changeSubscription_;

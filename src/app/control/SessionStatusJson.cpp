@@ -37,7 +37,7 @@ void writeSession(JsonWriter& json, const PasteSession& session) {
 
 }  // namespace
 
-std::string sessionStatusJson(const PasteSession* session) {
+std::string sessionStatusJson(const PasteSession* session, std::string_view backend) {
     JsonWriter json;
     json.beginObject();
     json.key("session");
@@ -46,6 +46,8 @@ std::string sessionStatusJson(const PasteSession* session) {
     } else {
         writeSession(json, *session);
     }
+    json.key("backend");
+    json.value(backend);
     json.endObject();
     return json.text();
 }

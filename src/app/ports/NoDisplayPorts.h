@@ -4,10 +4,11 @@
 
 namespace pastiq {
 
-// Stands in for the X11 adapters when there is no usable X display (a Wayland-only session,
-// DISPLAY unset, a server without XInput 2). Pastiq keeps running with its tray and onboarding
-// window, and everything that needs the display refuses: input access is never granted, so the
-// session controller never starts a session, and the panels get no window-manager hints.
+// Stands in for the display adapters when there is no usable display (DISPLAY and
+// WAYLAND_DISPLAY unset, a server without XInput 2, a compositor that refused Pastiq). Pastiq keeps
+// running with its tray and onboarding window, and everything that needs the display refuses: input
+// access is never granted, so the session controller never starts a session, and the panels get no
+// window-manager hints.
 class NoDisplayPorts final : public DisplayBackend,
                              public Clipboard,
                              public KeyGrab,
@@ -20,6 +21,7 @@ class NoDisplayPorts final : public DisplayBackend,
                              public WindowSystem {
   public:
     [[nodiscard]] DisplayPorts ports() override;
+    [[nodiscard]] std::string_view name() const override { return "none"; }
     void onConnectionLost(std::function<void()> /*handler*/) override {}
 
     [[nodiscard]] std::int64_t changeCount() const override { return 0; }

@@ -38,6 +38,9 @@ AboutView::AboutView(const AppInfo& info, QWidget* parent) : QWidget(parent) {
     addIcon();
     addText(QStringLiteral("Pastiq"), QStringLiteral("nameLabel"), true);
     addText(info.versionLine(), QStringLiteral("versionLabel"), false);
+    if (const QString backend = info.backendLine(); !backend.isEmpty()) {
+        addText(backend, QStringLiteral("backendLabel"), false);
+    }
     addText(info.copyright, QStringLiteral("copyrightLabel"), false);
     addLink(info);
 }

@@ -1,6 +1,7 @@
 #include "app/windows/AboutWindowController.h"
 
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/windows/AboutView.h"
 #include "app/windows/AppInfo.h"
@@ -8,7 +9,7 @@
 
 namespace pastiq {
 
-AboutWindowController::AboutWindowController() = default;
+AboutWindowController::AboutWindowController(QString backend) : backend_(std::move(backend)) {}
 AboutWindowController::~AboutWindowController() = default;
 
 void AboutWindowController::show() {
@@ -32,7 +33,9 @@ void AboutWindowController::createWindow() {
 
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new AboutView(AppInfo::fromBuild(), window_.get()), 0, Qt::AlignCenter);
+    AppInfo info = AppInfo::fromBuild();
+    info.backend = backend_;
+    layout->addWidget(new AboutView(info, window_.get()), 0, Qt::AlignCenter);
 }
 
 }  // namespace pastiq

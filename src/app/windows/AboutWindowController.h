@@ -9,9 +9,10 @@ namespace pastiq {
 class AboutWindowController {
   public:
     static constexpr int kWidth = 240;
-    static constexpr int kHeight = 220;
+    static constexpr int kHeight = 236;
 
-    AboutWindowController();
+    // `backend` is the display backend's name the window shows.
+    explicit AboutWindowController(QString backend);
     ~AboutWindowController();
     AboutWindowController(const AboutWindowController&) = delete;
     AboutWindowController& operator=(const AboutWindowController&) = delete;
@@ -24,6 +25,7 @@ class AboutWindowController {
   private:
     void createWindow();
 
+    QString backend_;
     std::unique_ptr<QWidget> window_;
 };
 

@@ -46,4 +46,14 @@ QString AppInfo::versionLine() const {
     return QStringLiteral("Version %1 (%2)").arg(version, build);
 }
 
+QString AppInfo::backendLine() const {
+    if (backend == QLatin1String("x11")) {
+        return QStringLiteral("Running on X11");
+    }
+    if (backend == QLatin1String("wayland")) {
+        return QStringLiteral("Running on Wayland");
+    }
+    return backend.isEmpty() ? QString() : QStringLiteral("Running without a display");
+}
+
 }  // namespace pastiq

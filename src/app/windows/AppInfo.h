@@ -13,6 +13,8 @@ struct AppInfo {
     QString build;
     QString copyright;
     QUrl websiteUrl;
+    // The display backend Pastiq runs on ("x11", "wayland", "none"); empty leaves it unsaid.
+    QString backend;
 
     // Missing version or build give "1.0" and "1"; an empty one is kept as it is. A missing or
     // empty copyright gives the built-in notice.
@@ -24,6 +26,9 @@ struct AppInfo {
     [[nodiscard]] QString websiteTitle() const;
     // "Version 0.1.0 (1)"
     [[nodiscard]] QString versionLine() const;
+    // "Running on Wayland", "Running on X11", "Running without a display"; empty when the
+    // backend is unsaid.
+    [[nodiscard]] QString backendLine() const;
 };
 
 }  // namespace pastiq

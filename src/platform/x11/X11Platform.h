@@ -34,6 +34,7 @@ class X11Platform final : public DisplayBackend {
     X11Platform& operator=(const X11Platform&) = delete;
 
     [[nodiscard]] DisplayPorts ports() override;
+    [[nodiscard]] std::string_view name() const override { return "x11"; }
     void onConnectionLost(std::function<void()> handler) override;
 
     // For measurements: called on the X11 thread with the time from each grabbed key press to

@@ -16,22 +16,22 @@ PasteSession sessionFrom(const std::string& text) {
 }
 
 TEST(SessionStatusJsonTest, NoSessionIsNull) {
-    EXPECT_EQ(sessionStatusJson(nullptr), R"({"session":null})");
+    EXPECT_EQ(sessionStatusJson(nullptr, "x11"), R"({"session":null,"backend":"x11"})");
 }
 
 TEST(SessionStatusJsonTest, ListAfterOnePasteMatchesThePublishedFormat) {
     PasteSession session = sessionFrom("a\nb\nc");
     session.advance();
-    EXPECT_EQ(sessionStatusJson(&session),
+    EXPECT_EQ(sessionStatusJson(&session, "wayland"),
               R"({"session":{"count":3,"cursor":1,"progress":"2 of 3","kind":"list",)"
-              R"("label":"List","transposed":false,"finished":false}})");
+              R"("label":"List","transposed":false,"finished":false},"backend":"wayland"})");
 }
 
 TEST(SessionStatusJsonTest, GridReportsItsShapeAndOrderAsValidJson) {
     PasteSession session = sessionFrom("a\tb\tc\nd\te\tf");
     session.setTransposed(true);
     session.setFinished(true);
-    const std::string json = sessionStatusJson(&session);
+    const std::string json = sessionStatusJson(&session, "x11");
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
@@ -47,14 +47,14 @@ TEST(SessionStatusJsonTest, GridReportsItsShapeAndOrderAsValidJson) {
 
 TEST(SessionStatusJsonTest, NeverCarriesItemText) {
     PasteSession session = sessionFrom("secret-one\nsecret-two");
-    EXPECT_EQ(sessionStatusJson(&session).find("secret"), std::string::npos);
+    EXPECT_EQ(sessionStatusJson(&session, "x11").find("secret"), std::string::npos);
 }
 
 TEST(SessionStatusJsonTest, EmptySessionCountsZero) {
     PasteSession session(ParsedClipboard::empty());
-    EXPECT_EQ(sessionStatusJson(&session),
+    EXPECT_EQ(sessionStatusJson(&session, "x11"),
               R"({"session":{"count":0,"cursor":0,"progress":"0 of 0","kind":"list",)"
-              R"("label":"List","transposed":false,"finished":false}})");
+              R"("label":"List","transposed":false,"finished":false},"backend":"x11"})");
 }
 
 }  // namespace

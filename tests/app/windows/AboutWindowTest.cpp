@@ -35,11 +35,13 @@ TEST(AppInfo, FallsBackOnlyWhereAValueIsMissing) {
 }
 
 TEST(AboutView, ShowsTheRowsOfTheApplicationInformation) {
-    const auto info = AppInfo::from("2.3", "41", std::nullopt);
+    auto info = AppInfo::from("2.3", "41", std::nullopt);
+    info.backend = "wayland";
     AboutView view(info);
     const auto text = [&](const char* name) { return view.findChild<QLabel*>(name)->text(); };
     EXPECT_EQ(text("nameLabel"), "Pastiq");
     EXPECT_EQ(text("versionLabel"), "Version 2.3 (41)");
+    EXPECT_EQ(text("backendLabel"), "Running on Wayland");
     EXPECT_EQ(text("copyrightLabel"), "© 2026 The Pastiq developers");
     EXPECT_TRUE(text("websiteLink").contains(">pastiq.github.io</a>"));
     EXPECT_TRUE(text("websiteLink").contains("href=\"https://pastiq.github.io/\""));
@@ -48,7 +50,7 @@ TEST(AboutView, ShowsTheRowsOfTheApplicationInformation) {
 }
 
 TEST(AboutWindowController, ReusesOneWindowAndCentresItOnEveryShow) {
-    AboutWindowController about;
+    AboutWindowController about("x11");
     about.show();
     QWidget* window = about.window();
     ASSERT_NE(window, nullptr);
