@@ -2,7 +2,7 @@
 
 #include <xcb/xfixes.h>
 
-#include "platform/x11/AtspiSelectionProbe.h"
+#include "platform/atspi/AtspiSelectionProbe.h"
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
@@ -109,7 +109,7 @@ struct X11Platform::Parts {
     X11ModifierState modifiers;
     X11FocusProbe focus;
     X11InputAccess inputAccess;
-    AtspiSelectionProbe selection;
+    atspi::AtspiSelectionProbe selection;
     X11WindowSystem windows;
 };
 

@@ -1,4 +1,4 @@
-#include "platform/x11/AtspiSelectionProbe.h"
+#include "platform/atspi/AtspiSelectionProbe.h"
 
 #include <atspi/atspi.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-namespace pastiq::x11 {
+namespace pastiq::atspi {
 namespace {
 
 struct GObjectDeleter {
@@ -196,4 +196,4 @@ bool AtspiSelectionProbe::selectionIsEmpty() {
     return reportsEmptySelection(focused.get()).value_or(false);
 }
 
-}  // namespace pastiq::x11
+}  // namespace pastiq::atspi

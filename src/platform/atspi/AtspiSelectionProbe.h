@@ -2,7 +2,7 @@
 
 #include "engine/ports/SelectionProbe.h"
 
-namespace pastiq::x11 {
+namespace pastiq::atspi {
 
 // Asks the AT-SPI 2 accessibility bus whether the focused text input has an empty selection.
 // Runs on the main thread; every bus query is bounded by 0.25 s.
@@ -20,4 +20,4 @@ class AtspiSelectionProbe final : public SelectionProbe {
     static bool connect();
 };
 
-}  // namespace pastiq::x11
+}  // namespace pastiq::atspi
