@@ -1,0 +1,211 @@
+#include "platform/wayland/DataControl.h"
+
+#include <wayland-client.h>
+
+#include <map>
+#include <utility>
+
+#include "platform/wayland/WaylandConnection.h"
+#include "protocols/ext-data-control-v1-client.h"
+#include "protocols/wlr-data-control-unstable-v1-client.h"
+
+namespace pastiq::wayland {
+
+namespace {
+
+// The standard protocol and its wlroots forerunner differ only in their names.
+struct ExtProtocol {
+    using Manager = ext_data_control_manager_v1;
+    using Device = ext_data_control_device_v1;
+    using Source = ext_data_control_source_v1;
+    using Offer = ext_data_control_offer_v1;
+    using DeviceListener = ext_data_control_device_v1_listener;
+    using SourceListener = ext_data_control_source_v1_listener;
+    using OfferListener = ext_data_control_offer_v1_listener;
+    static constexpr const wl_interface* kManagerInterface = &ext_data_control_manager_v1_interface;
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr auto destroyManager = &ext_data_control_manager_v1_destroy;
+    static constexpr auto getDevice = &ext_data_control_manager_v1_get_data_device;
+    static constexpr auto createSource = &ext_data_control_manager_v1_create_data_source;
+    static constexpr auto addDeviceListener = &ext_data_control_device_v1_add_listener;
+    static constexpr auto setSelection = &ext_data_control_device_v1_set_selection;
+    static constexpr auto destroyDevice = &ext_data_control_device_v1_destroy;
+    static constexpr auto offer = &ext_data_control_source_v1_offer;
+    static constexpr auto addSourceListener = &ext_data_control_source_v1_add_listener;
+    static constexpr auto destroySource = &ext_data_control_source_v1_destroy;
+    static constexpr auto addOfferListener = &ext_data_control_offer_v1_add_listener;
+    static constexpr auto receive = &ext_data_control_offer_v1_receive;
+    static constexpr auto destroyOffer = &ext_data_control_offer_v1_destroy;
+};
+
+struct WlrProtocol {
+    using Manager = zwlr_data_control_manager_v1;
+    using Device = zwlr_data_control_device_v1;
+    using Source = zwlr_data_control_source_v1;
+    using Offer = zwlr_data_control_offer_v1;
+    using DeviceListener = zwlr_data_control_device_v1_listener;
+    using SourceListener = zwlr_data_control_source_v1_listener;
+    using OfferListener = zwlr_data_control_offer_v1_listener;
+    static constexpr const wl_interface* kManagerInterface =
+        &zwlr_data_control_manager_v1_interface;
+    // Version 2 adds the primary selection, which Pastiq leaves alone.
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr auto destroyManager = &zwlr_data_control_manager_v1_destroy;
+    static constexpr auto getDevice = &zwlr_data_control_manager_v1_get_data_device;
+    static constexpr auto createSource = &zwlr_data_control_manager_v1_create_data_source;
+    static constexpr auto addDeviceListener = &zwlr_data_control_device_v1_add_listener;
+    static constexpr auto setSelection = &zwlr_data_control_device_v1_set_selection;
+    static constexpr auto destroyDevice = &zwlr_data_control_device_v1_destroy;
+    static constexpr auto offer = &zwlr_data_control_source_v1_offer;
+    static constexpr auto addSourceListener = &zwlr_data_control_source_v1_add_listener;
+    static constexpr auto destroySource = &zwlr_data_control_source_v1_destroy;
+    static constexpr auto addOfferListener = &zwlr_data_control_offer_v1_add_listener;
+    static constexpr auto receive = &zwlr_data_control_offer_v1_receive;
+    static constexpr auto destroyOffer = &zwlr_data_control_offer_v1_destroy;
+};
+
+template <typename P>
+class OfferOf final : public DataControlOffer {
+  public:
+    explicit OfferOf(typename P::Offer* proxy) : proxy_(proxy) {
+        P::addOfferListener(proxy_, &kListener, this);
+    }
+    ~OfferOf() override { P::destroyOffer(proxy_); }
+    OfferOf(const OfferOf&) = delete;
+    OfferOf& operator=(const OfferOf&) = delete;
+
+    [[nodiscard]] const std::vector<std::string>& mimeTypes() const override { return mimeTypes_; }
+    // The request carries a duplicate of the fd, so this one closes at once.
+    void receive(const std::string& mimeType, UniqueFd fd) override {
+        P::receive(proxy_, mimeType.c_str(), fd.get());
+    }
+
+  private:
+    static void onOffer(void* data, typename P::Offer* /*offer*/, const char* mimeType) {
+        static_cast<OfferOf*>(data)->mimeTypes_.emplace_back(mimeType);
+    }
+    static constexpr typename P::OfferListener kListener{&OfferOf::onOffer};
+
+    typename P::Offer* proxy_;
+    std::vector<std::string> mimeTypes_;
+};
+
+template <typename P>
+class SourceOf final : public DataControlSource {
+  public:
+    SourceOf(typename P::Manager* manager, const std::vector<std::string>& mimeTypes, Events events)
+        : proxy_(P::createSource(manager)), events_(std::move(events)) {
+        for (const auto& mimeType : mimeTypes) {
+            P::offer(proxy_, mimeType.c_str());
+        }
+        P::addSourceListener(proxy_, &kListener, this);
+    }
+    ~SourceOf() override { P::destroySource(proxy_); }
+    SourceOf(const SourceOf&) = delete;
+    SourceOf& operator=(const SourceOf&) = delete;
+
+    [[nodiscard]] typename P::Source* proxy() const { return proxy_; }
+
+  private:
+    static void onSend(void* data, typename P::Source* /*source*/, const char* mimeType,
+                       std::int32_t fd) {
+        UniqueFd owned(fd);
+        const auto& send = static_cast<SourceOf*>(data)->events_.send;
+        if (send) {
+            send(mimeType, std::move(owned));
+        }
+    }
+    static void onCancelled(void* data, typename P::Source* /*source*/) {
+        const auto& cancelled = static_cast<SourceOf*>(data)->events_.cancelled;
+        if (cancelled) {
+            cancelled();
+        }
+    }
+    static constexpr
+        typename P::SourceListener kListener{&SourceOf::onSend, &SourceOf::onCancelled};
+
+    typename P::Source* proxy_;
+    Events events_;
+};
+
+template <typename P>
+class DeviceOf final : public DataControlDevice {
+  public:
+    DeviceOf(typename P::Manager* manager, wl_seat* seat, Events events)
+        : manager_(manager), proxy_(P::getDevice(manager, seat)), events_(std::move(events)) {
+        P::addDeviceListener(proxy_, &kListener, this);
+    }
+    ~DeviceOf() override {
+        announced_.clear();
+        P::destroyDevice(proxy_);
+        P::destroyManager(manager_);
+    }
+    DeviceOf(const DeviceOf&) = delete;
+    DeviceOf& operator=(const DeviceOf&) = delete;
+
+    [[nodiscard]] std::unique_ptr<DataControlSource> createSource(
+        const std::vector<std::string>& mimeTypes, DataControlSource::Events events) override {
+        return std::make_unique<SourceOf<P>>(manager_, mimeTypes, std::move(events));
+    }
+    void setSelection(DataControlSource* source) override {
+        P::setSelection(proxy_, source ? static_cast<SourceOf<P>*>(source)->proxy() : nullptr);
+    }
+
+  private:
+    // Each offer is announced first and named as the selection (or primary selection) next.
+    static void onDataOffer(void* data, typename P::Device* /*device*/, typename P::Offer* offer) {
+        static_cast<DeviceOf*>(data)->announced_[offer] = std::make_shared<OfferOf<P>>(offer);
+    }
+    static void onSelection(void* data, typename P::Device* /*device*/, typename P::Offer* offer) {
+        auto& self = *static_cast<DeviceOf*>(data);
+        std::shared_ptr<DataControlOffer> named;
+        if (const auto found = self.announced_.find(offer); found != self.announced_.end()) {
+            named = std::move(found->second);
+            self.announced_.erase(found);
+        }
+        if (self.events_.selection) {
+            self.events_.selection(std::move(named));
+        }
+    }
+    static void onFinished(void* data, typename P::Device* /*device*/) {
+        auto& self = *static_cast<DeviceOf*>(data);
+        if (self.events_.finished) {
+            self.events_.finished();
+        }
+    }
+    static void onPrimarySelection(void* data, typename P::Device* /*device*/,
+                                   typename P::Offer* offer) {
+        static_cast<DeviceOf*>(data)->announced_.erase(offer);
+    }
+    static constexpr
+        typename P::DeviceListener kListener{&DeviceOf::onDataOffer, &DeviceOf::onSelection,
+                                             &DeviceOf::onFinished, &DeviceOf::onPrimarySelection};
+
+    typename P::Manager* manager_;
+    typename P::Device* proxy_;
+    Events events_;
+    std::map<typename P::Offer*, std::shared_ptr<OfferOf<P>>> announced_;
+};
+
+template <typename P>
+std::unique_ptr<DataControlDevice> bindOf(WaylandConnection& connection,
+                                          DataControlDevice::Events& events) {
+    auto* manager =
+        static_cast<typename P::Manager*>(connection.bind(*P::kManagerInterface, P::kVersion));
+    if (manager == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<DeviceOf<P>>(manager, connection.seat(), std::move(events));
+}
+
+}  // namespace
+
+std::unique_ptr<DataControlDevice> bindDataControl(WaylandConnection& connection,
+                                                   DataControlDevice::Events events) {
+    if (auto device = bindOf<ExtProtocol>(connection, events)) {
+        return device;
+    }
+    return bindOf<WlrProtocol>(connection, events);
+}
+
+}  // namespace pastiq::wayland

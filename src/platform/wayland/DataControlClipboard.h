@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/ports/Clipboard.h"
+#include "model/StepGuard.h"
+#include "platform/wayland/KeyClipboard.h"
+
+namespace pastiq::wayland {
+
+class ClipboardWorker;
+
+// The clipboard through the compositor's data-control protocol, for a Pastiq without focus.
+// Every call hands its work to the clipboard thread and returns at once; writes and reads run
+// there in the order they were made, and read answers come back through the main thread.
+class DataControlClipboard final : public Clipboard, public KeyClipboard {
+  public:
+    // Queues work on the main thread; callable from any thread.
+    using MainThreadPost = std::function<void(std::function<void()>)>;
+
+    struct Started {
+        std::unique_ptr<DataControlClipboard> clipboard;
+        // Why there is none: no compositor, or no data-control protocol (GNOME).
+        std::string problem;
+    };
+    [[nodiscard]] static Started start(MainThreadPost postToMain);
+
+    DataControlClipboard(std::unique_ptr<ClipboardWorker> worker, MainThreadPost postToMain);
+    ~DataControlClipboard() override;
+    DataControlClipboard(const DataControlClipboard&) = delete;
+    DataControlClipboard& operator=(const DataControlClipboard&) = delete;
+
+    // Any thread.
+    [[nodiscard]] std::int64_t changeCount() const override;
+    // Main thread.
+    void readText(ReadCompletion completion) override;
+    void writeText(const std::string& text) override;
+    void clear() override;
+    // Any thread (the key thread).
+    std::int64_t writeForKey(std::shared_ptr<const std::string> text,
+                             std::function<void()> applied) override;
+
+  private:
+    std::int64_t write(std::shared_ptr<const std::string> text, std::function<void()> applied);
+
+    MainThreadPost postToMain_;
+    // Answers posted to the main thread do nothing once this clipboard is gone.
+    StepGuard guard_;
+    std::unique_ptr<ClipboardWorker> worker_;
+};
+
+}  // namespace pastiq::wayland
