@@ -33,17 +33,21 @@ class TkText:
     PYTHON = sys.executable
 
     def __init__(self, desktop, keyboard, name="tk"):
-        self.desktop = desktop
         self.keyboard = keyboard
+        self.launch(desktop, name)
+        self.window = wait_until(
+            lambda: keyboard.find_window(self.TITLE), timeout=10, what=f"{self.TITLE!r} to map"
+        )
+
+    def launch(self, desktop, name):
+        """Starts the application with its state folder and waits for its first state."""
+        self.desktop = desktop
         self.dir = desktop.path(name)
         os.makedirs(self.dir, exist_ok=True)
         self.process = desktop.spawn(
             [self.PYTHON, os.path.join(APPS_DIR, self.SCRIPT), self.dir], log_name=f"{name}.log"
         )
         wait_until(self.state, timeout=10, what=f"{self.SCRIPT} to start")
-        self.window = wait_until(
-            lambda: keyboard.find_window(self.TITLE), timeout=10, what=f"{self.TITLE!r} to map"
-        )
 
     def close(self):
         end_app(self.desktop, self.process)

@@ -39,11 +39,14 @@ class DesktopTestCase(unittest.TestCase):
 
     def setUp(self):
         self.addCleanup(self.keyboard.release_all)
-        self.pastiq = Pastiq(self.desktop)
+        self.pastiq = self.make_pastiq()
         if self.tk is not None:
             self.tk.set_text("")
         if self.start_pastiq:
             self.restart_pastiq(**self.preferences)
+
+    def make_pastiq(self):
+        return Pastiq(self.desktop)
 
     def restart_pastiq(self, **preferences):
         if self.pastiq.running():
@@ -113,6 +116,19 @@ class DesktopTestCase(unittest.TestCase):
         except WaitTimeout as failure:
             self.fail(f"{failure}; it holds {self.clipboard.text()!r}\n{self.log_tail()}")
 
+    def check_cleared_finish(self, text):
+        """After the last item of a clearing finish: the queue and the clipboard are empty and
+        the session stays, so a further Ctrl+V reaches the application and inserts nothing."""
+        status = self.wait_status(
+            lambda s: s and s["count"] == 0 and s["finished"], what="the queue to be cleared"
+        )
+        self.assertEqual(status["progress"], "0 of 0")
+        self.wait_clipboard_cleared()
+        pastes = self.tk.shortcut_keys().count("v:Control")
+        self.keyboard.key("ctrl+v", "x")
+        self.wait_tk_text(text + "x")
+        self.assertEqual(self.tk.shortcut_keys().count("v:Control"), pastes + 1)
+
     def wait_status(self, predicate, timeout=5, what="session status"):
         try:
             return self.pastiq.wait_for_status(predicate, timeout=timeout, what=what)
@@ -127,6 +143,8 @@ class DesktopTestCase(unittest.TestCase):
 
     def session_for_report(self):
         try:
+            if self.pastiq.process is None:
+                return "(Pastiq not started)"
             if not self.pastiq.running():
                 # The single-instance rule reaches every Pastiq of this user, so a Pastiq
                 # started elsewhere on the machine ends this one with SIGTERM.
@@ -136,6 +154,8 @@ class DesktopTestCase(unittest.TestCase):
             return f"(no status: {failure})"
 
     def log_tail(self, lines=40):
+        if self.pastiq.log_path is None:
+            return "(Pastiq not started)"
         try:
             tail = self.pastiq.log().splitlines()[-lines:]
         except OSError:

@@ -86,6 +86,7 @@ class Desktop:
             stdout=kwargs.pop("stdout", log),
             stderr=kwargs.pop("stderr", log),
             start_new_session=True,
+            **self.process_options(),
             **kwargs,
         )
         log.close()
@@ -106,7 +107,12 @@ class Desktop:
             text=text,
             timeout=timeout,
             check=check,
+            **self.process_options(),
         )
+
+    def process_options(self):
+        """Extra subprocess options for every client (a desktop of another user sets it)."""
+        return {}
 
     # ----------------------------------------------------------------------------- internals
     def _isolated_environment(self):

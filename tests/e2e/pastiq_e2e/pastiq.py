@@ -22,9 +22,11 @@ class Pastiq:
 
     _runs = 0  # numbers the log files of one test run
 
-    def __init__(self, desktop, binary=None):
+    def __init__(self, desktop, binary=None, options=(), extra_env=None):
         self.desktop = desktop
         self.binary = binary or pastiq_binary()
+        self.options = list(options)  # for the program's start, not for its commands
+        self.extra_env = {"PASTIQ_TEST_HOOKS": "1", **(extra_env or {})}
         self.process = None
         self.log_path = None
 
@@ -48,7 +50,7 @@ class Pastiq:
         log_name = f"pastiq-{Pastiq._runs}.log"
         self.log_path = self.desktop.path("logs", log_name)
         self.process = self.desktop.spawn(
-            [self.binary], log_name=log_name, extra_env={"PASTIQ_TEST_HOOKS": "1"}
+            [self.binary, *self.options], log_name=log_name, extra_env=self.extra_env
         )
 
     def terminate(self, timeout=5):

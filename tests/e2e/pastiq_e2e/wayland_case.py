@@ -1,0 +1,59 @@
+"""The base of the Wayland tests: one headless sway desktop per class, one Pastiq per test.
+
+Pastiq reads the test's keys from a scripted keyboard (a FIFO of input_event records named by
+PASTIQ_TEST_KEYBOARD) in place of /dev/input, and passes on what it does not consume through
+its virtual keyboard to the focused application: the native GTK target. The assertions and
+session helpers are DesktopTestCase's; `self.tk` is the GTK target here.
+"""
+
+import json
+
+from .case import DesktopTestCase, require_program
+from .evdev_keys import ScriptedKeyboard
+from .pastiq import Pastiq
+from .sway import SwayDesktop
+from .waiting import wait_until
+from .wayland_apps import GtkText, WaylandClipboard
+
+
+class SwayTestCase(DesktopTestCase):
+    @classmethod
+    def setUpClass(cls):  # pylint: disable=invalid-name (unittest's name)
+        require_program()
+        cls.desktop = SwayDesktop().start()
+        cls.addClassCleanup(cls.desktop.stop)
+        cls.keyboard = ScriptedKeyboard(cls.desktop.path("keyboard"))
+        cls.addClassCleanup(cls.keyboard.close)
+        cls.clipboard = WaylandClipboard(cls.desktop)
+        cls.tk = cls.gtk = GtkText(cls.desktop)
+
+    def setUp(self):
+        # Keys written while no Pastiq read them (a failed test's releases) must not reach
+        # the next one.
+        self.keyboard.drain()
+        super().setUp()
+
+    def restart_pastiq(self, **preferences):
+        super().restart_pastiq(**preferences)
+        # Temporary, until the Wayland backend is wired in: `--backend wayland` starts another
+        # one meanwhile, and the status line names the backend that runs.
+        backend = json.loads(self.pastiq.cli("status").stdout)["backend"]
+        if backend != "wayland":
+            self.skipTest(f"Pastiq started with --backend wayland runs the {backend} backend")
+        self.make_pastiq_keyboard_current()
+
+    def make_pastiq_keyboard_current(self):
+        """A key through Pastiq makes its virtual keyboard the seat's current one. sway then
+        re-sends the focus and the clipboard's offer to the view, and a paste GTK asks for in
+        that moment may come back empty (seen about once in fifteen switches); with a real
+        keyboard every key takes this path, so the switch happens before the test's keys."""
+        self.keyboard.key("shift")
+        wait_until(lambda: "Shift_L:" in self.gtk.keys(), timeout=5,
+                   what="a key through Pastiq's virtual keyboard to reach the view")
+
+    def make_pastiq(self):
+        return Pastiq(
+            self.desktop,
+            options=["--backend", "wayland"],
+            extra_env={"PASTIQ_TEST_KEYBOARD": self.keyboard.path},
+        )
