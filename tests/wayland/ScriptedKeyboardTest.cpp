@@ -1,0 +1,124 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "platform/wayland/KeyboardDirectory.h"
+#include "platform/wayland/ScriptedKeyboard.h"
+
+namespace pastiq::wayland {
+namespace {
+
+input_event keyEvent(std::uint16_t code, std::int32_t value) {
+    input_event event{};
+    event.type = EV_KEY;
+    event.code = code;
+    event.value = value;
+    return event;
+}
+
+// A FIFO in a fresh folder, and the test's writing end of it.
+class ScriptedKeyboardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pastiq-fifo-XXXXXX");
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        fifo_ = folder_ / "keyboard";
+        ASSERT_EQ(::mkfifo(fifo_.c_str(), 0600), 0);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    [[nodiscard]] UniqueFd openWriter() const {
+        return UniqueFd(::open(fifo_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+
+    std::filesystem::path folder_;
+    std::filesystem::path fifo_;
+};
+
+TEST_F(ScriptedKeyboardTest, ReassemblesEventsWrittenInPieces) {
+    auto keyboard = ScriptedKeyboard::open(fifo_);
+    ASSERT_TRUE(keyboard);
+    const UniqueFd writer = openWriter();
+    const std::array written{keyEvent(KEY_LEFTCTRL, 1), keyEvent(KEY_V, 1)};
+    const auto* bytes = reinterpret_cast<const char*>(written.data());
+    std::vector<input_event> read;
+    // Cut so that each piece ends inside an event: nothing may come out half.
+    for (std::size_t offset = 0; offset < sizeof written; offset += 7) {
+        const std::size_t piece = std::min<std::size_t>(7, sizeof written - offset);
+        ASSERT_EQ(::write(writer.get(), bytes + offset, piece), static_cast<ssize_t>(piece));
+        ASSERT_TRUE(keyboard->read(read));
+        EXPECT_EQ(read.size(), (offset + piece) / sizeof(input_event));
+    }
+    ASSERT_EQ(read.size(), 2U);
+    EXPECT_EQ(read[1].code, KEY_V);
+    EXPECT_EQ(read[1].value, 1);
+}
+
+TEST_F(ScriptedKeyboardTest, TracksTheKeysItReadAsHeld) {
+    auto keyboard = ScriptedKeyboard::open(fifo_);
+    const UniqueFd writer = openWriter();
+    const std::vector<std::pair<input_event, std::vector<std::uint16_t>>> heldAfterEach{
+        {keyEvent(KEY_Z, 1), {KEY_Z}},
+        {keyEvent(KEY_Z, 2), {KEY_Z}},  // a repeat
+        {keyEvent(KEY_LEFTSHIFT, 1), {KEY_LEFTSHIFT, KEY_Z}},
+        {keyEvent(KEY_C, 0), {KEY_LEFTSHIFT, KEY_Z}},  // never pressed
+        {keyEvent(KEY_Z, 0), {KEY_LEFTSHIFT}},
+        {keyEvent(KEY_LEFTSHIFT, 0), {}},
+    };
+    for (const auto& [event, held] : heldAfterEach) {
+        ASSERT_EQ(::write(writer.get(), &event, sizeof event), sizeof event);
+        std::vector<input_event> read;
+        ASSERT_TRUE(keyboard->read(read));
+        ASSERT_EQ(read.size(), 1U);
+        EXPECT_EQ(keyboard->heldKeys(), held) << "after key " << event.code << " = " << event.value;
+    }
+}
+
+TEST_F(ScriptedKeyboardTest, OutlivesEachWriter) {
+    auto keyboard = ScriptedKeyboard::open(fifo_);
+    std::vector<input_event> read;
+    for (const std::uint16_t code : std::array<std::uint16_t, 2>{KEY_A, KEY_B}) {
+        const input_event press = keyEvent(code, 1);
+        {
+            const UniqueFd writer = openWriter();
+            ASSERT_EQ(::write(writer.get(), &press, sizeof press), sizeof press);
+        }
+        EXPECT_TRUE(keyboard->read(read)) << "a writer that closed is no end of the keyboard";
+    }
+    EXPECT_EQ(read.size(), 2U);
+}
+
+TEST_F(ScriptedKeyboardTest, DirectoryOffersOnlyTheScriptedKeyboardOnce) {
+    const std::map<std::string, std::string> environment{
+        {KeyboardDirectory::kTestKeyboardVariable, fifo_}};
+    const auto directory = KeyboardDirectory::open([&](const std::string& name) {
+        const auto found = environment.find(name);
+        return found == environment.end() ? std::nullopt : std::optional(found->second);
+    });
+    ASSERT_TRUE(directory->isScripted());
+    EXPECT_EQ(directory->fd(), -1) << "no udev monitor in a scripted run";
+    const auto first = directory->takeChanges();
+    ASSERT_EQ(first.added.size(), 1U);
+    EXPECT_FALSE(first.added[0]->reachesCompositorUngrabbed());
+    EXPECT_TRUE(directory->takeChanges().added.empty());
+}
+
+TEST_F(ScriptedKeyboardTest, DirectoryOffersNothingWhenTheScriptedPathIsNoFifo) {
+    const auto file = folder_ / "plain";
+    std::ofstream(file) << "not a fifo";
+    for (const std::filesystem::path& path : {file, folder_ / "missing"}) {
+        KeyboardDirectory directory(path);
+        EXPECT_TRUE(directory.takeChanges().added.empty()) << path;
+    }
+}
+
+}  // namespace
+}  // namespace pastiq::wayland
