@@ -17,6 +17,11 @@ if(PASTIQ_BUILD_DESKTOP)
     # opens it at run time and minimal systems often drop share/doc.
     install(FILES ${PROJECT_SOURCE_DIR}/docs/input-access.html
             DESTINATION ${CMAKE_INSTALL_DATADIR}/pastiq)
+    # Lets the user at the seat write /dev/uinput, through which Pastiq types on Wayland. udev
+    # reads rules from lib/udev under the system prefix; a /usr/local install carries the file
+    # for the administrator to copy to /etc/udev/rules.d.
+    install(FILES ${PROJECT_SOURCE_DIR}/data/udev/70-pastiq-uinput.rules
+            DESTINATION lib/udev/rules.d)
 endif()
 
 # The manual page, compressed as Debian installs manual pages.

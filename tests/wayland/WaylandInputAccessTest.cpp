@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/WaylandInputAccess.h"
+
+namespace pastiq::wayland {
+namespace {
+
+struct AccessCase {
+    const char* name;
+    bool processReads;
+    bool accountListed;
+    UinputAccess uinput;
+    std::optional<bool> virtualKeyboard;
+    std::optional<bool> clipboard;
+    bool complete;
+    // A word each fix's command must hold, in order; "" for a fix that takes no command.
+    std::vector<std::string> commands;
+};
+
+TEST(WaylandInputAccessTest, SaysWhichPieceIsMissingAndTheCommandThatFixesIt) {
+    using enum UinputAccess;
+    const std::vector<AccessCase> cases{
+        {"all there", true, true, Writable, std::nullopt, std::nullopt, true, {}},
+        {"not in the group",
+         false,
+         false,
+         Writable,
+         std::nullopt,
+         std::nullopt,
+         false,
+         {"usermod -aG input"}},
+        {"added, not logged in again",
+         false,
+         true,
+         Writable,
+         std::nullopt,
+         std::nullopt,
+         false,
+         {""}},
+        {"uinput closed", true, true, NotWritable, std::nullopt, std::nullopt, false, {"uaccess"}},
+        {"uinput module missing",
+         true,
+         true,
+         Missing,
+         std::nullopt,
+         std::nullopt,
+         false,
+         {"modprobe uinput"}},
+        {"both missing",
+         false,
+         false,
+         NotWritable,
+         std::nullopt,
+         std::nullopt,
+         false,
+         {"usermod", "uaccess"}},
+        {"compositor types instead", true, true, NotWritable, true, true, true, {}},
+        {"compositor has no virtual keyboard",
+         true,
+         true,
+         NotWritable,
+         false,
+         true,
+         false,
+         {"uaccess"}},
+        {"compositor keeps the clipboard", true, true, Writable, std::nullopt, false, false, {""}},
+    };
+    for (const AccessCase& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        WaylandInputAccess access({.processReadsKeyboards = [&] { return testCase.processReads; },
+                                   .accountInInputGroup = [&] { return testCase.accountListed; },
+                                   .uinput = [&] { return testCase.uinput; }});
+        access.setCompositorSupport(testCase.clipboard, testCase.virtualKeyboard);
+        EXPECT_EQ(access.hasInputAccess(), testCase.complete);
+        const auto fixes = access.report().fixes();
+        ASSERT_EQ(fixes.size(), testCase.commands.size());
+        for (std::size_t index = 0; index < fixes.size(); ++index) {
+            EXPECT_FALSE(fixes[index].problem.empty());
+            const std::string& word = testCase.commands[index];
+            if (word.empty()) {
+                EXPECT_EQ(fixes[index].command, "");
+            } else {
+                EXPECT_NE(fixes[index].command.find(word), std::string::npos)
+                    << fixes[index].command;
+            }
+        }
+    }
+}
+
+TEST(WaylandInputAccessTest, ReadsWhyUinputCouldNotBeOpened) {
+    EXPECT_EQ(uinputAccessFromError(0), UinputAccess::Writable);
+    EXPECT_EQ(uinputAccessFromError(EACCES), UinputAccess::NotWritable);
+    EXPECT_EQ(uinputAccessFromError(EPERM), UinputAccess::NotWritable);
+    EXPECT_EQ(uinputAccessFromError(ENOENT), UinputAccess::Missing);
+    EXPECT_EQ(uinputAccessFromError(ENODEV), UinputAccess::Missing);
+}
+
+}  // namespace
+}  // namespace pastiq::wayland
