@@ -41,7 +41,7 @@ def test_user():
         return pwd.getpwnam(TEST_USER)
     except KeyError:
         pass
-    command = ["useradd", "--system", "--create-home", "--shell", "/usr/sbin/nologin", TEST_USER]
+    command = ["/usr/sbin/useradd", "--system", "--create-home", "--shell", "/usr/sbin/nologin", TEST_USER]
     subprocess.run(programs.checked(command), check=True, capture_output=True)
     return pwd.getpwnam(TEST_USER)
 
