@@ -18,8 +18,10 @@ import subprocess
 import tempfile
 
 from . import programs
+from .apps import APPS_DIR
 from .desktop import Desktop
 from .evdev_keys import SeatKeyboard
+from .pastiq import pastiq_binary
 from .waiting import wait_until
 
 TEST_USER = "pastiq-e2e"
@@ -46,6 +48,22 @@ def test_user():
     return pwd.getpwnam(TEST_USER)
 
 
+def require_reachable_by_others(path):
+    """The desktop's user must read the test applications and run Pastiq from the checkout: a
+    checkout under /root (mode 0700) would fail later with a puzzling permission error."""
+    path = os.path.realpath(path)
+    folder = os.path.dirname(path)
+    while folder != os.path.dirname(folder):
+        if not os.stat(folder).st_mode & 0o001:
+            raise RuntimeError(
+                f"{TEST_USER} cannot reach {path}: {folder} is closed to other users "
+                f"(chmod o+x {folder}, or check the repository out elsewhere)"
+            )
+        folder = os.path.dirname(folder)
+    if not os.stat(path).st_mode & 0o004 and not os.stat(path).st_mode & 0o001:
+        raise RuntimeError(f"{TEST_USER} cannot read {path} (chmod o+rX {path})")
+
+
 class SwayDesktop(Desktop):
     """Starts and stops headless sway and its clients; `env` is the environment for them."""
 
@@ -58,6 +76,9 @@ class SwayDesktop(Desktop):
     # ----------------------------------------------------------------------------- lifecycle
     def start(self):
         programs.require_all()
+        if os.geteuid() == 0:
+            for path in (APPS_DIR, pastiq_binary()):
+                require_reachable_by_others(path)
         try:
             self._make_run_directory()
             self._start_sway()
