@@ -30,11 +30,11 @@ xwayland disable
 default_border none
 focus_follows_mouse no
 focus_on_window_activation focus
-output HEADLESS-1 resolution 1280x800 position 0 0
+output HEADLESS-1 resolution {width}x{height} position 0 0
 """
 
 
-def test_user():
+def desktop_user():
     """The account the desktop runs as: TEST_USER under root (created when missing), else the
     caller."""
     if os.geteuid() != 0:
@@ -42,10 +42,9 @@ def test_user():
     try:
         return pwd.getpwnam(TEST_USER)
     except KeyError:
-        pass
-    command = ["/usr/sbin/useradd", "--system", "--create-home", "--shell", "/usr/sbin/nologin", TEST_USER]
-    subprocess.run(programs.checked(command), check=True, capture_output=True)
-    return pwd.getpwnam(TEST_USER)
+        command = ["/usr/sbin/useradd", "--system", "--create-home", "--shell", "/usr/sbin/nologin"]
+        subprocess.run(programs.checked([*command, TEST_USER]), check=True, capture_output=True)
+        return pwd.getpwnam(TEST_USER)
 
 
 def require_reachable_by_others(path):
@@ -69,7 +68,7 @@ class SwayDesktop(Desktop):
 
     def __init__(self, width=1280, height=800):
         super().__init__(width, height)
-        self.user = test_user()
+        self.user = desktop_user()
         self.wayland_socket = None
         self.seat_keyboard = None
 
@@ -139,7 +138,8 @@ class SwayDesktop(Desktop):
             }
         )
         with open(self.path("sway.conf"), "w", encoding="utf-8") as config:
-            config.write(SWAY_CONFIG)
+            width, height = self.size
+            config.write(SWAY_CONFIG.format(width=width, height=height))
         self.hand_over()
 
     def _start_sway(self):
