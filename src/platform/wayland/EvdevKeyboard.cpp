@@ -91,7 +91,13 @@ bool EvdevKeyboard::read(std::vector<input_event>& events) {
 }
 
 bool EvdevKeyboard::grab() {
-    grabbed_ = grabbed_ || libevdev_grab(device_.get(), LIBEVDEV_GRAB) == 0;
+    if (!grabbed_) {
+        // EBUSY: a key remapper (keyd, kmonad, input-remapper) already holds this keyboard. Its
+        // keys then reach the compositor only through the remapper's own virtual keyboard,
+        // which Pastiq holds in turn, so this one counts as held.
+        const int result = libevdev_grab(device_.get(), LIBEVDEV_GRAB);
+        grabbed_ = result == 0 || result == -EBUSY;
+    }
     return grabbed_;
 }
 

@@ -4,6 +4,7 @@
 #include <systemd/sd-login.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string_view>
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr const char* kSessionInterface = "org.freedesktop.login1.Session";
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+constexpr std::chrono::microseconds kStartBound = std::chrono::seconds(2);
 
 // Takes over a string sd-login or sd-bus allocated.
 std::string adopt(char* text) {
@@ -75,6 +77,8 @@ SessionActivity::~SessionActivity() {
 
 // The match comes first, so a change between it and the first read is not lost.
 void SessionActivity::start() {
+    // The first reads wait for logind; a wedged one must not hold Pastiq's start for long.
+    sd_bus_set_method_call_timeout(bus_.get(), kStartBound.count());
     sd_bus_slot* slot = nullptr;
     if (sd_bus_match_signal(bus_.get(), &slot, service_.c_str(), sessionPath_.c_str(),
                             kPropertiesInterface, "PropertiesChanged",
