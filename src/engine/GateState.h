@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/AfterEachPaste.h"
 #include "engine/ListFinishBehavior.h"
 #include "engine/ports/KeyGrab.h"
 #include "model/Uuid.h"
@@ -27,6 +28,9 @@ struct GateState {
     std::int64_t cursor = 0;
     std::int64_t count = 0;
     ListFinishBehavior finishBehavior = ListFinishBehavior::clearClipboard;
+    AfterEachPaste afterEachPaste = AfterEachPaste::nothing;
+    // Cells per row while the queue runs through a grid row by row; 0 otherwise.
+    std::int64_t rowLength = 0;
     // The items from windowStart on, around the cursor.
     std::int64_t windowStart = 0;
     std::vector<GateItem> window;
@@ -47,6 +51,8 @@ struct GateKey {
     GateKeyKind kind = GateKeyKind::other;
     KeyVerdict verdict = KeyVerdict::passOn;
     std::optional<GateItem> item;
+    // For a paste of a queue item: the key Pastiq presses once the application has taken it.
+    AfterPasteKey afterKey = AfterPasteKey::none;
     // Filled in by the platform: the clipboard's change count after the key's write, or at the
     // key when it wrote nothing (a copy key checks for a copy made after that).
     std::int64_t changeCount = 0;

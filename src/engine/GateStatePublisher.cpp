@@ -56,6 +56,10 @@ GateState GateStatePublisher::stateOf(const PasteSession& session) {
     state.count = static_cast<std::int64_t>(session.items().size());
     state.finishBehavior =
         sources_.finishBehavior ? sources_.finishBehavior() : ListFinishBehavior::clearClipboard;
+    state.afterEachPaste =
+        sources_.afterEachPaste ? sources_.afterEachPaste() : AfterEachPaste::nothing;
+    const SourceKind& kind = session.sourceKind();
+    state.rowLength = kind.isGrid() && !session.isTransposed() ? kind.cols() : 0;
     state.windowStart = std::max<std::int64_t>(0, state.cursor - PasteGate::kWindow);
     const std::int64_t end = std::min(state.count, state.cursor + PasteGate::kWindow);
     for (std::int64_t index = state.windowStart; index < end; ++index) {

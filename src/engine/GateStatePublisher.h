@@ -24,6 +24,7 @@ class GateStatePublisher {
         std::function<std::uint64_t()> acknowledgedKeys;
         std::function<std::uint64_t()> judgedKeys;
         std::function<ListFinishBehavior()> finishBehavior;
+        std::function<AfterEachPaste()> afterEachPaste;
     };
 
     explicit GateStatePublisher(Scheduler& scheduler) : scheduler_(scheduler) {}

@@ -83,21 +83,26 @@ bool PasteGate::isHeldBack() const {
 std::optional<GateKey> PasteGate::decideFor(GateKeyKind kind, const Forecast& forecast) const {
     const GateState& state = *state_;
     if (kind == GateKeyKind::copy) {
-        return GateKey{kind, KeyVerdict::passOn, std::nullopt, 0};
+        return GateKey{kind, KeyVerdict::passOn, std::nullopt, AfterPasteKey::none, 0};
     }
     if (kind == GateKeyKind::paste) {
         if (!state.hasSession || forecast.isFinished || state.count == 0) {
-            return GateKey{kind, KeyVerdict::passOn, std::nullopt, 0};
+            return GateKey{kind, KeyVerdict::passOn, std::nullopt, AfterPasteKey::none, 0};
         }
         const GateItem* item = itemAt(forecast.cursor);
-        return item ? std::optional(GateKey{kind, KeyVerdict::passOn, *item, 0}) : std::nullopt;
+        if (item == nullptr) {
+            return std::nullopt;
+        }
+        return GateKey{kind, KeyVerdict::passOn, *item,
+                       afterPasteKeyFor(state.afterEachPaste, state.rowLength, forecast.cursor), 0};
     }
     const std::int64_t target = stepTarget(kind, forecast.cursor);
     if (!state.hasSession || target < 0 || target >= state.count) {
-        return GateKey{kind, KeyVerdict::consume, std::nullopt, 0};
+        return GateKey{kind, KeyVerdict::consume, std::nullopt, AfterPasteKey::none, 0};
     }
     const GateItem* item = itemAt(target);
-    return item ? std::optional(GateKey{kind, KeyVerdict::consume, *item, 0}) : std::nullopt;
+    return item ? std::optional(GateKey{kind, KeyVerdict::consume, *item, AfterPasteKey::none, 0})
+                : std::nullopt;
 }
 
 // What the engine makes of the key when it takes it in (SessionController::reconcileGateKey).

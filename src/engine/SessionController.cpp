@@ -113,10 +113,12 @@ void SessionController::activateSession(const std::shared_ptr<PasteSession>& ses
     gatePublisher_.follow(
         session, keyGrab_->gate(),
         {[this] { return keyGrab_->gateKeysReported(); }, [this] { return keyGrab_->keysJudged(); },
-         [this] { return settings_.listFinishBehavior(); }});
+         [this] { return settings_.listFinishBehavior(); },
+         [this] { return settings_.afterEachPaste(); }});
     clearStatus();
     ports_.log.info(LogCategory::session,
                     "Session started with " + std::to_string(session->items().size()) + " items");
+    ports_.overlay.showAfterEachPaste(settings_.afterEachPaste());
     ports_.overlay.show(session);
 }
 
@@ -144,6 +146,11 @@ void SessionController::endSession(bool clearClipboard) {
             log.info(LogCategory::session, "Session ended, clipboard cleared");
         });
     }
+}
+
+void SessionController::settingsChanged() {
+    ports_.overlay.showAfterEachPaste(settings_.afterEachPaste());
+    gatePublisher_.publishSoon();
 }
 
 void SessionController::stopFollowingSession() {

@@ -48,6 +48,8 @@ class SessionController {
     void startSessionWithText(std::string text);
     void startFromText(std::string_view text);
     void endSession(bool clearClipboard);
+    // A setting the key thread applies changed: the next key must see it.
+    void settingsChanged();
     void pasteNext();
     void stepBackward();
     void stepForward();

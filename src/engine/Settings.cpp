@@ -11,6 +11,7 @@ Settings::Settings(PreferenceStore& store) : store_(store) {
         {kListFinishBehaviorKey,
          PreferenceValue{std::string(storedValue(ListFinishBehavior::clearClipboard))}},
         {kShowsCountInTrayKey, PreferenceValue{true}},
+        {kAfterEachPasteKey, PreferenceValue{std::string(storedValue(AfterEachPaste::nothing))}},
     });
 }
 
@@ -24,6 +25,18 @@ ListFinishBehavior Settings::listFinishBehavior() const {
 
 void Settings::setListFinishBehavior(ListFinishBehavior behavior) {
     store_.writeText(kListFinishBehaviorKey, std::string(storedValue(behavior)));
+}
+
+AfterEachPaste Settings::afterEachPaste() const {
+    const auto raw = store_.readText(kAfterEachPasteKey);
+    if (!raw) {
+        return AfterEachPaste::nothing;
+    }
+    return afterEachPasteFromStored(*raw).value_or(AfterEachPaste::nothing);
+}
+
+void Settings::setAfterEachPaste(AfterEachPaste choice) {
+    store_.writeText(kAfterEachPasteKey, std::string(storedValue(choice)));
 }
 
 bool Settings::showsCountInTray() const {

@@ -63,6 +63,7 @@ void OverlayController::show(std::shared_ptr<PasteSession> session) {
     panel_->setContent(view);
     view_ = view;
     view->showNotice(notice_);
+    view->showAfterEachPaste(afterEachPaste_);
     panel_->showAt(savedFrame_.value_or(defaultFrameOnPrimaryScreen()));
     panel_->layout()->activate();
     view->scrollToCursorNow();
@@ -72,6 +73,13 @@ void OverlayController::showNotice(const std::optional<std::string>& notice) {
     notice_ = notice;
     if (view_) {
         view_->showNotice(notice_);
+    }
+}
+
+void OverlayController::showAfterEachPaste(AfterEachPaste choice) {
+    afterEachPaste_ = choice;
+    if (view_) {
+        view_->showAfterEachPaste(choice);
     }
 }
 

@@ -34,6 +34,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     void close() override;
     void setOnClose(std::function<void()> onClose) override;
     void showNotice(const std::optional<std::string>& notice) override;
+    void showAfterEachPaste(AfterEachPaste choice) override;
 
     // 300 × 420, 24 px in from the top-right corner of `availableArea` (the primary screen's
     // area without panels); 800 × 600 at the origin stands in when there is no screen.
@@ -55,6 +56,7 @@ class OverlayController final : public QObject, public OverlayPresenter {
     std::optional<QRect> savedFrame_;
     // Kept for the content built by a later show.
     std::optional<std::string> notice_;
+    AfterEachPaste afterEachPaste_ = AfterEachPaste::nothing;
     // Last, so that the panel's and the view's callbacks are cut off before anything else goes.
     StepGuard guard_;
 };

@@ -35,6 +35,21 @@ QWidget* divider(QWidget* parent) {
     return line;
 }
 
+// The footer line for a key Pastiq presses after each paste.
+QString afterEachPasteHint(AfterEachPaste choice) {
+    switch (choice) {
+        case AfterEachPaste::nothing:
+            break;
+        case AfterEachPaste::pressTab:
+            return QStringLiteral("Tab pressed after each paste");
+        case AfterEachPaste::pressReturn:
+            return QStringLiteral("Return pressed after each paste");
+        case AfterEachPaste::spreadsheetRow:
+            return QStringLiteral("Tab after each cell · Return after each row");
+    }
+    return {};
+}
+
 }  // namespace
 
 OverlayView::OverlayView(std::shared_ptr<PasteSession> session, EditingCallbacks callbacks,
@@ -99,12 +114,22 @@ void OverlayView::showNotice(const std::optional<std::string>& notice) {
     notice_->setVisible(notice.has_value());
 }
 
+void OverlayView::showAfterEachPaste(AfterEachPaste choice) {
+    const QString hint = afterEachPasteHint(choice);
+    afterPasteHint_->setText(hint);
+    afterPasteHint_->setVisible(!hint.isEmpty());
+}
+
 QWidget* OverlayView::buildFooter() {
     auto* footer = new QWidget(this);
     footer->setObjectName(QStringLiteral("overlayFooter"));
     auto* layout = new QVBoxLayout(footer);
     layout->setContentsMargins(12, 8, 12, 8);
     layout->setSpacing(2);
+    afterPasteHint_ = hintLabel(QString(), OverlayStyle::caption2Font(), footer);
+    afterPasteHint_->setObjectName(QStringLiteral("afterPasteHint"));
+    afterPasteHint_->setVisible(false);
+    layout->addWidget(afterPasteHint_);
     for (const QString& hint : {QStringLiteral("Ctrl+V paste next · Ctrl+[ back · Ctrl+] forward"),
                                 QStringLiteral("Ctrl+C copy new list · Ctrl+Alt+C ends"),
                                 QStringLiteral("click to jump · double-click to edit · "

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/AfterEachPaste.h"
 #include "model/Uuid.h"
 
 class QLabel;
@@ -41,6 +42,8 @@ class OverlayView final : public QWidget {
     void detach();
     // A status line above the key hints; nothing hides it.
     void showNotice(const std::optional<std::string>& notice);
+    // Names the key Pastiq presses after each paste among the key hints; none for nothing.
+    void showAfterEachPaste(AfterEachPaste choice);
 
     // Row handlers.
     void select(const Uuid& id);
@@ -56,6 +59,7 @@ class OverlayView final : public QWidget {
     [[nodiscard]] QueueListModel* model() const { return model_; }
     [[nodiscard]] QLabel* emptyState() const { return emptyState_; }
     [[nodiscard]] QLabel* notice() const { return notice_; }
+    [[nodiscard]] QLabel* afterPasteHint() const { return afterPasteHint_; }
 
   private:
     void buildLayout();
@@ -76,6 +80,7 @@ class OverlayView final : public QWidget {
     QueueListView* list_;
     QLabel* emptyState_;
     QLabel* notice_;
+    QLabel* afterPasteHint_ = nullptr;  // in the footer
     EditingCallbacks callbacks_;
     std::optional<QString> textAcrossReset_;
 };

@@ -15,6 +15,7 @@ class FakeOverlay : public OverlayPresenter {
     void close() override;
     void setOnClose(std::function<void()> onClose) override;
     void showNotice(const std::optional<std::string>& notice) override { notice_ = notice; }
+    void showAfterEachPaste(AfterEachPaste choice) override { afterEachPaste_ = choice; }
 
     // The user clicks the panel's close button.
     void clickClose();
@@ -26,6 +27,7 @@ class FakeOverlay : public OverlayPresenter {
     [[nodiscard]] int showCount() const { return showCount_; }
     [[nodiscard]] const std::optional<std::string>& notice() const { return notice_; }
     [[nodiscard]] int closeCount() const { return closeCount_; }
+    [[nodiscard]] AfterEachPaste afterEachPaste() const { return afterEachPaste_; }
 
   private:
     std::shared_ptr<PasteSession> shownSession_;
@@ -33,6 +35,7 @@ class FakeOverlay : public OverlayPresenter {
     std::optional<std::string> notice_;
     int showCount_ = 0;
     int closeCount_ = 0;
+    AfterEachPaste afterEachPaste_ = AfterEachPaste::nothing;
 };
 
 }  // namespace pastiq::testing

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/AfterEachPaste.h"
+
 namespace pastiq {
 
 class PasteSession;
@@ -20,6 +22,8 @@ class OverlayPresenter {
     // A short status ("Copy too large to queue") shown on the panel while it is open, until
     // replaced or taken away with nothing.
     virtual void showNotice(const std::optional<std::string>& notice) = 0;
+    // The key Pastiq presses after each paste, named among the panel's key hints.
+    virtual void showAfterEachPaste(AfterEachPaste choice) = 0;
 };
 
 }  // namespace pastiq
