@@ -15,14 +15,24 @@
 namespace pastiq {
 namespace {
 
-struct FinishBehaviorEntry {
-    ListFinishBehavior behavior;
+template <typename Choice>
+struct ChoiceEntry {
+    Choice choice;
     const char* title;
     const char* toolTip;
 };
 
 // In the enumeration's order, which is the order the submenu lists them.
-constexpr std::array<FinishBehaviorEntry, 3> kFinishBehaviorEntries = {{
+constexpr std::array<ChoiceEntry<AfterEachPaste>, 4> kAfterEachPasteEntries = {{
+    {AfterEachPaste::nothing, "Nothing", "Pastes the item alone"},
+    {AfterEachPaste::pressTab, "Press Tab", "Moves on to the next field of a form"},
+    {AfterEachPaste::pressReturn, "Press Return", "Moves down a column or confirms a line"},
+    {AfterEachPaste::spreadsheetRow, "Spreadsheet Row",
+     "Tab between the cells of a row, Return after its last cell"},
+}};
+static_assert(kAfterEachPasteEntries.size() == kAllAfterEachPaste.size());
+
+constexpr std::array<ChoiceEntry<ListFinishBehavior>, 3> kFinishBehaviorEntries = {{
     {ListFinishBehavior::clearClipboard, "Clear the Clipboard and List",
      "Empties both, leaving the overlay open"},
     {ListFinishBehavior::returnToFirstItem, "Return to the First Item",
@@ -31,6 +41,31 @@ constexpr std::array<FinishBehaviorEntry, 3> kFinishBehaviorEntries = {{
      "Another Ctrl+V pastes the last item again"},
 }};
 static_assert(kFinishBehaviorEntries.size() == kAllListFinishBehaviors.size());
+
+// One checkable entry per choice, the current one checked, each carrying its stored value.
+template <typename Choice, std::size_t Count>
+void fillChoiceMenu(QMenu* submenu, const std::array<ChoiceEntry<Choice>, Count>& entries,
+                    Choice current, const std::function<void(const QAction*)>& onChoose) {
+    submenu->clear();
+    for (const auto& entry : entries) {
+        QAction* action = submenu->addAction(QString::fromUtf8(entry.title));
+        action->setToolTip(QString::fromUtf8(entry.toolTip));
+        action->setData(QString::fromUtf8(storedValue(entry.choice)));
+        action->setCheckable(true);
+        action->setChecked(entry.choice == current);
+        QObject::connect(action, &QAction::triggered, submenu,
+                         [onChoose, action] { onChoose(action); });
+    }
+}
+
+// The stored value an entry carries, if it carries one.
+std::optional<std::string> storedValueOf(const QAction* action) {
+    const QVariant data = action->data();
+    if (data.typeId() != QMetaType::QString) {
+        return std::nullopt;
+    }
+    return data.toString().toStdString();
+}
 
 void showShortcut(QAction* action, const QKeySequence& keys) {
     action->setShortcut(keys);
@@ -49,9 +84,11 @@ TrayController::TrayController(std::shared_ptr<SessionController> sessionControl
       helpers_(helpers),
       about_(about),
       menu_(std::make_unique<QMenu>()),
+      afterEachPasteMenu_(new QMenu(QStringLiteral("After Each Paste"), menu_.get())),
       finishMenu_(new QMenu(QStringLiteral("After the Last Paste"), menu_.get())),
       trayIcon_(new QSystemTrayIcon(this)) {
     menu_->setToolTipsVisible(true);
+    afterEachPasteMenu_->setToolTipsVisible(true);
     finishMenu_->setToolTipsVisible(true);
     connect(menu_.get(), &QMenu::aboutToShow, this, &TrayController::rebuildMenu);
     trayIcon_->setContextMenu(menu_.get());
@@ -118,7 +155,7 @@ void TrayController::addSessionRows() {
 }
 
 void TrayController::addSettingsRows() {
-    addFinishBehaviorMenu();
+    addChoiceMenus();
 
     QAction* count =
         addRow(QStringLiteral("Show Count in Panel"), &TrayController::toggleCountInPanel);
@@ -136,21 +173,14 @@ void TrayController::addSettingsRows() {
     }
 }
 
-void TrayController::addFinishBehaviorMenu() {
-    // The submenu window is kept; its entries are made anew like every other row.
-    finishMenu_->clear();
+void TrayController::addChoiceMenus() {
+    // The submenu windows are kept; their entries are made anew like every other row.
+    menu_->addMenu(afterEachPasteMenu_);
+    fillChoiceMenu(afterEachPasteMenu_, kAfterEachPasteEntries, settings_.afterEachPaste(),
+                   [this](const QAction* action) { selectAfterEachPaste(action); });
     menu_->addMenu(finishMenu_);
-
-    const ListFinishBehavior current = settings_.listFinishBehavior();
-    for (const auto& entry : kFinishBehaviorEntries) {
-        QAction* action = finishMenu_->addAction(QString::fromUtf8(entry.title));
-        action->setToolTip(QString::fromUtf8(entry.toolTip));
-        action->setData(QString::fromUtf8(storedValue(entry.behavior)));
-        action->setCheckable(true);
-        action->setChecked(entry.behavior == current);
-        connect(action, &QAction::triggered, this,
-                [this, action] { selectFinishBehavior(action); });
-    }
+    fillChoiceMenu(finishMenu_, kFinishBehaviorEntries, settings_.listFinishBehavior(),
+                   [this](const QAction* action) { selectFinishBehavior(action); });
 }
 
 QAction* TrayController::addRow(const QString& title, void (TrayController::*action)()) {
@@ -245,12 +275,18 @@ void TrayController::toggleCountInPanel() {
 }
 
 void TrayController::selectFinishBehavior(const QAction* action) {
-    const QVariant data = action->data();
-    if (data.typeId() != QMetaType::QString) {
-        return;
-    }
-    if (const auto behavior = listFinishBehaviorFromStored(data.toString().toStdString())) {
+    const auto stored = storedValueOf(action);
+    if (const auto behavior = stored ? listFinishBehaviorFromStored(*stored) : std::nullopt) {
         settings_.setListFinishBehavior(*behavior);
+        sessionController_->settingsChanged();
+    }
+}
+
+void TrayController::selectAfterEachPaste(const QAction* action) {
+    const auto stored = storedValueOf(action);
+    if (const auto choice = stored ? afterEachPasteFromStored(*stored) : std::nullopt) {
+        settings_.setAfterEachPaste(*choice);
+        sessionController_->settingsChanged();
     }
 }
 

@@ -55,7 +55,7 @@ class TrayController : public QObject {
     void addStateRows();
     void addSessionRows();
     void addSettingsRows();
-    void addFinishBehaviorMenu();
+    void addChoiceMenus();
     QAction* addRow(const QString& title, void (TrayController::*action)());
     void addDisabledRow(const QString& title);
 
@@ -69,6 +69,7 @@ class TrayController : public QObject {
     void showInFileManager();
     void toggleCountInPanel();
     void selectFinishBehavior(const QAction* action);
+    void selectAfterEachPaste(const QAction* action);
     void toggleAutostart();
     void showAbout();
     void quit();
@@ -83,7 +84,8 @@ class TrayController : public QObject {
     TrayIconState iconState_;
     bool isRefreshScheduled_ = false;
     std::unique_ptr<QMenu> menu_;
-    QMenu* finishMenu_ = nullptr;  // owned by menu_
+    QMenu* afterEachPasteMenu_ = nullptr;  // owned by menu_
+    QMenu* finishMenu_ = nullptr;          // owned by menu_
     QSystemTrayIcon* trayIcon_ = nullptr;
 
     // Declared last so they are cancelled first: no handler runs into a half-destroyed object.

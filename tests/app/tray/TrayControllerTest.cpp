@@ -119,7 +119,7 @@ class TrayControllerTest : public ::testing::Test {
     MemoryPreferenceStore store_;
     Settings settings_{store_};
     FakeSystemHelpers helpers_;
-    AboutWindowController about_;
+    AboutWindowController about_{QStringLiteral("X11")};
     std::shared_ptr<SessionController> controller_;
     std::unique_ptr<TrayController> tray_;
 };
@@ -134,6 +134,7 @@ TEST_F(TrayControllerTest, IdleMenuHasEveryRowInOrder) {
         {"Start Session", true, false, "Ctrl+Alt+C"},
         {"Copy a list, then start a session", false},
         kSeparator,
+        {"After Each Paste"},
         {"After the Last Paste"},
         {"Show Count in Panel", true, true},
         {"Open at Login"},
@@ -163,7 +164,7 @@ TEST_F(TrayControllerTest, FinishBehaviorSubmenuListsTheThreeBehaviours) {
 TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     // Opening twice must not pile up rows or submenu entries.
     openMenu();
-    EXPECT_EQ(openMenu().size(), 15u);
+    EXPECT_EQ(openMenu().size(), 16u);
     EXPECT_EQ(finishMenu()->actions().size(), 3);
 
     ports_.inputAccess.granted = false;
@@ -172,16 +173,16 @@ TEST_F(TrayControllerTest, MenuRebuildsFromTheCurrentStateOnEveryOpening) {
     store_.preload(Settings::kShowsCountInTrayKey, false);
     const auto rows = openMenu();
     EXPECT_EQ(rows[1].title, "Input Access: Not Granted");
-    EXPECT_EQ(rows[9], (Row{"Show Count in Panel", true, false}));
-    EXPECT_EQ(rows[10], (Row{"Open at Login", true, true, "",
+    EXPECT_EQ(rows[10], (Row{"Show Count in Panel", true, false}));
+    EXPECT_EQ(rows[11], (Row{"Open at Login", true, true, "",
                              "Your desktop still needs you to allow Pastiq in Startup "
                              "Applications"}));
     EXPECT_TRUE(finishMenu()->actions().at(0)->isChecked());
 
     helpers_.status = AutostartStatus::enabled;
-    EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, true}));
+    EXPECT_EQ(openMenu()[11], (Row{"Open at Login", true, true}));
     helpers_.status = AutostartStatus::notFound;
-    EXPECT_EQ(openMenu()[10], (Row{"Open at Login", true, false}));
+    EXPECT_EQ(openMenu()[11], (Row{"Open at Login", true, false}));
 }
 
 TEST_F(TrayControllerTest, IconFollowsTheSessionTheCountAndTheStatusMessage) {
@@ -244,7 +245,7 @@ TEST_F(TrayControllerTest, CountToggleStoresTheNegationEachTime) {
     choose("Show Count in Panel");
     choose("Show Count in Panel");
     EXPECT_EQ(store_.stored().at(Settings::kShowsCountInTrayKey), PreferenceValue{true});
-    EXPECT_TRUE(openMenu()[9].checked);
+    EXPECT_TRUE(openMenu()[10].checked);
 }
 
 TEST_F(TrayControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
@@ -261,6 +262,33 @@ TEST_F(TrayControllerTest, FinishBehaviourEntriesStoreTheirRawValue) {
         entry->setData(bogus);
         entry->trigger();
         EXPECT_EQ(settings_.listFinishBehavior(), ListFinishBehavior::stayOnLastItem);
+    }
+}
+
+// Each entry stores its value and reaches a running session's overlay at once.
+TEST_F(TrayControllerTest, AfterEachPasteEntriesStoreTheirValueAndReachTheSession) {
+    ports_.clipboard.simulateCopy("a\nb");
+    choose("Start Session");
+    ports_.scheduler.runReady();
+    openMenu();
+    QMenu* submenu = menuRow("After Each Paste")->menu();
+    ASSERT_NE(submenu, nullptr);
+    const std::vector<std::pair<const char*, AfterEachPaste>> entries = {
+        {"Nothing", AfterEachPaste::nothing},
+        {"Press Tab", AfterEachPaste::pressTab},
+        {"Press Return", AfterEachPaste::pressReturn},
+        {"Spreadsheet Row", AfterEachPaste::spreadsheetRow},
+    };
+    ASSERT_EQ(submenu->actions().size(), static_cast<qsizetype>(entries.size()));
+    // Last first, so each trigger changes the stored value.
+    for (auto index = entries.size(); index-- > 0;) {
+        const auto& [title, choice] = entries[index];
+        QAction* entry = submenu->actions().at(static_cast<qsizetype>(index));
+        EXPECT_EQ(entry->text().toStdString(), title);
+        entry->trigger();
+        EXPECT_EQ(store_.stored().at(Settings::kAfterEachPasteKey),
+                  PreferenceValue{std::string(storedValue(choice))});
+        EXPECT_EQ(ports_.overlay.afterEachPaste(), choice) << title;
     }
 }
 
