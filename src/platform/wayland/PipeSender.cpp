@@ -48,13 +48,17 @@ long writeWithoutSigpipe(int fd, const char* data, std::size_t size) {
     sigset_t previous;
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
     // A SIGPIPE already waiting belongs to someone else and must stay.
-    sigset_t waiting;
-    sigpending(&waiting);
-    const bool wasWaiting = sigismember(&waiting, SIGPIPE) == 1;
+    const auto isWaiting = [] {
+        sigset_t waiting;
+        sigpending(&waiting);
+        return sigismember(&waiting, SIGPIPE) == 1;
+    };
+    const bool wasWaiting = isWaiting();
 
     const long wrote = ::write(fd, data, size);
     const int error = errno;
-    if (wrote < 0 && error == EPIPE && !wasWaiting) {
+    // Raised also when part of the data went through before the reader left.
+    if (!wasWaiting && isWaiting()) {
         const timespec noWait{};
         while (sigtimedwait(&pipeSignal, nullptr, &noWait) < 0 && errno == EINTR) {
         }
