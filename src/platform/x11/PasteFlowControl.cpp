@@ -1,6 +1,14 @@
 #include "platform/x11/PasteFlowControl.h"
 
+#include <algorithm>
+
 namespace pastiq::x11 {
+namespace {
+
+// Far more than a burst keeps waiting at once; older entries are long past any bound.
+constexpr std::size_t kKeptKeyWrites = 64;
+
+}  // namespace
 
 PasteFlowControl::PasteFlowControl(TimerQueue& timers, std::function<bool()> hold,
                                    std::function<void()> release)
@@ -24,7 +32,11 @@ bool PasteFlowControl::holdsKeyWrite(Clock::time_point arrived) {
     return true;
 }
 
-void PasteFlowControl::keyWriteTaken(std::uint64_t serial) {
+void PasteFlowControl::keyWriteTaken(std::uint64_t serial, std::uint32_t keyTime) {
+    unfetchedKeyWrites_.push_back(KeyWrite{serial, keyTime});
+    if (unfetchedKeyWrites_.size() > kKeptKeyWrites) {
+        unfetchedKeyWrites_.pop_front();
+    }
     if (isArmed_) {
         awaited_ = serial;
     } else {
@@ -34,6 +46,16 @@ void PasteFlowControl::keyWriteTaken(std::uint64_t serial) {
 
 void PasteFlowControl::textFetched(std::uint64_t serial) {
     isArmed_ = true;
+    const auto write =
+        std::find_if(unfetchedKeyWrites_.begin(), unfetchedKeyWrites_.end(),
+                     [serial](const KeyWrite& kept) { return kept.serial == serial; });
+    if (write != unfetchedKeyWrites_.end()) {
+        const std::uint32_t keyTime = write->keyTime;
+        unfetchedKeyWrites_.erase(write);
+        if (keyFetchObserver_) {
+            keyFetchObserver_(keyTime);
+        }
+    }
     if (awaited_ == serial) {
         endHold();
     }

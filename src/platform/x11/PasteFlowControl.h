@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -36,8 +37,13 @@ class PasteFlowControl {
     // held and must stop now; it runs again once the earlier text was fetched or the bound
     // passed.
     [[nodiscard]] bool holdsKeyWrite(Clock::time_point arrived);
-    // A write for a key put clipboard entry `serial` in place.
-    void keyWriteTaken(std::uint64_t serial);
+    // Told the press time of a key the first time the text written for it is fetched: the
+    // application that pastes for the key has its item.
+    void setKeyFetchObserver(std::function<void(std::uint32_t keyTime)> observer) {
+        keyFetchObserver_ = std::move(observer);
+    }
+    // A write for the key pressed at `keyTime` put clipboard entry `serial` in place.
+    void keyWriteTaken(std::uint64_t serial, std::uint32_t keyTime = 0);
     // A write made for no key (session start, steps, clearing) replaced the clipboard.
     void otherWriteTaken() { awaited_.reset(); }
     // A requestor fetched the text of entry `serial` (a started INCR counts).
@@ -60,6 +66,13 @@ class PasteFlowControl {
     // a place costs the bound once, not on every Ctrl+V.
     bool isArmed_ = true;
     std::optional<TimerQueue::Id> holdTimer_;
+    struct KeyWrite {
+        std::uint64_t serial;
+        std::uint32_t keyTime;
+    };
+    // The latest key writes whose text nobody has fetched yet, oldest first.
+    std::deque<KeyWrite> unfetchedKeyWrites_;
+    std::function<void(std::uint32_t)> keyFetchObserver_;
 };
 
 }  // namespace pastiq::x11

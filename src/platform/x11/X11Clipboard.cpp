@@ -82,7 +82,7 @@ std::int64_t X11Clipboard::takeFor(std::shared_ptr<const std::string> text,
         if (flow_.holdsKeyWrite(key->arrived)) {
             return;
         }
-        flow_.keyWriteTaken(owner_.take(text, key->time));
+        flow_.keyWriteTaken(owner_.take(text, key->time), key->time);
     });
     return count;
 }

@@ -21,7 +21,17 @@ Modifiers modifiersOfMask(std::uint32_t mask) {
 }
 
 X11KeyGrab::X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey)
-    : context_(context), judgedKey_(judgedKey), grabs_(context.connection, /*synchronous=*/true) {}
+    : context_(context),
+      judgedKey_(judgedKey),
+      grabs_(context.connection, /*synchronous=*/true),
+      afterKeys_(context.connection, context.loop.timers(), context.layout) {
+    // A Ctrl+V Pastiq typed stands for the user's: the application is pinged behind it.
+    afterKeys_.setPasteTypedObserver([this](xcb_timestamp_t keyTime) {
+        if (replayObserver_) {
+            replayObserver_(keyTime);
+        }
+    });
+}
 
 X11KeyGrab::~X11KeyGrab() = default;
 
@@ -117,7 +127,9 @@ void X11KeyGrab::handleKeyPress(const xcb_input_key_press_event_t& event) {
 void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
     key.turn->store(KeyTurn::judging);
     const std::uint64_t id = key.id;
-    if (!decided.item) {
+    if (decided.kind == GateKeyKind::paste && afterKeys_.takesOver()) {
+        takeOver(key, decided);
+    } else if (!decided.item) {
         decided.changeCount = context_.clipboardChangeCount();
         applyVerdict(id, decided.verdict);
     } else if (decided.verdict == KeyVerdict::consume) {
@@ -130,6 +142,7 @@ void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
             context_.writeForKey(decided.item->text, JudgedKey::Press{key.time, key.arrived});
         context_.afterClipboardWrites(
             [this, id, verdict = decided.verdict] { applyVerdict(id, verdict); });
+        afterKeys_.pasteReplayed(key.time, decided.afterKey);
     }
     if (decided.kind == GateKeyKind::other) {
         return;
@@ -139,6 +152,20 @@ void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
             handlers->onGateKey(decided);
         }
     });
+}
+
+// An earlier paste still owes the application its key, which the grab of this Ctrl+V would
+// hold back: the key is consumed, its item written as usual, and Pastiq types the Ctrl+V itself
+// in its turn.
+void X11KeyGrab::takeOver(const PendingKey& key, GateKey& decided) {
+    const xcb_timestamp_t time = key.time;
+    const std::uint64_t id = key.id;
+    decided.changeCount =
+        decided.item ? context_.writeForKey(decided.item->text, JudgedKey::Press{time, key.arrived})
+                     : context_.clipboardChangeCount();
+    afterKeys_.pasteTakenOver(time, decided.afterKey);
+    context_.afterClipboardWrites([this, time] { afterKeys_.writeLanded(time); });
+    applyVerdict(id, KeyVerdict::consume);
 }
 
 void X11KeyGrab::applyVerdict(std::uint64_t id, KeyVerdict verdict) {
@@ -216,6 +243,7 @@ bool X11KeyGrab::grabShortcuts() {
 void X11KeyGrab::releaseShortcuts() {
     grabs_.release();
     gate_.reset();
+    afterKeys_.stop();
     // Keys still frozen by the released grabs are passed on.
     while (!pending_.empty()) {
         context_.loop.timers().cancel(pending_.back().timer);

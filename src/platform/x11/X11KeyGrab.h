@@ -12,6 +12,7 @@
 
 #include "engine/PasteGate.h"
 #include "engine/ports/KeyGrab.h"
+#include "platform/x11/AfterPasteKeys.h"
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyGrabContext.h"
 #include "platform/x11/KeyGrabSet.h"
@@ -23,7 +24,8 @@ namespace pastiq::x11 {
 // stays frozen on a grabbed press until its verdict replays the key (pass on) or releases it
 // unseen (consume). A key the installed paste gate decides is carried out on the key thread
 // itself; a key it leaves undecided waits for the main thread's verdict, and the key thread
-// passes it on by itself when none came within the bound.
+// passes it on by itself when none came within the bound. A paste the gate decided may be
+// followed by a key Pastiq presses once the application has fetched the item.
 class X11KeyGrab final : public KeyGrab {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
@@ -43,6 +45,8 @@ class X11KeyGrab final : public KeyGrab {
     // X11 thread.
     void handleKeyPress(const xcb_input_key_press_event_t& event);
     void renewGrabs();
+    // An application fetched the text written for the Ctrl+V pressed at `keyTime`.
+    void pasteFetched(xcb_timestamp_t keyTime) { afterKeys_.fetched(keyTime); }
     [[nodiscard]] bool isGrabbing() const { return grabs_.isActive(); }
     // Told how long each verdict took, from the grabbed press to the replay or release.
     void setVerdictObserver(VerdictObserver observer) { observer_ = std::move(observer); }
@@ -71,6 +75,7 @@ class X11KeyGrab final : public KeyGrab {
     bool enableGrabs();
     void judge(const PendingKey& key, const KeyEvent& event);
     void carryOut(PendingKey& key, GateKey decided);
+    void takeOver(const PendingKey& key, GateKey& decided);
     bool grabShortcuts();
     void releaseShortcuts();
     void applyVerdict(std::uint64_t id, KeyVerdict verdict);
@@ -88,6 +93,7 @@ class X11KeyGrab final : public KeyGrab {
     KeyGrabSet grabs_;
     std::shared_ptr<PasteGate> gate_;
     std::vector<PendingKey> pending_;
+    AfterPasteKeys afterKeys_;
     std::uint64_t nextId_ = 1;
     VerdictObserver observer_;
     ReplayObserver replayObserver_;

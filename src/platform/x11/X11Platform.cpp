@@ -224,6 +224,9 @@ std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log,
     parts->keyLayout = parts->keyboard.layout();
     parts->clipboard.start();
     parts->pinger.start();
+    parts->flow.setKeyFetchObserver([&parts = *parts](std::uint32_t keyTime) {
+        parts.keyLoop.post([&parts, keyTime] { parts.keyGrab.pasteFetched(keyTime); });
+    });
     parts->keyGrab.setReplayObserver(
         [&parts = *parts](xcb_timestamp_t keyTime) { parts.pingAfterReplay(keyTime); });
     xcb_flush(parts->connection->get());
