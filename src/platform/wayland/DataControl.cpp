@@ -13,56 +13,37 @@ namespace pastiq::wayland {
 
 namespace {
 
-// The standard protocol and its wlroots forerunner differ only in their names.
-struct ExtProtocol {
-    using Manager = ext_data_control_manager_v1;
-    using Device = ext_data_control_device_v1;
-    using Source = ext_data_control_source_v1;
-    using Offer = ext_data_control_offer_v1;
-    using DeviceListener = ext_data_control_device_v1_listener;
-    using SourceListener = ext_data_control_source_v1_listener;
-    using OfferListener = ext_data_control_offer_v1_listener;
-    static constexpr const wl_interface* kManagerInterface = &ext_data_control_manager_v1_interface;
-    static constexpr std::uint32_t kVersion = 1;
-    static constexpr auto destroyManager = &ext_data_control_manager_v1_destroy;
-    static constexpr auto getDevice = &ext_data_control_manager_v1_get_data_device;
-    static constexpr auto createSource = &ext_data_control_manager_v1_create_data_source;
-    static constexpr auto addDeviceListener = &ext_data_control_device_v1_add_listener;
-    static constexpr auto setSelection = &ext_data_control_device_v1_set_selection;
-    static constexpr auto destroyDevice = &ext_data_control_device_v1_destroy;
-    static constexpr auto offer = &ext_data_control_source_v1_offer;
-    static constexpr auto addSourceListener = &ext_data_control_source_v1_add_listener;
-    static constexpr auto destroySource = &ext_data_control_source_v1_destroy;
-    static constexpr auto addOfferListener = &ext_data_control_offer_v1_add_listener;
-    static constexpr auto receive = &ext_data_control_offer_v1_receive;
-    static constexpr auto destroyOffer = &ext_data_control_offer_v1_destroy;
-};
+// The standard protocol and its wlroots forerunner differ only in their names' prefix. Both
+// are bound at version 1: the wlroots one's version 2 adds the primary selection, which Pastiq
+// leaves alone.
+#define PASTIQ_DATA_CONTROL_PROTOCOL(Name, prefix)                                               \
+    struct Name {                                                                                \
+        using Manager = prefix##_manager_v1;                                                     \
+        using Device = prefix##_device_v1;                                                       \
+        using Source = prefix##_source_v1;                                                       \
+        using Offer = prefix##_offer_v1;                                                         \
+        using DeviceListener = prefix##_device_v1_listener;                                      \
+        using SourceListener = prefix##_source_v1_listener;                                      \
+        using OfferListener = prefix##_offer_v1_listener;                                        \
+        static constexpr const wl_interface* kManagerInterface = &prefix##_manager_v1_interface; \
+        static constexpr std::uint32_t kVersion = 1;                                             \
+        static constexpr auto destroyManager = &prefix##_manager_v1_destroy;                     \
+        static constexpr auto getDevice = &prefix##_manager_v1_get_data_device;                  \
+        static constexpr auto createSource = &prefix##_manager_v1_create_data_source;            \
+        static constexpr auto addDeviceListener = &prefix##_device_v1_add_listener;              \
+        static constexpr auto setSelection = &prefix##_device_v1_set_selection;                  \
+        static constexpr auto destroyDevice = &prefix##_device_v1_destroy;                       \
+        static constexpr auto offer = &prefix##_source_v1_offer;                                 \
+        static constexpr auto addSourceListener = &prefix##_source_v1_add_listener;              \
+        static constexpr auto destroySource = &prefix##_source_v1_destroy;                       \
+        static constexpr auto addOfferListener = &prefix##_offer_v1_add_listener;                \
+        static constexpr auto receive = &prefix##_offer_v1_receive;                              \
+        static constexpr auto destroyOffer = &prefix##_offer_v1_destroy;                         \
+    }
 
-struct WlrProtocol {
-    using Manager = zwlr_data_control_manager_v1;
-    using Device = zwlr_data_control_device_v1;
-    using Source = zwlr_data_control_source_v1;
-    using Offer = zwlr_data_control_offer_v1;
-    using DeviceListener = zwlr_data_control_device_v1_listener;
-    using SourceListener = zwlr_data_control_source_v1_listener;
-    using OfferListener = zwlr_data_control_offer_v1_listener;
-    static constexpr const wl_interface* kManagerInterface =
-        &zwlr_data_control_manager_v1_interface;
-    // Version 2 adds the primary selection, which Pastiq leaves alone.
-    static constexpr std::uint32_t kVersion = 1;
-    static constexpr auto destroyManager = &zwlr_data_control_manager_v1_destroy;
-    static constexpr auto getDevice = &zwlr_data_control_manager_v1_get_data_device;
-    static constexpr auto createSource = &zwlr_data_control_manager_v1_create_data_source;
-    static constexpr auto addDeviceListener = &zwlr_data_control_device_v1_add_listener;
-    static constexpr auto setSelection = &zwlr_data_control_device_v1_set_selection;
-    static constexpr auto destroyDevice = &zwlr_data_control_device_v1_destroy;
-    static constexpr auto offer = &zwlr_data_control_source_v1_offer;
-    static constexpr auto addSourceListener = &zwlr_data_control_source_v1_add_listener;
-    static constexpr auto destroySource = &zwlr_data_control_source_v1_destroy;
-    static constexpr auto addOfferListener = &zwlr_data_control_offer_v1_add_listener;
-    static constexpr auto receive = &zwlr_data_control_offer_v1_receive;
-    static constexpr auto destroyOffer = &zwlr_data_control_offer_v1_destroy;
-};
+PASTIQ_DATA_CONTROL_PROTOCOL(ExtProtocol, ext_data_control);
+PASTIQ_DATA_CONTROL_PROTOCOL(WlrProtocol, zwlr_data_control);
+#undef PASTIQ_DATA_CONTROL_PROTOCOL
 
 template <typename P>
 class OfferOf final : public DataControlOffer {
