@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 #include <vector>
 
 #include "platform/wayland/UinputKeyboard.h"
@@ -12,12 +13,8 @@
 namespace pastiq::wayland {
 namespace {
 
-struct Written {
-    std::uint16_t type;
-    std::uint16_t code;
-    std::int32_t value;
-    friend bool operator==(const Written&, const Written&) = default;
-};
+// An event as (type, code, value).
+using Written = std::tuple<int, int, int>;
 
 // The virtual keyboard over one end of a socket pair; the test plays the kernel at the other.
 // A closed socket raises SIGPIPE where a gone uinput device fails the write, so it is ignored.
@@ -40,7 +37,7 @@ class UinputKeyboardTest : public ::testing::Test {
         std::vector<Written> events;
         input_event event{};
         while (::read(kernel_.get(), &event, sizeof event) == sizeof event) {
-            events.push_back({event.type, event.code, event.value});
+            events.emplace_back(event.type, event.code, event.value);
         }
         return events;
     }
@@ -90,8 +87,8 @@ TEST_F(UinputKeyboardTest, ReleaseAllLetsGoOfExactlyTheKeysHeld) {
         keyboard_->releaseAll();
         std::vector<Written> expected;
         for (const std::uint16_t code : testCase.released) {
-            expected.push_back({EV_KEY, code, 0});
-            expected.push_back({EV_SYN, SYN_REPORT, 0});
+            expected.emplace_back(EV_KEY, code, 0);
+            expected.emplace_back(EV_SYN, SYN_REPORT, 0);
         }
         EXPECT_EQ(written(), expected);
         keyboard_->releaseAll();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -89,14 +88,6 @@ TEST(WaylandInputAccessTest, SaysWhichPieceIsMissingAndTheCommandThatFixesIt) {
             }
         }
     }
-}
-
-TEST(WaylandInputAccessTest, ReadsWhyUinputCouldNotBeOpened) {
-    EXPECT_EQ(uinputAccessFromError(0), UinputAccess::Writable);
-    EXPECT_EQ(uinputAccessFromError(EACCES), UinputAccess::NotWritable);
-    EXPECT_EQ(uinputAccessFromError(EPERM), UinputAccess::NotWritable);
-    EXPECT_EQ(uinputAccessFromError(ENOENT), UinputAccess::Missing);
-    EXPECT_EQ(uinputAccessFromError(ENODEV), UinputAccess::Missing);
 }
 
 }  // namespace
