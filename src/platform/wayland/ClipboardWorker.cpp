@@ -143,8 +143,8 @@ int ClipboardWorker::pollTimeout(Clock::time_point now) const {
     return static_cast<int>(std::max<decltype(wait)>(wait, 0));
 }
 
-void ClipboardWorker::write(std::shared_ptr<const std::string> text,
-                            std::function<void()> applied) {
+void ClipboardWorker::write(std::shared_ptr<const std::string> text, std::function<void()> applied,
+                            std::int64_t count) {
     const std::uint64_t writeId = ++writes_;
     if (!device_ || !connection_) {
         if (applied) {
@@ -156,8 +156,9 @@ void ClipboardWorker::write(std::shared_ptr<const std::string> text,
     if (text) {
         source = device_->createSource(
             offeredTypes(writeId),
-            {.send = [this, text](const std::string& mimeType,
-                                  UniqueFd fd) { sendText(mimeType, std::move(fd), text); },
+            {.send = [this, text, count](
+                         const std::string& mimeType,
+                         UniqueFd fd) { sendText(mimeType, std::move(fd), text, count); },
              .cancelled = [this, writeId] { cancelledSources_.push_back(writeId); }});
     }
     device_->setSelection(source.get());
@@ -173,10 +174,17 @@ void ClipboardWorker::write(std::shared_ptr<const std::string> text,
 }
 
 void ClipboardWorker::sendText(const std::string& mimeType, UniqueFd fd,
-                               const std::shared_ptr<const std::string>& text) {
+                               const std::shared_ptr<const std::string>& text, std::int64_t count) {
     // The mark only tells Pastiq its own write; an application asking for it gets nothing.
-    if (!markedWrite(mimeType)) {
-        transfers_.send(std::move(fd), text, Clock::now());
+    if (markedWrite(mimeType)) {
+        return;
+    }
+    transfers_.send(std::move(fd), text, Clock::now());
+    if (count > lastFetched_) {
+        lastFetched_ = count;
+        if (fetched_) {
+            fetched_(count);
+        }
     }
 }
 

@@ -53,8 +53,14 @@ class ClipboardWorker {
     [[nodiscard]] std::int64_t changeCount() const { return changeCount_.load(); }
 
     // Clipboard thread. A null text clears the clipboard. `applied` runs once the compositor
-    // took the write in, or after kApplyBound.
-    void write(std::shared_ptr<const std::string> text, std::function<void()> applied);
+    // took the write in, or after kApplyBound. `count` is the change count the write left.
+    void write(std::shared_ptr<const std::string> text, std::function<void()> applied,
+               std::int64_t count);
+    // Clipboard thread: runs, on that thread, the first time an application asks for the text
+    // of a write, with the change count that write left.
+    void onFetched(std::function<void(std::int64_t count)> fetched) {
+        fetched_ = std::move(fetched);
+    }
     // Clipboard thread; `answer` runs on it, after every read asked for before.
     void read(ReadAnswer answer);
 
@@ -72,7 +78,7 @@ class ClipboardWorker {
     void runCommands();
     void handleSelection(std::shared_ptr<DataControlOffer> offer);
     void sendText(const std::string& mimeType, UniqueFd fd,
-                  const std::shared_ptr<const std::string>& text);
+                  const std::shared_ptr<const std::string>& text, std::int64_t count);
     static void onSyncDone(void* data, wl_callback* callback, std::uint32_t time);
     void finishSync(std::list<Sync>::iterator sync);
     void expireApplies(Clock::time_point now);
@@ -94,6 +100,9 @@ class ClipboardWorker {
     std::list<Sync> syncs_;
     std::deque<ReadAnswer> waitingReads_;
     std::uint64_t writes_ = 0;
+    std::function<void(std::int64_t)> fetched_ = nullptr;
+    // The change count of the last write an application asked for.
+    std::int64_t lastFetched_ = 0;
     std::atomic<std::int64_t> changeCount_{0};
 
     UniqueFd wake_;

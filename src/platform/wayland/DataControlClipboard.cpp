@@ -54,10 +54,15 @@ std::int64_t DataControlClipboard::writeForKey(std::shared_ptr<const std::string
 std::int64_t DataControlClipboard::write(std::shared_ptr<const std::string> text,
                                          std::function<void()> applied) {
     const std::int64_t count = worker_->countOwnWrite();
-    worker_->post([this, text = std::move(text), applied = std::move(applied)]() mutable {
-        worker_->write(std::move(text), std::move(applied));
+    worker_->post([this, text = std::move(text), applied = std::move(applied), count]() mutable {
+        worker_->write(std::move(text), std::move(applied), count);
     });
     return count;
+}
+
+void DataControlClipboard::onFetched(std::function<void(std::int64_t count)> fetched) {
+    worker_->post(
+        [this, fetched = std::move(fetched)]() mutable { worker_->onFetched(std::move(fetched)); });
 }
 
 }  // namespace pastiq::wayland

@@ -42,6 +42,12 @@ class DataControlClipboard final : public Clipboard, public KeyClipboard {
     // Any thread (the key thread).
     std::int64_t writeForKey(std::shared_ptr<const std::string> text,
                              std::function<void()> applied) override;
+    // Any thread. Applications fetch a paste's text only after they see its key, so a write
+    // made before that replaces the item the key was meant to paste: a key path holds the next
+    // paste's write until `fetched` reports the previous one's change count (or a bound
+    // passes). It runs on the clipboard thread, once per write an application asks for, and
+    // must not block.
+    void onFetched(std::function<void(std::int64_t count)> fetched);
 
   private:
     std::int64_t write(std::shared_ptr<const std::string> text, std::function<void()> applied);
