@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -189,9 +190,9 @@ std::string keymapText(const std::string& layout, const std::string& variant,
     xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
     std::string text;
     if (keymap != nullptr) {
-        char* raw = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
-        text = raw;
-        std::free(raw);
+        const std::unique_ptr<char, decltype(&std::free)> raw(
+            xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1), std::free);
+        text = raw.get();
         xkb_keymap_unref(keymap);
     }
     xkb_context_unref(context);

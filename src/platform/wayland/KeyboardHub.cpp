@@ -1,0 +1,306 @@
+#include "platform/wayland/KeyboardHub.h"
+
+#include <algorithm>
+
+#include "platform/wayland/GrabPermission.h"
+#include "platform/wayland/KeyboardDevice.h"
+#include "platform/wayland/KeyboardSource.h"
+#include "platform/wayland/KeymapSource.h"
+
+namespace pastiq::wayland {
+namespace {
+
+constexpr std::int32_t kPress = 1;
+constexpr std::int32_t kRelease = 0;
+
+bool sendsOn(const KeyboardDevice& device, bool grabbed) {
+    return grabbed || !device.reachesCompositorUngrabbed();
+}
+
+}  // namespace
+
+KeyboardHub::KeyboardHub(const Parts& parts)
+    : parts_(parts),
+      router_(parts.sink, meaning_,
+              KeyRouter::Hooks{[this](KeyRouter::KeyId id, const KeyEvent& event) {
+                                   if (hooks_.judge) {
+                                       hooks_.judge(id, event);
+                                   } else {
+                                       router_.verdict(id, KeyVerdict::passOn);
+                                   }
+                               },
+                               [this] {
+                                   if (hooks_.onHotkey) {
+                                       hooks_.onHotkey();
+                                   }
+                               }}) {}
+
+KeyboardHub::~KeyboardHub() = default;
+
+void KeyboardHub::start() {
+    if (const int fd = parts_.keyboards.fd(); fd >= 0) {
+        parts_.loop.watch(fd, [this, fd] {
+            if (!parts_.keyboards.dispatch()) {
+                parts_.loop.unwatch(fd);
+            }
+            takeKeyboardChanges();
+        });
+    }
+    takeKeyboardChanges();
+    if (const int fd = parts_.keymap.fd(); fd >= 0) {
+        parts_.loop.watch(fd, [this, fd] {
+            if (!parts_.keymap.dispatch()) {
+                parts_.loop.unwatch(fd);
+                warn("The compositor connection that tells the keymap was lost");
+            }
+            followKeymap();
+        });
+    }
+    followKeymap();
+    if (parts_.permission != nullptr && parts_.permission->fd() >= 0) {
+        parts_.loop.watch(parts_.permission->fd(), [this] { followPermission(); });
+    }
+}
+
+void KeyboardHub::stop() {
+    releaseGrab();
+    parts_.loop.unwatch(parts_.keyboards.fd());
+    parts_.loop.unwatch(parts_.keymap.fd());
+    if (parts_.permission != nullptr) {
+        parts_.loop.unwatch(parts_.permission->fd());
+    }
+    for (const Keyboard& keyboard : keyboards_) {
+        parts_.loop.unwatch(keyboard.device->fd());
+    }
+    keyboards_.clear();
+}
+
+void KeyboardHub::takeKeyboardChanges() {
+    auto changes = parts_.keyboards.takeChanges();
+    for (const auto& gone : changes.removed) {
+        removeKeyboard(gone.get());
+    }
+    for (auto& added : changes.added) {
+        addKeyboard(std::move(added));
+    }
+}
+
+void KeyboardHub::addKeyboard(std::shared_ptr<KeyboardDevice> device) {
+    if (!device) {
+        return;
+    }
+    const auto held = device->heldKeys();
+    KeyboardDevice* key = device.get();
+    keyboards_.push_back(Keyboard{std::move(device), {held.begin(), held.end()}, false});
+    parts_.loop.watch(key->fd(), [this, key] { readKeyboard(key); });
+    if (grabbing_ && keyboards_.back().held.empty()) {
+        grabKeyboard(keyboards_.back());
+    }
+    noteHotkeyHeld();
+}
+
+void KeyboardHub::removeKeyboard(const KeyboardDevice* device) {
+    const auto found =
+        std::find_if(keyboards_.begin(), keyboards_.end(),
+                     [device](const Keyboard& k) { return k.device.get() == device; });
+    if (found == keyboards_.end()) {
+        return;
+    }
+    parts_.loop.unwatch(device->fd());
+    const Keyboard gone = *found;
+    keyboards_.erase(found);
+    // Keys held on a keyboard that went away are let go, on the sink too, so none sticks.
+    for (const std::uint16_t code : gone.held) {
+        router_.onKey(code, kRelease, sendsOn(*gone.device, gone.grabbed));
+    }
+    noteHotkeyHeld();
+    tryGrab();
+}
+
+void KeyboardHub::readKeyboard(const KeyboardDevice* device) {
+    const auto found =
+        std::find_if(keyboards_.begin(), keyboards_.end(),
+                     [device](const Keyboard& k) { return k.device.get() == device; });
+    if (found == keyboards_.end()) {
+        return;
+    }
+    std::vector<input_event> events;
+    const bool present = found->device->read(events);
+    routeEvents(*found, events);
+    if (!present) {
+        removeKeyboard(device);
+        return;
+    }
+    if (!grabbing_) {
+        tryGrab();
+    } else if (const auto keyboard =
+                   std::find_if(keyboards_.begin(), keyboards_.end(),
+                                [device](const Keyboard& k) { return k.device.get() == device; });
+               keyboard != keyboards_.end() && !keyboard->grabbed && keyboard->held.empty()) {
+        grabKeyboard(*keyboard);
+    }
+}
+
+void KeyboardHub::routeEvents(Keyboard& keyboard, const std::vector<input_event>& events) {
+    for (const input_event& event : events) {
+        if (event.type != EV_KEY) {
+            continue;
+        }
+        if (event.value == kPress) {
+            keyboard.held.insert(event.code);
+        } else if (event.value == kRelease) {
+            keyboard.held.erase(event.code);
+        }
+        // The router may call out (a gate's verdict, the hot key) but never back into the hub's
+        // keyboard list, so `keyboard` stays valid.
+        router_.onKey(event.code, event.value, sendsOn(*keyboard.device, keyboard.grabbed));
+    }
+    noteHotkeyHeld();
+}
+
+void KeyboardHub::followKeymap() {
+    const auto& text = parts_.keymap.keymap();
+    const std::uint64_t generation = parts_.keymap.keymapGeneration();
+    if (!text || (meaning_.hasKeymap() && generation == keymapGeneration_)) {
+        return;
+    }
+    keymapGeneration_ = generation;
+    if (!meaning_.setKeymap(*text, heldCodes())) {
+        warn("The compositor's keymap could not be read");
+        return;
+    }
+    tryGrab();
+}
+
+void KeyboardHub::followPermission() {
+    parts_.permission->dispatch();
+    if (parts_.permission->allowsGrab()) {
+        tryGrab();
+    } else {
+        ungrab();
+    }
+}
+
+bool KeyboardHub::mayGrab() const {
+    return wanted_ && !grabbing_ && meaning_.hasKeymap() &&
+           (parts_.permission == nullptr || parts_.permission->allowsGrab());
+}
+
+void KeyboardHub::tryGrab() {
+    if (!mayGrab()) {
+        return;
+    }
+    for (Keyboard& keyboard : keyboards_) {
+        // The kernel's key state settles it: an event missed while reading must not let a
+        // held key stick.
+        const auto held = keyboard.device->heldKeys();
+        keyboard.held.insert(held.begin(), held.end());
+        if (!keyboard.held.empty()) {
+            return;
+        }
+    }
+    grabbing_ = true;
+    router_.setJudging(true);
+    for (Keyboard& keyboard : keyboards_) {
+        grabKeyboard(keyboard);
+    }
+    answerWaiters(true);
+}
+
+void KeyboardHub::grabKeyboard(Keyboard& keyboard) {
+    keyboard.grabbed = keyboard.device->grab();
+    if (!keyboard.grabbed) {
+        // Typically a key remapper holds it; its own virtual keyboard is then grabbed instead.
+        warn("Keyboard \"" + keyboard.device->name() + "\" could not be grabbed");
+    }
+}
+
+void KeyboardHub::requestGrab(std::chrono::milliseconds bound, std::function<void(bool)> answer) {
+    wanted_ = true;
+    tryGrab();
+    if (grabbing_) {
+        answer(true);
+        return;
+    }
+    const KeyLoop::TimerId timer = parts_.loop.schedule(bound, [this] {
+        // Only the oldest waiter can be due first: every wait has the same kind of bound.
+        if (waiters_.empty()) {
+            return;
+        }
+        const auto expired = std::move(waiters_.front());
+        waiters_.erase(waiters_.begin());
+        if (waiters_.empty()) {
+            wanted_ = false;
+        }
+        expired.answer(false);
+    });
+    waiters_.push_back(Waiter{timer, std::move(answer)});
+}
+
+void KeyboardHub::releaseGrab() {
+    wanted_ = false;
+    answerWaiters(false);
+    ungrab();
+}
+
+void KeyboardHub::ungrab() {
+    if (!grabbing_) {
+        return;
+    }
+    if (hooks_.beforeUngrab) {
+        hooks_.beforeUngrab();
+    }
+    // Events already read by the kernel for the grab reach nobody else: they go on first.
+    std::vector<const KeyboardDevice*> grabbed;
+    for (const Keyboard& keyboard : keyboards_) {
+        if (keyboard.grabbed) {
+            grabbed.push_back(keyboard.device.get());
+        }
+    }
+    for (const KeyboardDevice* device : grabbed) {
+        readKeyboard(device);
+    }
+    router_.passOnAll();
+    router_.releaseHeld();
+    router_.setJudging(false);
+    for (Keyboard& keyboard : keyboards_) {
+        if (keyboard.grabbed) {
+            keyboard.device->ungrab();
+            keyboard.grabbed = false;
+        }
+    }
+    grabbing_ = false;
+}
+
+void KeyboardHub::answerWaiters(bool grabbed) {
+    auto waiters = std::move(waiters_);
+    waiters_.clear();
+    for (auto& waiter : waiters) {
+        parts_.loop.cancel(waiter.timer);
+        waiter.answer(grabbed);
+    }
+}
+
+std::vector<std::uint16_t> KeyboardHub::heldCodes() const {
+    std::set<std::uint16_t> codes;
+    for (const Keyboard& keyboard : keyboards_) {
+        codes.insert(keyboard.held.begin(), keyboard.held.end());
+    }
+    return {codes.begin(), codes.end()};
+}
+
+void KeyboardHub::noteHotkeyHeld() {
+    const Modifiers held = meaning_.modifiers();
+    const std::uint16_t c = meaning_.copyKey();
+    const bool cDown = std::any_of(keyboards_.begin(), keyboards_.end(),
+                                   [c](const Keyboard& k) { return k.held.contains(c); });
+    hotkeyHeld_ = held.ctrl || held.alt || cDown;
+}
+
+void KeyboardHub::warn(std::string message) const {
+    if (hooks_.warn) {
+        hooks_.warn(std::move(message));
+    }
+}
+
+}  // namespace pastiq::wayland

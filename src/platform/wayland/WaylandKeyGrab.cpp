@@ -1,0 +1,183 @@
+#include "platform/wayland/WaylandKeyGrab.h"
+
+#include "engine/ports/Log.h"
+#include "platform/wayland/JudgedKeyWrites.h"
+#include "platform/wayland/KeyClipboard.h"
+#include "platform/wayland/KeyboardHub.h"
+
+namespace pastiq::wayland {
+namespace {
+
+// install() waits a little longer than the hub's own bound, so the hub's answer decides.
+constexpr std::chrono::milliseconds kAnswerMargin{200};
+
+}  // namespace
+
+WaylandKeyGrab::WaylandKeyGrab(Context context)
+    : context_(std::move(context)), keyThread_(context_.loop.poster()) {}
+
+WaylandKeyGrab::~WaylandKeyGrab() {
+    mainGuard_.cancel();
+}
+
+bool WaylandKeyGrab::install(Handlers handlers) {
+    remove();
+    handlers_ = std::make_shared<Handlers>(std::move(handlers));
+    if (grab()) {
+        return true;
+    }
+    handlers_.reset();
+    return false;
+}
+
+void WaylandKeyGrab::remove() {
+    handlers_.reset();
+    // Waits so that a key pressed after remove() returns is certainly not grabbed any more.
+    (void)callOnKeyLoop<bool>(context_.loop, kGrabBound, [this] {
+        context_.hub.releaseGrab();
+        gate_.reset();
+        return true;
+    });
+}
+
+void WaylandKeyGrab::enable() {
+    if (handlers_) {
+        grab();
+    }
+}
+
+bool WaylandKeyGrab::grab() {
+    const auto grabbed =
+        askKeyLoop<bool>(context_.loop, kGrabBound + kAnswerMargin,
+                         [this, gate = handlers_->gate](const std::function<void(bool)>& reply) {
+                             gate_ = gate;
+                             context_.hub.requestGrab(kGrabBound, reply);
+                         });
+    if (grabbed.value_or(false)) {
+        return true;
+    }
+    // A grab that succeeds after the wait gave up must not stay behind.
+    context_.loop.post([this] {
+        context_.hub.releaseGrab();
+        gate_.reset();
+    });
+    return false;
+}
+
+void WaylandKeyGrab::judge(KeyRouter::KeyId id, const KeyEvent& event) {
+    PendingKey& key = pending_[id];
+    key.turn = std::make_shared<std::atomic<Turn>>(Turn::waiting);
+    key.timer = context_.loop.schedule(kVerdictBound, [this, id] { timeOut(id); });
+    if (gate_) {
+        if (auto decided = gate_->decide(event)) {
+            carryOut(id, std::move(*decided));
+            return;
+        }
+        gate_->keyHandedToMainThread();
+        key.gate = gate_;
+    }
+    postToMain([this, id, event, turn = key.turn] { judgeOnMainThread(id, event, turn); });
+}
+
+// The gate decided the key: its item goes on the clipboard, and the key gets its verdict once
+// the compositor has the write, without waiting for the main thread, which hears of it after
+// (in order with every key it judges).
+void WaylandKeyGrab::carryOut(KeyRouter::KeyId id, GateKey decided) {
+    PendingKey& key = pending_[id];
+    key.turn->store(Turn::judging);
+    key.decided = decided.verdict;
+    if (!decided.item) {
+        decided.changeCount = context_.clipboard.changeCount();
+    } else if (decided.verdict == KeyVerdict::consume) {
+        // No application pastes for a consumed key: it need not wait for the write.
+        decided.changeCount = context_.clipboard.writeForKey(decided.item->text, [] {});
+    } else {
+        decided.changeCount = context_.clipboard.writeForKey(
+            decided.item->text, [post = keyThread_, this, id, verdict = decided.verdict] {
+                post([this, id, verdict] { finish(id, verdict); });
+            });
+    }
+    const KeyVerdict verdict = decided.verdict;
+    const bool waitsForWrite = decided.item && verdict == KeyVerdict::passOn;
+    if (decided.kind != GateKeyKind::other) {
+        postToMain([this, decided = std::move(decided)] {
+            if (const auto handlers = handlers_; handlers && handlers->onGateKey) {
+                handlers->onGateKey(decided);
+            }
+        });
+    }
+    if (!waitsForWrite) {
+        finish(id, verdict);
+        return;
+    }
+    PendingKey& waiting = pending_[id];
+    context_.loop.cancel(waiting.timer);
+    waiting.timer = context_.loop.schedule(kWriteBound, [this, id] { timeOut(id); });
+}
+
+void WaylandKeyGrab::judgeOnMainThread(KeyRouter::KeyId id, const KeyEvent& event,
+                                       const SharedTurn& turn) {
+    // A key passed on unjudged reached the application unchanged; acting on it now would move
+    // the queue on for a paste that never used the item.
+    auto waiting = Turn::waiting;
+    if (!turn->compare_exchange_strong(waiting, Turn::judging)) {
+        return;
+    }
+    KeyVerdict verdict = KeyVerdict::passOn;
+    context_.writes.begin();
+    // A copy keeps the handlers alive even if onKeyDown removes the grab.
+    if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
+        verdict = handlers->onKeyDown(event);
+    }
+    context_.writes.end([post = keyThread_, this, id, verdict] {
+        post([this, id, verdict] { finish(id, verdict); });
+    });
+}
+
+void WaylandKeyGrab::finish(KeyRouter::KeyId id, KeyVerdict verdict) {
+    const auto found = pending_.find(id);
+    // A verdict after the bound comes too late: the key was passed on already.
+    if (found == pending_.end()) {
+        return;
+    }
+    context_.loop.cancel(found->second.timer);
+    pending_.erase(found);
+    context_.hub.router().verdict(id, verdict);
+}
+
+void WaylandKeyGrab::timeOut(KeyRouter::KeyId id) {
+    const auto found = pending_.find(id);
+    if (found == pending_.end()) {
+        return;
+    }
+    PendingKey key = found->second;
+    pending_.erase(found);
+    // Should the main thread be inside the handler right now, the key still goes: the keyboard
+    // bound comes first, and that verdict arrives too late to matter.
+    auto waiting = Turn::waiting;
+    if (key.turn->compare_exchange_strong(waiting, Turn::expired) && key.gate) {
+        key.gate->keyPassedOnUnjudged();
+    }
+    // A decided key keeps its verdict: the gate counted it as carried out.
+    context_.hub.router().verdict(id, key.decided.value_or(KeyVerdict::passOn));
+    postToMain([this] {
+        context_.log.error(LogCategory::session, "Key verdict timed out — key passed on");
+    });
+}
+
+void WaylandKeyGrab::settleAll() {
+    for (auto& [id, key] : pending_) {
+        context_.loop.cancel(key.timer);
+        auto waiting = Turn::waiting;
+        if (key.turn->compare_exchange_strong(waiting, Turn::expired) && key.gate) {
+            key.gate->keyPassedOnUnjudged();
+        }
+    }
+    pending_.clear();
+}
+
+void WaylandKeyGrab::postToMain(std::function<void()> work) const {
+    context_.mainThread(mainGuard_.bind(std::move(work)));
+}
+
+}  // namespace pastiq::wayland

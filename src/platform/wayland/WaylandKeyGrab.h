@@ -1,0 +1,97 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "engine/PasteGate.h"
+#include "engine/ports/KeyGrab.h"
+#include "model/StepGuard.h"
+#include "platform/wayland/KeyLoop.h"
+#include "platform/wayland/KeyRouter.h"
+#include "platform/wayland/MainThread.h"
+
+namespace pastiq {
+class Log;
+}
+
+namespace pastiq::wayland {
+
+class JudgedKeyWrites;
+class KeyClipboard;
+class KeyboardHub;
+
+// The session's keys on grabbed keyboards. A session key the installed paste gate decides is
+// carried out on the key thread: a paste's item is written and the key goes on once the
+// compositor has taken the write in. A key the gate leaves undecided waits for the main
+// thread's verdict, and for the clipboard writes that verdict made; the key thread passes it on
+// by itself when nothing came within the bound. Keys typed meanwhile wait behind it.
+class WaylandKeyGrab final : public KeyGrab {
+  public:
+    static constexpr std::chrono::milliseconds kVerdictBound{250};
+    // A paste the gate decided waits this long at most for the compositor to take its item in:
+    // passing it on earlier would paste the previous item.
+    static constexpr std::chrono::milliseconds kWriteBound{1000};
+    // How long install() waits for the keys held at the start to be released.
+    static constexpr std::chrono::milliseconds kGrabBound{1000};
+
+    struct Context {
+        KeyLoop& loop;
+        KeyboardHub& hub;
+        KeyClipboard& clipboard;
+        JudgedKeyWrites& writes;
+        MainThreadPost mainThread;
+        Log& log;  // main thread
+    };
+
+    explicit WaylandKeyGrab(Context context);
+    ~WaylandKeyGrab() override;
+    WaylandKeyGrab(const WaylandKeyGrab&) = delete;
+    WaylandKeyGrab& operator=(const WaylandKeyGrab&) = delete;
+
+    // Main thread.
+    bool install(Handlers handlers) override;
+    void remove() override;
+    void enable() override;
+
+    // Key thread: the hub's hooks.
+    void judge(KeyRouter::KeyId id, const KeyEvent& event);
+    // Every waiting key is about to be passed on unjudged.
+    void settleAll();
+
+  private:
+    // Who settles a key handed to the main thread first: the main thread starting to judge it,
+    // or the key thread passing it on unjudged. Shared by both threads.
+    enum class Turn : std::uint8_t { waiting, judging, expired };
+    using SharedTurn = std::shared_ptr<std::atomic<Turn>>;
+
+    struct PendingKey {
+        KeyLoop::TimerId timer = 0;
+        SharedTurn turn;
+        // Set for a key handed to the main thread while a gate was installed.
+        std::shared_ptr<PasteGate> gate;
+        // Set for a key the gate decided: its verdict waits for the item's write only.
+        std::optional<KeyVerdict> decided;
+    };
+
+    bool grab();
+    void carryOut(KeyRouter::KeyId id, GateKey decided);
+    void judgeOnMainThread(KeyRouter::KeyId id, const KeyEvent& event, const SharedTurn& turn);
+    void finish(KeyRouter::KeyId id, KeyVerdict verdict);
+    void timeOut(KeyRouter::KeyId id);
+    void postToMain(std::function<void()> work) const;
+
+    Context context_;
+    std::function<void(std::function<void()>)> keyThread_;
+    // Main thread.
+    std::shared_ptr<Handlers> handlers_;
+    StepGuard mainGuard_;
+    // Key thread.
+    std::shared_ptr<PasteGate> gate_;
+    std::map<KeyRouter::KeyId, PendingKey> pending_;
+};
+
+}  // namespace pastiq::wayland
