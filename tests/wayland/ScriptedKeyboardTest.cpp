@@ -61,9 +61,10 @@ TEST_F(ScriptedKeyboardTest, ReassemblesEventsWrittenInPieces) {
     EXPECT_EQ(read[1].value, 1);
 }
 
+// Each event comes from a writer of its own that closes after it, as one test after another
+// writes: a closed writer is no end of the keyboard.
 TEST_F(ScriptedKeyboardTest, TracksTheKeysItReadAsHeld) {
     auto keyboard = ScriptedKeyboard::open(fifo_);
-    const UniqueFd writer = openWriter();
     const std::vector<std::pair<input_event, std::vector<std::uint16_t>>> heldAfterEach{
         {keyEvent(KEY_Z, 1), {KEY_Z}},
         {keyEvent(KEY_Z, 2), {KEY_Z}},  // a repeat
@@ -73,26 +74,12 @@ TEST_F(ScriptedKeyboardTest, TracksTheKeysItReadAsHeld) {
         {keyEvent(KEY_LEFTSHIFT, 0), {}},
     };
     for (const auto& [event, held] : heldAfterEach) {
-        ASSERT_EQ(::write(writer.get(), &event, sizeof event), sizeof event);
+        ASSERT_EQ(::write(openWriter().get(), &event, sizeof event), sizeof event);
         std::vector<input_event> read;
         ASSERT_TRUE(keyboard->read(read));
         ASSERT_EQ(read.size(), 1U);
         EXPECT_EQ(keyboard->heldKeys(), held) << "after key " << event.code << " = " << event.value;
     }
-}
-
-TEST_F(ScriptedKeyboardTest, OutlivesEachWriter) {
-    auto keyboard = ScriptedKeyboard::open(fifo_);
-    std::vector<input_event> read;
-    for (const std::uint16_t code : std::array<std::uint16_t, 2>{KEY_A, KEY_B}) {
-        const input_event press = keyEvent(code, 1);
-        {
-            const UniqueFd writer = openWriter();
-            ASSERT_EQ(::write(writer.get(), &press, sizeof press), sizeof press);
-        }
-        EXPECT_TRUE(keyboard->read(read)) << "a writer that closed is no end of the keyboard";
-    }
-    EXPECT_EQ(read.size(), 2U);
 }
 
 // Under test, the directory offers the FIFO's keyboard once, or nothing, but never a real one.
