@@ -10,11 +10,9 @@ namespace {
 
 struct AccessCase {
     const char* name;
-    bool processReads;
-    bool accountListed;
+    bool processReads, accountListed;
     UinputAccess uinput;
-    std::optional<bool> virtualKeyboard;
-    std::optional<bool> clipboard;
+    std::optional<bool> virtualKeyboard, clipboard;
     bool complete;
     // A word each fix's command must hold, in order; "" for a fix that takes no command.
     std::vector<std::string> commands;
