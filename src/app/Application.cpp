@@ -21,7 +21,10 @@
 #include "engine/SessionController.h"
 #include "engine/ports/EnginePorts.h"
 #include "overlay/OverlayController.h"
+#include "platform/wayland/SessionType.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
+#include "platform/x11/X11WindowSystem.h"
 
 namespace pastiq {
 namespace {
@@ -73,16 +76,40 @@ void Application::terminate() {
     }
 }
 
+bool Application::runsOnWayland() const {
+    return backendChoice_ == BackendChoice::wayland ||
+           (backendChoice_ == BackendChoice::automatic &&
+            wayland::isWaylandSession(wayland::processEnvironment()));
+}
+
 void Application::connectDisplay() {
-    display_ = X11Platform::start(scheduler_.mainThreadPost(), log_, qtX11Connection());
+    display_ = runsOnWayland()
+                   ? connectWayland()
+                   : X11Platform::start(scheduler_.mainThreadPost(), log_, qtX11Connection());
     if (!display_) {
         // Keep running: the tray and the onboarding window explain what is missing, and the
         // refusing ports keep the session controller from starting.
-        log_.error(LogCategory::permissions, "No usable X11 display — input access unavailable");
+        log_.error(LogCategory::permissions, "No usable display — input access unavailable");
         display_ = std::make_unique<NoDisplayPorts>();
         return;
     }
     display_->onConnectionLost([this] { restartAfterConnectionLoss(); });
+}
+
+// Pastiq's windows stay X11 windows under XWayland, where the window manager honours the hints
+// that keep the overlay from taking the keyboard; the compositor gives the keys and the
+// clipboard.
+std::unique_ptr<DisplayBackend> Application::connectWayland() {
+    standIns_ = std::make_unique<NoDisplayPorts>();
+    DisplayPorts desktop = standIns_->ports();
+    if (xcb_connection_t* connection = qtX11Connection()) {
+        windowSystem_ = std::make_unique<x11::X11WindowSystem>(connection);
+    }
+    return wayland::WaylandPlatform::start(
+        scheduler_.mainThreadPost(), log_,
+        DisplayPorts{desktop.clipboard, desktop.keyGrab, desktop.hotkey, desktop.eventPoster,
+                     desktop.modifiers, focusProbe_, desktop.inputAccess, desktop.selection,
+                     windowSystem_ ? *windowSystem_ : desktop.windows});
 }
 
 // The key connection broke on Pastiq's side (its grabs are already gone). A new process has

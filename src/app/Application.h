@@ -5,8 +5,10 @@
 #include <memory>
 
 #include "app/DesktopArguments.h"
+#include "app/ports/NoDisplayPorts.h"
 #include "app/ports/QSettingsPreferenceStore.h"
 #include "app/ports/QtAlertSound.h"
+#include "app/ports/QtFocusProbe.h"
 #include "app/ports/QtScheduler.h"
 #include "app/system/JournalLog.h"
 #include "app/system/OlderInstanceTerminator.h"
@@ -47,7 +49,9 @@ class Application final : public QObject {
     void terminate();
 
   private:
+    [[nodiscard]] bool runsOnWayland() const;
     void connectDisplay();
+    [[nodiscard]] std::unique_ptr<DisplayBackend> connectWayland();
     void createControllers();
     void registerHotkey();
     void toggleSessionSoon();
@@ -63,6 +67,11 @@ class Application final : public QObject {
     QSettingsPreferenceStore preferences_;
     Settings settings_;
     OlderInstanceTerminator terminator_;
+    // What a Wayland backend borrows from the toolkit's side, and the refusing stand-ins for
+    // what the compositor leaves out; they outlive the backend.
+    std::unique_ptr<NoDisplayPorts> standIns_;
+    std::unique_ptr<WindowSystem> windowSystem_;
+    QtFocusProbe focusProbe_;
     // Destroyed after everything that refers to its ports; its destruction releases every grab.
     std::unique_ptr<DisplayBackend> display_;
     QtAlertSound alertSound_;

@@ -127,7 +127,7 @@ void SessionController::failStart() {
     // A session that was running before this start lost its key grab when the install removed it;
     // its overlay and subscription must not live on without it.
     stopFollowingSession();
-    starter_.refuse(SessionStarter::kNoInputAccessRefusal);
+    starter_.refuse(noInputAccessRefusal(ports_.inputAccess.missingPieces()));
     ports_.log.error(LogCategory::session, "Key grab failed — input access unavailable");
     showStatus("Paste monitor blocked");
     ports_.onboarding.show();

@@ -14,13 +14,26 @@ constexpr const char* kStartAbandonedRefusal = "The session was ended before the
 
 }  // namespace
 
+// A command-line start has no window to read: the missing pieces and their commands come with
+// the refusal.
+std::string noInputAccessRefusal(const std::vector<InputAccessFix>& missing) {
+    std::string refusal = SessionStarter::kNoInputAccessRefusal;
+    for (const InputAccessFix& fix : missing) {
+        refusal += "\n  " + fix.problem;
+        if (!fix.command.empty()) {
+            refusal += "\n    " + fix.command;
+        }
+    }
+    return refusal;
+}
+
 SessionStarter::SessionStarter(Dependencies dependencies, StartFromCopy startFromCopy)
     : deps_(std::move(dependencies)), startFromCopy_(std::move(startFromCopy)) {}
 
 bool SessionStarter::mayStart() {
     refusal_.reset();
     if (!deps_.inputAccess.hasInputAccess()) {
-        refusal_ = kNoInputAccessRefusal;
+        refusal_ = noInputAccessRefusal(deps_.inputAccess.missingPieces());
         deps_.onboarding.show();
         return false;
     }

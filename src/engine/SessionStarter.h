@@ -18,6 +18,9 @@ namespace pastiq {
 // The way into a session: whether a start may begin, the clipboard read or the copy of the
 // selection a start waits for, and the answer the start gives whoever asked for it. The session
 // itself is made from the copy by the controller, which may refuse it too. Main thread only.
+// The refusal of a start without input access, listing what is missing and how to fix it.
+[[nodiscard]] std::string noInputAccessRefusal(const std::vector<InputAccessFix>& missing);
+
 class SessionStarter {
   public:
     // Why a start started nothing, or nothing when it started a session.

@@ -106,6 +106,7 @@ TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
     fakes.clipboard.simulateTooLargeCopy(110'000'000);
     controller->startSession(false);
     fakes.inputAccess.granted = false;
+    fakes.inputAccess.missing = {{"Not in the input group.", "sudo usermod -aG input $USER"}};
     for (const bool withText : {false, true}) {
         if (withText) {
             controller->startSessionWithText(kList);
@@ -113,8 +114,11 @@ TEST_F(CopySizeSessionTest, AStartWithoutInputAccessIsRefusedWithTheReason) {
             controller->startSession(false);
         }
         EXPECT_EQ(controller->session(), nullptr);
-        EXPECT_TRUE(controller->startRefusal().value_or("").starts_with("No input access"))
-            << controller->startRefusal().value_or("(none)");
+        const std::string refusal = controller->startRefusal().value_or("(none)");
+        EXPECT_TRUE(refusal.starts_with("No input access")) << refusal;
+        EXPECT_TRUE(
+            refusal.ends_with("\n  Not in the input group.\n    sudo usermod -aG input $USER"))
+            << refusal;
     }
 }
 

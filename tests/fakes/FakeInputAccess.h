@@ -11,7 +11,9 @@ class FakeInputAccess : public InputAccess {
         ++checkCount;
         return granted;
     }
+    [[nodiscard]] std::vector<InputAccessFix> missingPieces() override { return missing; }
     bool granted = true;
+    std::vector<InputAccessFix> missing;
     int checkCount = 0;
 };
 

@@ -1,10 +1,12 @@
 #include "app/windows/OnboardingView.h"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "overlay/TextStyle.h"
 
@@ -21,6 +23,22 @@ constexpr int kSymbolSize = 36;
 // Large controls: taller than the toolkit's default push button.
 constexpr int kLargeButtonHeight = 32;
 constexpr int kLargeButtonPadding = 12;
+// A group takes effect only in a new login, so every fix ends with one.
+QStringList stepsFor(const std::vector<InputAccessFix>& missing) {
+    const QString restart = QStringLiteral("If this window is still here, click Restart Pastiq");
+    if (missing.empty()) {
+        return {QStringLiteral("1. Click Open Input Access Help"),
+                QStringLiteral("2. Log out and back in to an X11 session"), "3. " + restart};
+    }
+    const bool hasCommands = std::any_of(missing.begin(), missing.end(),
+                                         [](const auto& fix) { return !fix.command.empty(); });
+    if (!hasCommands) {
+        return {QStringLiteral("1. Log out and back in"), "2. " + restart};
+    }
+    return {QStringLiteral("1. Run each command above in a terminal"),
+            QStringLiteral("2. Log out and back in"), "3. " + restart};
+}
+
 QIcon paperclipIcon() {
     return QIcon::fromTheme(QStringLiteral("mail-attachment"),
                             QIcon(QStringLiteral(":/pastiq/onboarding/paperclip.svg")));
@@ -28,22 +46,27 @@ QIcon paperclipIcon() {
 
 }  // namespace
 
-OnboardingView::OnboardingView(QWidget* parent) : QWidget(parent) {
+OnboardingView::OnboardingView(const std::vector<InputAccessFix>& missing, QWidget* parent)
+    : QWidget(parent) {
     setFixedSize(kWidth, kHeight);
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
     rows->setSpacing(kRowSpacing);
     rows->addWidget(makeHeader());
-    rows->addWidget(TextStyle::wrappedLabel(
-        QStringLiteral("Pastiq reads and sends keys through the X11 display server. Log in to an "
-                       "X11 session (on the login screen, choose a session on Xorg), and quit "
-                       "any older copies."),
-        this));
+    if (missing.empty()) {
+        rows->addWidget(TextStyle::wrappedLabel(
+            QStringLiteral("Pastiq reads and sends keys through the X11 display server. Log in "
+                           "to an X11 session (on the login screen, choose a session on Xorg), "
+                           "and quit any older copies."),
+            this));
+    } else {
+        rows->addWidget(makeFixes(missing));
+    }
     auto* privacy = TextStyle::wrappedLabel(
         QStringLiteral("Pastiq never sends your clipboard anywhere."), this);
     TextStyle::makeSecondary(privacy);
     rows->addWidget(privacy);
-    rows->addWidget(makeSteps());
+    rows->addWidget(makeSteps(stepsFor(missing)));
     rows->addStretch(1);
     rows->addWidget(makeButtons());
 }
@@ -79,15 +102,35 @@ void OnboardingView::showWhereToFindPastiq(bool inTray) {
                                                 "running. Click it for the menu."));
 }
 
-QWidget* OnboardingView::makeSteps() {
+// Each missing piece in plain words, its command below it in a font and a label the user can
+// select and copy into a terminal.
+QWidget* OnboardingView::makeFixes(const std::vector<InputAccessFix>& missing) {
+    auto* fixes = new QWidget(this);
+    fixes->setObjectName(QStringLiteral("missingPieces"));
+    auto* layout = new QVBoxLayout(fixes);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kStepSpacing);
+    for (const InputAccessFix& fix : missing) {
+        layout->addWidget(TextStyle::wrappedLabel(QString::fromStdString(fix.problem), fixes));
+        if (fix.command.empty()) {
+            continue;
+        }
+        auto* command = TextStyle::wrappedLabel(QString::fromStdString(fix.command), fixes);
+        command->setObjectName(QStringLiteral("fixCommand"));
+        command->setTextFormat(Qt::PlainText);
+        command->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        command->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(command);
+    }
+    return fixes;
+}
+
+QWidget* OnboardingView::makeSteps(const QStringList& texts) {
     auto* steps = new QWidget(this);
     auto* layout = new QVBoxLayout(steps);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kStepSpacing);
-    for (const QString& text : {QStringLiteral("1. Click Open Input Access Help"),
-                                QStringLiteral("2. Log out and back in to an X11 session"),
-                                QStringLiteral("3. If this window is still here, click Restart "
-                                               "Pastiq")}) {
+    for (const QString& text : texts) {
         auto* step = TextStyle::wrappedLabel(text, steps);
         TextStyle::scaleFont(step, TextStyle::kCalloutScale);
         TextStyle::makeSecondary(step);

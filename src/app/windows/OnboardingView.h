@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <vector>
+
+#include "engine/ports/InputAccess.h"
 
 class QLabel;
 class QPushButton;
@@ -9,7 +13,8 @@ class QPushButton;
 namespace pastiq {
 
 // The onboarding window's content: why Pastiq needs input access, the steps to get it, and
-// three buttons. It holds the button callbacks and nothing else.
+// three buttons. It holds the button callbacks and nothing else. Where the platform names the
+// missing pieces, each is listed with the command that fixes it, ready to copy.
 class OnboardingView final : public QWidget {
     Q_OBJECT
 
@@ -17,7 +22,8 @@ class OnboardingView final : public QWidget {
     static constexpr int kWidth = 520;
     static constexpr int kHeight = 420;
 
-    explicit OnboardingView(QWidget* parent = nullptr);
+    explicit OnboardingView(const std::vector<InputAccessFix>& missing = {},
+                            QWidget* parent = nullptr);
 
     std::function<void()> onOpenSettings;
     std::function<void()> onRevealApp;
@@ -31,7 +37,8 @@ class OnboardingView final : public QWidget {
 
   private:
     [[nodiscard]] QWidget* makeHeader();
-    [[nodiscard]] QWidget* makeSteps();
+    [[nodiscard]] QWidget* makeSteps(const QStringList& texts);
+    [[nodiscard]] QWidget* makeFixes(const std::vector<InputAccessFix>& missing);
     [[nodiscard]] QWidget* makeButtons();
 
     QPushButton* openSettingsButton_ = nullptr;

@@ -65,7 +65,7 @@ void OnboardingWindowController::createWindow() {
     window_->setWindowTitle(QStringLiteral("Enable Pastiq"));
     window_->setFixedSize(kWindowWidth, kWindowHeight);
 
-    auto* view = new OnboardingView(window_.get());
+    auto* view = new OnboardingView(access_.missingPieces(), window_.get());
     view_ = view;
     view->showWhereToFindPastiq(isTrayAvailable_);
     view->onOpenSettings = [this] { helpers_.openInputAccessHelp(); };

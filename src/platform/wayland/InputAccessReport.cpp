@@ -15,7 +15,7 @@ constexpr const char* kInstallUinputRule =
 constexpr const char* kLoadUinput =
     "sudo modprobe uinput && echo uinput | sudo tee /etc/modules-load.d/pastiq-uinput.conf";
 
-AccessFix keyboardFix(bool groupAwaitsLogin) {
+InputAccessFix keyboardFix(bool groupAwaitsLogin) {
     if (groupAwaitsLogin) {
         return {.problem =
                     "Your account is in the input group, but this login started before "
@@ -29,7 +29,7 @@ AccessFix keyboardFix(bool groupAwaitsLogin) {
             .command = kJoinInputGroup};
 }
 
-AccessFix uinputFix(UinputAccess uinput) {
+InputAccessFix uinputFix(UinputAccess uinput) {
     if (uinput == UinputAccess::Missing) {
         return {.problem =
                     "Pastiq cannot pass your keys on: the kernel's uinput module, "
@@ -59,8 +59,8 @@ bool InputAccessReport::complete() const {
     return readsKeyboards && types && compositorClipboard != false;
 }
 
-std::vector<AccessFix> InputAccessReport::fixes() const {
-    std::vector<AccessFix> fixes;
+std::vector<InputAccessFix> InputAccessReport::fixes() const {
+    std::vector<InputAccessFix> fixes;
     if (!readsKeyboards) {
         fixes.push_back(keyboardFix(groupAwaitsLogin));
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ports/InputAccess.h"
+
 namespace pastiq::wayland {
 
 // Whether Pastiq can type through /dev/uinput.
@@ -17,14 +19,6 @@ enum class UinputAccess {
 
 // The errno of opening /dev/uinput, as the access it shows.
 [[nodiscard]] UinputAccess uinputAccessFromError(int error);
-
-// One missing piece, said in plain words, and the command that fixes it (empty when it takes
-// no command).
-struct AccessFix {
-    std::string problem;
-    std::string command;
-    friend bool operator==(const AccessFix&, const AccessFix&) = default;
-};
 
 // What Pastiq needs on Wayland to see and pass on keys, and which of it is missing.
 struct InputAccessReport {
@@ -42,7 +36,7 @@ struct InputAccessReport {
     // True when nothing is missing.
     [[nodiscard]] bool complete() const;
     // What is missing, in the order the user should fix it.
-    [[nodiscard]] std::vector<AccessFix> fixes() const;
+    [[nodiscard]] std::vector<InputAccessFix> fixes() const;
 };
 
 }  // namespace pastiq::wayland

@@ -27,6 +27,7 @@ class WaylandInputAccess final : public InputAccess {
     explicit WaylandInputAccess(InputAccessProbe probe) : probe_(std::move(probe)) {}
 
     [[nodiscard]] bool hasInputAccess() override { return report().complete(); }
+    [[nodiscard]] std::vector<InputAccessFix> missingPieces() override { return report().fixes(); }
     // Checks again each time: the user may fix a piece while Pastiq runs.
     [[nodiscard]] InputAccessReport report() const;
     // What the Wayland connection found the compositor to offer.

@@ -77,6 +77,24 @@ TEST_F(OnboardingWindowControllerTest, ShowsTheEnablePastiqWindowWithTheLinuxTex
     EXPECT_TRUE(button("Open Input Access Help")->isDefault());
 }
 
+TEST_F(OnboardingWindowControllerTest, ListsTheMissingPiecesWithCommandsToCopy) {
+    access_.missing = {{"Not in the input group.", "sudo usermod -aG input $USER"},
+                       {"No data-control on this desktop.", ""}};
+    controller_.show();
+    QStringList texts;
+    for (auto* label : controller_.window()->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains("Not in the input group."));
+    EXPECT_TRUE(texts.contains("No data-control on this desktop."));
+    EXPECT_TRUE(texts.contains("1. Run each command above in a terminal"));
+    EXPECT_FALSE(texts.join(' ').contains("X11"));
+    const auto* command = controller_.window()->findChild<QLabel*>("fixCommand");
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->text(), "sudo usermod -aG input $USER");
+    EXPECT_TRUE(command->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+}
+
 // The tray may come and go while the window is open, or before it is first made.
 TEST_F(OnboardingWindowControllerTest, SaysWherePastiqIsWithAndWithoutATray) {
     const auto texts = [this] {
