@@ -30,6 +30,7 @@ class AfterEachPasteTest(DesktopTestCase):
         view.focus()
         self.keyboard.key(*["ctrl+v"] * len(ITEMS), delay_ms=5)
         self.wait_status(lambda s: s and s["finished"], what="the list to finish")
+        self.wait_clipboard_cleared()
         time.sleep(0.5)  # nothing to poll: yad reports its text only when closed
         self.assertEqual(view.finish(), "\t".join(ITEMS) + "\t")
 

@@ -16,6 +16,8 @@ using enum AfterPasteKey;
 
 // What the application receives, in order: "V1" for a Ctrl+V Pastiq types for the key pressed
 // at time 1, "tab1" for the key after that paste.
+// What happens, in order: "V1" for a Ctrl+V Pastiq types for the key pressed at time 1, "tab1"
+// for the key after that paste, "go1" for the key's turn (its item written, the engine told).
 struct Output {
     AfterPasteQueue queue;
     Clock::time_point now = Clock::now();
@@ -23,11 +25,15 @@ struct Output {
 
     void collect() {
         for (const Step& step : queue.due(now)) {
-            const std::string key = step.key == tab ? "tab" : "return";
-            typed.push_back((step.kind == Step::Kind::typePaste ? "V" : key) +
-                            std::to_string(step.keyTime));
+            std::string name = step.key == tab ? "tab" : "return";
+            if (step.kind != Step::Kind::typeKey) {
+                name = step.kind == Step::Kind::typePaste ? "V" : "go";
+            }
+            typed.push_back(name + std::to_string(step.keyTime));
         }
     }
+    // A Ctrl+V taken over; its write lands as soon as its turn has come.
+    void takeOver(std::uint32_t time, AfterPasteKey key) { queue.queued(time, true, key); }
 };
 
 struct OrderCase {
@@ -48,68 +54,84 @@ TEST(AfterPasteQueueTest, KeysAndTakenOverPastesGoOutInTheirTurn) {
          },
          {"tab1"},
          false},
-        {"a burst: each taken-over paste after the key before it",
+        {"a burst: each taken-over paste is written and typed after the key before it",
          [](Output& r) {
              r.queue.replayed(1, tab, r.now);
-             r.queue.takenOver(2, tab);
-             r.queue.takenOver(3, returnKey);
-             r.queue.writeLanded(2);
-             r.queue.writeLanded(3);
+             r.takeOver(2, tab);
+             r.takeOver(3, returnKey);
              r.collect();  // nothing: paste 1 not fetched yet
              r.queue.fetched(1);
              r.collect();
+             r.queue.writeLanded(2);
+             r.collect();
              r.queue.fetched(2);
+             r.collect();
+             r.queue.writeLanded(3);
              r.collect();
              r.queue.fetched(3);
          },
-         {"tab1", "V2", "tab2", "V3", "return3"},
+         {"tab1", "go2", "V2", "tab2", "go3", "V3", "return3"},
          false},
         {"a paste is typed only once its item is written",
          [](Output& r) {
              r.queue.replayed(1, tab, r.now);
-             r.queue.takenOver(2, tab);
+             r.takeOver(2, tab);
              r.queue.fetched(1);
-             r.collect();
-             r.queue.writeLanded(2);
          },
-         {"tab1", "V2"},
+         {"tab1", "go2"},
          true},
         {"a fetch before the paste was typed is someone else's",
          [](Output& r) {
              r.queue.replayed(1, tab, r.now);
-             r.queue.takenOver(2, tab);
+             r.takeOver(2, tab);
              r.queue.fetched(2);
-             r.queue.writeLanded(2);
              r.queue.fetched(1);
+             r.collect();
+             r.queue.writeLanded(2);
          },
-         {"tab1", "V2"},
+         {"tab1", "go2", "V2"},
+         true},
+        {"a step between pastes takes effect in its turn",
+         [](Output& r) {
+             r.queue.replayed(1, tab, r.now);
+             r.queue.queued(2, false, none);
+             r.takeOver(3, tab);
+             r.collect();
+             r.queue.fetched(1);
+             r.collect();
+             r.queue.writeLanded(3);
+         },
+         {"tab1", "go2", "go3", "V3"},
          true},
         {"past the bound the key is dropped and the next paste goes",
          [bound](Output& r) {
              r.queue.replayed(1, tab, r.now);
-             r.queue.takenOver(2, tab);
-             r.queue.writeLanded(2);
+             r.takeOver(2, tab);
              r.now += bound;
              r.collect();
              r.queue.fetched(1);  // too late: nothing more for paste 1
+             r.queue.writeLanded(2);
+             r.collect();
              r.queue.fetched(2);
          },
-         {"V2", "tab2"},
+         {"go2", "V2", "tab2"},
          false},
         {"a paste of nothing keeps its turn and sends no key",
          [bound](Output& r) {
              r.queue.replayed(1, returnKey, r.now);
-             r.queue.takenOver(2, none);
-             r.queue.takenOver(3, returnKey);
-             r.queue.writeLanded(2);
-             r.queue.writeLanded(3);
+             r.takeOver(2, none);
+             r.takeOver(3, returnKey);
              r.queue.fetched(1);
+             r.collect();
+             r.queue.writeLanded(2);
              r.collect();
              r.now += bound;  // the application fetched nothing for it
              r.collect();
+             r.queue.writeLanded(3);
+             r.collect();
              r.queue.fetched(3);
          },
-         {"return1", "V2", "V3", "return3"},
+         {"return1", "go2", "V2", "go3", "V3", "return3"},
          false},
     };
     for (const auto& testCase : cases) {
@@ -130,7 +152,8 @@ TEST(AfterPasteQueueTest, TheDeadlineIsTheWaitingFetchsBound) {
     EXPECT_EQ(queue.nextDeadline(), now + AfterPasteQueue::kFetchBound);
     queue.fetched(1);
     static_cast<void>(queue.due(now));
-    queue.takenOver(2, tab);
+    queue.queued(2, true, tab);
+    static_cast<void>(queue.due(now));
     EXPECT_EQ(queue.nextDeadline(), std::nullopt) << "a write has no bound of its own";
 }
 

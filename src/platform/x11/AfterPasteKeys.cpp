@@ -21,40 +21,58 @@ void AfterPasteKeys::pasteReplayed(xcb_timestamp_t keyTime, AfterPasteKey key) {
     }
     isPrepared_ = true;
     queue_.replayed(keyTime, key, AfterPasteQueue::Clock::now());
-    typeDue();
+    runDue();
 }
 
-void AfterPasteKeys::pasteTakenOver(xcb_timestamp_t keyTime, AfterPasteKey key) {
-    queue_.takenOver(keyTime, key);
+void AfterPasteKeys::wait(Waiting key) {
+    const bool typesPaste = key.decided.kind == GateKeyKind::paste;
+    queue_.queued(key.press.time, typesPaste, key.decided.afterKey);
+    waiting_.push_back(std::move(key));
 }
 
 void AfterPasteKeys::writeLanded(xcb_timestamp_t keyTime) {
     queue_.writeLanded(keyTime);
-    typeDue();
+    runDue();
 }
 
 void AfterPasteKeys::fetched(xcb_timestamp_t keyTime) {
     queue_.fetched(keyTime);
-    typeDue();
+    runDue();
 }
 
 void AfterPasteKeys::stop() {
     queue_.clear();
+    waiting_.clear();
     if (deadlineTimer_) {
         timers_.cancel(*deadlineTimer_);
         deadlineTimer_.reset();
     }
+    noteBusy();
     typer_.release();
     isPrepared_ = false;
 }
 
-void AfterPasteKeys::typeDue() {
+void AfterPasteKeys::runDue() {
     const auto now = AfterPasteQueue::Clock::now();
     for (const auto& step : queue_.due(now)) {
-        if (step.kind == AfterPasteQueue::Step::Kind::typeKey) {
-            typer_.typeKey(step.key);
-        } else if (typer_.typePaste(layout_ ? layout_->keys.leftControl : 0) && pasteTyped_) {
-            pasteTyped_(step.keyTime);
+        switch (step.kind) {
+            case AfterPasteQueue::Step::Kind::carryOut: {
+                Waiting key = std::move(waiting_.front());
+                waiting_.pop_front();
+                if (handlers_.carryOut) {
+                    handlers_.carryOut(std::move(key));
+                }
+                break;
+            }
+            case AfterPasteQueue::Step::Kind::typePaste:
+                if (typer_.typePaste(layout_ ? layout_->keys.leftControl : 0) &&
+                    handlers_.pasteTyped) {
+                    handlers_.pasteTyped(step.keyTime);
+                }
+                break;
+            case AfterPasteQueue::Step::Kind::typeKey:
+                typer_.typeKey(step.key);
+                break;
         }
     }
     if (deadlineTimer_) {
@@ -65,9 +83,18 @@ void AfterPasteKeys::typeDue() {
         deadlineTimer_ =
             timers_.schedule(std::max(*deadline - now, TimerQueue::Clock::duration{}), [this] {
                 deadlineTimer_.reset();
-                typeDue();
+                runDue();
             });
     }
+    noteBusy();
+}
+
+void AfterPasteKeys::noteBusy() {
+    const bool isBusy = queue_.isBusy();
+    if (isBusy != wasBusy_ && handlers_.busyChanged) {
+        handlers_.busyChanged(isBusy);
+    }
+    wasBusy_ = isBusy;
 }
 
 }  // namespace pastiq::x11

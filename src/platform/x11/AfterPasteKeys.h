@@ -2,11 +2,13 @@
 
 #include <xcb/xcb.h>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
-#include "engine/AfterEachPaste.h"
+#include "engine/GateState.h"
 #include "platform/x11/AfterPasteQueue.h"
+#include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyTyper.h"
 #include "platform/x11/TimerQueue.h"
 
@@ -15,40 +17,57 @@ namespace pastiq::x11 {
 struct KeyboardLayout;
 class XConnection;
 
-// Presses the key that follows each paste and types the pastes taken over to keep it in
-// order (see AfterPasteQueue). Key thread only.
+// Presses the key that follows each paste and, while one is owed, lets the session keys that
+// come meanwhile take effect in their turn, typing the pastes among them itself (see
+// AfterPasteQueue). Key thread only.
 class AfterPasteKeys {
   public:
-    // Told the press time of a taken-over Ctrl+V once Pastiq has typed it, as of a replay.
-    using PasteTyped = std::function<void(xcb_timestamp_t)>;
+    // A session key that waits for its turn, its verdict given already.
+    struct Waiting {
+        GateKey decided;
+        JudgedKey::Press press;
+    };
+    struct Handlers {
+        // The key's turn came: its item goes on the clipboard now and the engine hears of it;
+        // for a paste, writeLanded follows once the write is in place.
+        std::function<void(Waiting)> carryOut;
+        // A Ctrl+V Pastiq typed for the press at this time, as of a replay.
+        std::function<void(xcb_timestamp_t)> pasteTyped;
+        // True while keys wait: writes made for no key must wait with them.
+        std::function<void(bool)> busyChanged;
+    };
 
     AfterPasteKeys(XConnection& connection, TimerQueue& timers,
                    const std::optional<KeyboardLayout>& layout);
     AfterPasteKeys(const AfterPasteKeys&) = delete;
     AfterPasteKeys& operator=(const AfterPasteKeys&) = delete;
 
-    void setPasteTypedObserver(PasteTyped observer) { pasteTyped_ = std::move(observer); }
+    void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
 
-    // Whether a Ctrl+V arriving now must be taken over: an earlier paste still owes its key.
+    // Whether a session key arriving now must wait for its turn: a paste still owes its key.
     [[nodiscard]] bool takesOver() const { return queue_.isBusy(); }
     // A Ctrl+V about to be replayed with its item in place.
     void pasteReplayed(xcb_timestamp_t keyTime, AfterPasteKey key);
-    // A Ctrl+V consumed, its item written or none; typed once `writeLanded` says so.
-    void pasteTakenOver(xcb_timestamp_t keyTime, AfterPasteKey key);
+    // A session key that came while takesOver(); a Ctrl+V among them is typed in its turn.
+    void wait(Waiting key);
     void writeLanded(xcb_timestamp_t keyTime);
     void fetched(xcb_timestamp_t keyTime);
     // The grabs are gone: nothing more is typed, and the spare key goes back to the keymap.
     void stop();
 
   private:
-    void typeDue();
+    void runDue();
+    void noteBusy();
 
     TimerQueue& timers_;
     const std::optional<KeyboardLayout>& layout_;
     KeyTyper typer_;
     AfterPasteQueue queue_;
-    PasteTyped pasteTyped_;
+    // The keys queue_ holds for their turn, in its order.
+    std::deque<Waiting> waiting_;
+    Handlers handlers_;
     bool isPrepared_ = false;
+    bool wasBusy_ = false;
     std::optional<TimerQueue::Id> deadlineTimer_;
 };
 

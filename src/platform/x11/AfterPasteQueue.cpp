@@ -5,64 +5,79 @@
 namespace pastiq::x11 {
 
 void AfterPasteQueue::replayed(std::uint32_t keyTime, AfterPasteKey key, Clock::time_point now) {
-    pastes_.push_back(Paste{keyTime, key, Stage::awaitingFetch, now + kFetchBound});
+    keys_.push_back(Key{keyTime, true, key, Stage::awaitingFetch, now + kFetchBound});
 }
 
-void AfterPasteQueue::takenOver(std::uint32_t keyTime, AfterPasteKey key) {
-    pastes_.push_back(Paste{keyTime, key, Stage::awaitingWrite, Clock::time_point::max()});
+void AfterPasteQueue::queued(std::uint32_t keyTime, bool typesPaste, AfterPasteKey key) {
+    keys_.push_back(Key{keyTime, typesPaste, key, Stage::waitingTurn, Clock::time_point::max()});
 }
 
 void AfterPasteQueue::writeLanded(std::uint32_t keyTime) {
-    if (Paste* paste = find(keyTime, Stage::awaitingWrite)) {
-        paste->stage = Stage::written;
+    if (Key* key = find(keyTime, Stage::awaitingWrite)) {
+        key->stage = Stage::written;
     }
 }
 
 // Only a paste already typed can be fetched for: an earlier fetch of the same text is another
 // application's, or a previous paste of the same entry.
 void AfterPasteQueue::fetched(std::uint32_t keyTime) {
-    if (Paste* paste = find(keyTime, Stage::awaitingFetch)) {
-        paste->stage = Stage::fetched;
+    if (Key* key = find(keyTime, Stage::awaitingFetch)) {
+        key->stage = Stage::fetched;
     }
 }
 
 std::vector<AfterPasteQueue::Step> AfterPasteQueue::due(Clock::time_point now) {
     std::vector<Step> steps;
-    while (!pastes_.empty()) {
-        Paste& head = pastes_.front();
-        if (head.stage == Stage::awaitingWrite) {
-            break;
-        }
-        if (head.stage == Stage::written) {
-            steps.push_back(Step{Step::Kind::typePaste, head.keyTime});
-            head.stage = Stage::awaitingFetch;
-            head.deadline = now + kFetchBound;
-            continue;
-        }
-        if (head.stage == Stage::fetched) {
-            if (head.key != AfterPasteKey::none) {
-                steps.push_back(Step{Step::Kind::typeKey, head.keyTime, head.key});
-            }
-        } else if (now < head.deadline) {
-            break;
-        }
-        pastes_.pop_front();
+    while (!keys_.empty() && advanceHead(now, steps)) {
     }
     return steps;
 }
 
-std::optional<AfterPasteQueue::Clock::time_point> AfterPasteQueue::nextDeadline() const {
-    if (pastes_.empty() || pastes_.front().stage != Stage::awaitingFetch) {
-        return std::nullopt;
+bool AfterPasteQueue::advanceHead(Clock::time_point now, std::vector<Step>& steps) {
+    Key& head = keys_.front();
+    switch (head.stage) {
+        case Stage::waitingTurn:
+            steps.push_back(Step{Step::Kind::carryOut, head.keyTime});
+            if (!head.typesPaste) {
+                keys_.pop_front();
+            } else {
+                head.stage = Stage::awaitingWrite;
+            }
+            return true;
+        case Stage::awaitingWrite:
+            return false;
+        case Stage::written:
+            steps.push_back(Step{Step::Kind::typePaste, head.keyTime});
+            head.stage = Stage::awaitingFetch;
+            head.deadline = now + kFetchBound;
+            return true;
+        case Stage::awaitingFetch:
+            if (now < head.deadline) {
+                return false;
+            }
+            break;  // the application took nothing within the bound: no key
+        case Stage::fetched:
+            if (head.key != AfterPasteKey::none) {
+                steps.push_back(Step{Step::Kind::typeKey, head.keyTime, head.key});
+            }
+            break;
     }
-    return pastes_.front().deadline;
+    keys_.pop_front();
+    return true;
 }
 
-AfterPasteQueue::Paste* AfterPasteQueue::find(std::uint32_t keyTime, Stage stage) {
-    const auto found = std::find_if(pastes_.begin(), pastes_.end(), [&](const Paste& paste) {
-        return paste.keyTime == keyTime && paste.stage == stage;
+std::optional<AfterPasteQueue::Clock::time_point> AfterPasteQueue::nextDeadline() const {
+    if (keys_.empty() || keys_.front().stage != Stage::awaitingFetch) {
+        return std::nullopt;
+    }
+    return keys_.front().deadline;
+}
+
+AfterPasteQueue::Key* AfterPasteQueue::find(std::uint32_t keyTime, Stage stage) {
+    const auto found = std::find_if(keys_.begin(), keys_.end(), [&](const Key& key) {
+        return key.keyTime == keyTime && key.stage == stage;
     });
-    return found == pastes_.end() ? nullptr : &*found;
+    return found == keys_.end() ? nullptr : &*found;
 }
 
 }  // namespace pastiq::x11

@@ -37,6 +37,9 @@ struct KeyGrabContext {
         writeForKey;
     // Any thread: the clipboard's change count now.
     std::function<std::int64_t()> clipboardChangeCount;
+    // Key thread: while true, the engine's own writes (not made for a key) wait behind the keys
+    // still to take effect, the last of them written once they have.
+    std::function<void(bool)> holdEngineWrites;
     Log& log;  // main thread
 };
 

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Clipboard.h"
 
+#include <utility>
+
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
@@ -59,23 +61,40 @@ void X11Clipboard::clear() {
 
 void X11Clipboard::take(std::shared_ptr<const std::string> text) {
     judgedKey_.wroteClipboard = judgedKey_.press.has_value();
-    takeFor(std::move(text), judgedKey_.press);
+    takeFor(std::move(text), judgedKey_.press, true);
 }
 
 std::int64_t X11Clipboard::writeForKey(std::shared_ptr<const std::string> text,
                                        std::optional<JudgedKey::Press> key) {
-    return takeFor(std::move(text), key);
+    return takeFor(std::move(text), key, false);
+}
+
+void X11Clipboard::holdEngineWrites(bool hold) {
+    loop_.post([this, hold] {
+        holdsEngineWrites_ = hold;
+        if (!hold && heldEngineWrite_) {
+            takeForNoKey(*std::exchange(heldEngineWrite_, std::nullopt));
+        }
+    });
+}
+
+void X11Clipboard::takeForNoKey(std::shared_ptr<const std::string> text) {
+    owner_.take(std::move(text), std::nullopt);
+    flow_.otherWriteTaken();
 }
 
 std::int64_t X11Clipboard::takeFor(std::shared_ptr<const std::string> text,
-                                   std::optional<JudgedKey::Press> key) {
+                                   std::optional<JudgedKey::Press> key, bool isEngineWrite) {
     // Counted here, not when the server reports Pastiq as the new owner, so the count has moved
     // before the call returns and Pastiq's own write is never mistaken for another copy.
     const std::int64_t count = ++changeCount_;
-    loop_.post([this, text = std::move(text), key] {
+    loop_.post([this, text = std::move(text), key, isEngineWrite] {
+        if (!key && isEngineWrite && holdsEngineWrites_) {
+            heldEngineWrite_ = text;
+            return;
+        }
         if (!key) {
-            owner_.take(text, std::nullopt);
-            flow_.otherWriteTaken();
+            takeForNoKey(text);
             return;
         }
         // Held, this command runs again later, so it keeps its text until then.

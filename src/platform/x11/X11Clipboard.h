@@ -44,6 +44,9 @@ class X11Clipboard final : public Clipboard {
     // count it leaves.
     std::int64_t writeForKey(std::shared_ptr<const std::string> text,
                              std::optional<JudgedKey::Press> key);
+    // Key thread: while held, the engine's writes made for no key wait, in order with the key
+    // writes; the last of them is made on release.
+    void holdEngineWrites(bool hold);
 
     // X11 thread.
     void start();
@@ -52,7 +55,8 @@ class X11Clipboard final : public Clipboard {
   private:
     void take(std::shared_ptr<const std::string> text);
     std::int64_t takeFor(std::shared_ptr<const std::string> text,
-                         std::optional<JudgedKey::Press> key);
+                         std::optional<JudgedKey::Press> key, bool isEngineWrite);
+    void takeForNoKey(std::shared_ptr<const std::string> text);
     // X11 thread.
     void readFirstWaiting();
     void answerFirstWaiting(ClipboardText text);
@@ -67,6 +71,9 @@ class X11Clipboard final : public Clipboard {
     std::atomic<std::int64_t> changeCount_{0};
     // X11 thread: the reads asked for and not answered yet, the one running first.
     std::deque<ReadCompletion> waitingReads_;
+    // X11 thread: engine writes held back, and the last of them.
+    bool holdsEngineWrites_ = false;
+    std::optional<std::shared_ptr<const std::string>> heldEngineWrite_;
 };
 
 }  // namespace pastiq::x11

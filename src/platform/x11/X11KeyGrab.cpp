@@ -25,11 +25,15 @@ X11KeyGrab::X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey)
       judgedKey_(judgedKey),
       grabs_(context.connection, /*synchronous=*/true),
       afterKeys_(context.connection, context.loop.timers(), context.layout) {
-    // A Ctrl+V Pastiq typed stands for the user's: the application is pinged behind it.
-    afterKeys_.setPasteTypedObserver([this](xcb_timestamp_t keyTime) {
-        if (replayObserver_) {
-            replayObserver_(keyTime);
-        }
+    afterKeys_.setHandlers({
+        [this](AfterPasteKeys::Waiting key) { carryOutInTurn(std::move(key)); },
+        // A Ctrl+V Pastiq typed stands for the user's: the application is pinged behind it.
+        [this](xcb_timestamp_t keyTime) {
+            if (replayObserver_) {
+                replayObserver_(keyTime);
+            }
+        },
+        [this](bool busy) { context_.holdEngineWrites(busy); },
     });
 }
 
@@ -127,9 +131,11 @@ void X11KeyGrab::handleKeyPress(const xcb_input_key_press_event_t& event) {
 void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
     key.turn->store(KeyTurn::judging);
     const std::uint64_t id = key.id;
-    if (decided.kind == GateKeyKind::paste && afterKeys_.takesOver()) {
-        takeOver(key, decided);
-    } else if (!decided.item) {
+    if (decided.kind != GateKeyKind::other && afterKeys_.takesOver()) {
+        waitForTurn(key, std::move(decided));
+        return;
+    }
+    if (!decided.item) {
         decided.changeCount = context_.clipboardChangeCount();
         applyVerdict(id, decided.verdict);
     } else if (decided.verdict == KeyVerdict::consume) {
@@ -144,9 +150,13 @@ void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
             [this, id, verdict = decided.verdict] { applyVerdict(id, verdict); });
         afterKeys_.pasteReplayed(key.time, decided.afterKey);
     }
-    if (decided.kind == GateKeyKind::other) {
-        return;
+    if (decided.kind != GateKeyKind::other) {
+        report(std::move(decided));
     }
+}
+
+// The main thread hears of the gate's keys in the order they took effect.
+void X11KeyGrab::report(GateKey decided) {
     context_.mainThread.post([this, decided = std::move(decided)] {
         if (const auto handlers = handlers_; handlers && handlers->onGateKey) {
             handlers->onGateKey(decided);
@@ -154,18 +164,34 @@ void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
     });
 }
 
-// An earlier paste still owes the application its key, which the grab of this Ctrl+V would
-// hold back: the key is consumed, its item written as usual, and Pastiq types the Ctrl+V itself
-// in its turn.
-void X11KeyGrab::takeOver(const PendingKey& key, GateKey& decided) {
-    const xcb_timestamp_t time = key.time;
+// An earlier paste still owes the application its key, and the grab of this key would hold that
+// key back: the key gets its verdict now (a Ctrl+V is consumed, Pastiq types it later) and takes
+// effect in its turn. A copy key's check starts from the clipboard as it is now.
+void X11KeyGrab::waitForTurn(const PendingKey& key, GateKey decided) {
     const std::uint64_t id = key.id;
-    decided.changeCount =
-        decided.item ? context_.writeForKey(decided.item->text, JudgedKey::Press{time, key.arrived})
-                     : context_.clipboardChangeCount();
-    afterKeys_.pasteTakenOver(time, decided.afterKey);
-    context_.afterClipboardWrites([this, time] { afterKeys_.writeLanded(time); });
-    applyVerdict(id, KeyVerdict::consume);
+    const KeyVerdict verdict =
+        decided.kind == GateKeyKind::paste ? KeyVerdict::consume : decided.verdict;
+    if (decided.kind == GateKeyKind::copy) {
+        decided.changeCount = context_.clipboardChangeCount();
+    }
+    afterKeys_.wait({std::move(decided), JudgedKey::Press{key.time, key.arrived}});
+    applyVerdict(id, verdict);
+}
+
+void X11KeyGrab::carryOutInTurn(AfterPasteKeys::Waiting key) {
+    GateKey& decided = key.decided;
+    const bool pastes = decided.kind == GateKeyKind::paste;
+    if (decided.item) {
+        decided.changeCount = context_.writeForKey(
+            decided.item->text, pastes ? std::optional(key.press) : std::nullopt);
+    } else if (pastes) {
+        decided.changeCount = context_.clipboardChangeCount();
+    }
+    if (pastes) {
+        context_.afterClipboardWrites(
+            [this, time = key.press.time] { afterKeys_.writeLanded(time); });
+    }
+    report(std::move(decided));
 }
 
 void X11KeyGrab::applyVerdict(std::uint64_t id, KeyVerdict verdict) {

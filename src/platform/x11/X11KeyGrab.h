@@ -75,7 +75,9 @@ class X11KeyGrab final : public KeyGrab {
     bool enableGrabs();
     void judge(const PendingKey& key, const KeyEvent& event);
     void carryOut(PendingKey& key, GateKey decided);
-    void takeOver(const PendingKey& key, GateKey& decided);
+    void waitForTurn(const PendingKey& key, GateKey decided);
+    void carryOutInTurn(AfterPasteKeys::Waiting key);
+    void report(GateKey decided);
     bool grabShortcuts();
     void releaseShortcuts();
     void applyVerdict(std::uint64_t id, KeyVerdict verdict);

@@ -73,6 +73,7 @@ struct X11Platform::Parts {
                 return clipboard.writeForKey(std::move(text), key);
             },
             [this] { return clipboard.changeCount(); },
+            [this](bool hold) { clipboard.holdEngineWrites(hold); },
             log};
     }
     void afterClipboardWrites(std::function<void()> then);

@@ -201,11 +201,17 @@ class CalcSheet:
         """A1 down to row `rows`, once every key sent before has been handled: Calc takes the
         copy's keys in order, after the pastes still queued. The clipboard is not touched
         before: a paste still queued would read it."""
+        return [row[0] for row in self.grid(rows, 1)]
+
+    def grid(self, rows, columns):
+        """The cells from A1 on, `rows` by `columns`, row by row; read as column() is."""
         self.go_to_first_cell()
-        self.keyboard.key(*["shift+Down"] * (rows - 1), "ctrl+c", delay_ms=5)
+        self.keyboard.key(
+            *["shift+Down"] * (rows - 1), *["shift+Right"] * (columns - 1), "ctrl+c", delay_ms=5
+        )
         wait_until(self._calc_owns_clipboard, timeout=15, what="Calc's copy")
         self.keyboard.key("Escape")
-        return self.clipboard.text().split("\n")[:rows]
+        return [line.split("\t") for line in self.clipboard.text().split("\n")[:rows]]
 
     def _calc_owns_clipboard(self):
         targets = self.desktop.run(
