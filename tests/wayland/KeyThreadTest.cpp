@@ -96,9 +96,21 @@ class DelayedClipboard final : public KeyClipboard {
         const std::lock_guard lock(mutex_);
         return count_;
     }
-    [[nodiscard]] std::string content() const {
+    void onFetched(std::function<void(std::int64_t)> fetched) override {
         const std::lock_guard lock(mutex_);
-        return content_;
+        fetched_ = std::move(fetched);
+    }
+    // An application asks for the text.
+    [[nodiscard]] std::string fetch() {
+        std::unique_lock lock(mutex_);
+        std::string text = content_;
+        const auto fetched = fetched_;
+        const std::int64_t count = appliedCount_;
+        lock.unlock();
+        if (fetched) {
+            fetched(count);
+        }
+        return text;
     }
 
   private:
@@ -116,6 +128,7 @@ class DelayedClipboard final : public KeyClipboard {
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
             lock.lock();
             content_ = *text;
+            ++appliedCount_;
             lock.unlock();
             applied();
             lock.lock();
@@ -126,6 +139,8 @@ class DelayedClipboard final : public KeyClipboard {
     std::condition_variable changed_;
     std::deque<std::pair<std::shared_ptr<const std::string>, std::function<void()>>> writes_;
     std::int64_t count_ = 0;
+    std::int64_t appliedCount_ = 0;
+    std::function<void(std::int64_t)> fetched_;
     std::string content_;
     bool stopping_ = false;
     std::thread thread_;
@@ -136,9 +151,13 @@ class KeyThreadTest : public ::testing::Test {
     void SetUp() override {
         auto sink = std::make_unique<testing::RecordingSink>(strokes_);
         sink_ = sink.get();
+        // The focused application pastes a moment after it sees V, on a thread of its own.
         sink_->onStroke = [this](const KeyStroke& stroke) {
             if (stroke.pressed && stroke.code == KEY_V) {
-                pasted_.push_back(clipboard_.content());
+                application_.post([this, delay = std::chrono::microseconds(random_() % 1000)] {
+                    std::this_thread::sleep_for(delay);
+                    pasted_.push_back(clipboard_.fetch());
+                });
             }
         };
         WaylandKeys::Devices devices{
@@ -185,9 +204,11 @@ class KeyThreadTest : public ::testing::Test {
     testing::SwitchedPermission* lock_ = permission_.get();
     testing::RecordingSink* sink_ = nullptr;  // owned by keys_
     DelayedClipboard clipboard_;
-    std::vector<std::string> pasted_;  // key thread, read once it is done
+    std::mt19937 random_{3};           // key thread
+    std::vector<std::string> pasted_;  // the application's thread, read once it is done
     pastiq::testing::RecordingLog log_;
     TaskThread ui_;
+    TaskThread application_;
     std::unique_ptr<WaylandKeys> keys_;
 };
 
@@ -261,7 +282,8 @@ class QueueEngine {
 };
 
 // A burst typed faster than anything settles: letters with a paste every tenth key. Every key
-// reaches the sink in the order typed, and each paste after its own item is on the clipboard.
+// reaches the sink in the order typed, and the application, fetching a moment after each V,
+// pastes each item in turn.
 TEST_F(KeyThreadTest, ABurstArrivesInOrderWithEachPasteAfterItsItem) {
     QueueEngine engine(keys_->judgedKeyWrites(), clipboard_, 150);
     ui_.runAndWait([&engine] { engine.publish(); });
@@ -298,12 +320,32 @@ TEST_F(KeyThreadTest, ABurstArrivesInOrderWithEachPasteAfterItsItem) {
     sent.erase(sent.begin());
     EXPECT_EQ(sent, expected);
     remove();
+    application_.runAndWait([] {});
     ASSERT_EQ(pasted_.size(), static_cast<std::size_t>(pastes));
     for (std::size_t i = 0; i < pasted_.size(); ++i) {
         ASSERT_EQ(pasted_[i], engine.itemText(i)) << "paste " << i;
     }
     EXPECT_GT(engine.judgedHere, 0) << "every paste went through the gate";
     EXPECT_LT(engine.judgedHere, pastes) << "no paste went through the gate";
+}
+
+// Where nothing pastes (no text field), the next paste waits for a fetch that never comes: that
+// costs the bound once, not on every Ctrl+V.
+TEST_F(KeyThreadTest, PastesNobodyFetchesWaitTheBoundOnce) {
+    sink_->onStroke = nullptr;
+    QueueEngine engine(keys_->judgedKeyWrites(), clipboard_, 10);
+    ui_.runAndWait([&engine] { engine.publish(); });
+    ASSERT_TRUE(install(engine.handlers()));
+    const auto start = std::chrono::steady_clock::now();
+    keyboard_->type(KEY_LEFTCTRL, 1);
+    for (int i = 0; i < 4; ++i) {
+        keyboard_->type(KEY_V, 1);
+        keyboard_->type(KEY_V, 0);
+    }
+    waitForStrokes(9);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 140ms);
+    EXPECT_LT(waited, 400ms) << "each paste waited the bound";
 }
 
 // Pastiq must never freeze the keyboard: a main thread that never answers costs the bound.

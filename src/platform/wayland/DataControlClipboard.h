@@ -47,7 +47,7 @@ class DataControlClipboard final : public Clipboard, public KeyClipboard {
     // paste's write until `fetched` reports the previous one's change count (or a bound
     // passes). It runs on the clipboard thread, once per write an application asks for, and
     // must not block.
-    void onFetched(std::function<void(std::int64_t count)> fetched);
+    void onFetched(std::function<void(std::int64_t count)> fetched) override;
 
   private:
     std::int64_t write(std::shared_ptr<const std::string> text, std::function<void()> applied);

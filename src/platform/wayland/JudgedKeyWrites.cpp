@@ -8,8 +8,9 @@ namespace pastiq::wayland {
 struct JudgedKeyWrites::Latch {
     std::mutex mutex;
     int unapplied = 0;
+    bool wrote = false;
     bool ended = false;
-    std::function<void()> then;
+    std::function<void(bool)> then;
 
     // Runs `then` once, outside the lock, when the judgement ended and every write is applied.
     void settleIfDone(std::unique_lock<std::mutex>& lock) {
@@ -19,7 +20,7 @@ struct JudgedKeyWrites::Latch {
         auto step = std::move(then);
         then = nullptr;
         lock.unlock();
-        step();
+        step(wrote);
     }
 };
 
@@ -30,6 +31,7 @@ std::function<void()> JudgedKeyWrites::noteWrite() {
     {
         const std::lock_guard lock(current_->mutex);
         ++current_->unapplied;
+        current_->wrote = true;
     }
     return [latch = current_, called = false]() mutable {
         if (std::exchange(called, true)) {
@@ -45,11 +47,11 @@ void JudgedKeyWrites::begin() {
     current_ = std::make_shared<Latch>();
 }
 
-void JudgedKeyWrites::end(std::function<void()> then) {
+void JudgedKeyWrites::end(std::function<void(bool)> then) {
     const auto latch = std::move(current_);
     current_.reset();
     if (!latch) {
-        then();
+        then(false);
         return;
     }
     std::unique_lock lock(latch->mutex);

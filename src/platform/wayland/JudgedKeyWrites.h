@@ -17,9 +17,9 @@ class JudgedKeyWrites {
 
     // Main thread, by the key grab, around one key's judgement. `then` runs once every write
     // noted in between was applied: at once when there was none, else on the thread of the last
-    // applied callback.
+    // applied callback. It is told whether any write was made.
     void begin();
-    void end(std::function<void()> then);
+    void end(std::function<void(bool wrote)> then);
 
   private:
     struct Latch;

@@ -20,6 +20,11 @@ class KeyClipboard {
                                      std::function<void()> applied) = 0;
     // Any thread: the change count now.
     [[nodiscard]] virtual std::int64_t changeCount() const = 0;
+    // Any thread. Applications fetch a paste's text only after they see its key, so the next
+    // write must wait for that: `fetched` runs, on the clipboard's own thread and without
+    // blocking, each time an application first asks for a write's text, with the change count
+    // that write left.
+    virtual void onFetched(std::function<void(std::int64_t count)> fetched) = 0;
 };
 
 }  // namespace pastiq::wayland

@@ -14,7 +14,7 @@ constexpr std::chrono::milliseconds kAnswerMargin{200};
 }  // namespace
 
 WaylandKeyGrab::WaylandKeyGrab(Context context)
-    : context_(std::move(context)), keyThread_(context_.loop.poster()) {}
+    : context_(std::move(context)), keyThread_(context_.loop.poster()), pacing_(context_.loop) {}
 
 WaylandKeyGrab::~WaylandKeyGrab() {
     mainGuard_.cancel();
@@ -68,6 +68,17 @@ void WaylandKeyGrab::judge(KeyRouter::KeyId id, const KeyEvent& event) {
     PendingKey& key = pending_[id];
     key.turn = std::make_shared<std::atomic<Turn>>(Turn::waiting);
     key.timer = context_.loop.schedule(kVerdictBound, [this, id] { timeOut(id); });
+    if (!pacing_.holds([this, id, event] { decide(id, event); })) {
+        decide(id, event);
+    }
+}
+
+void WaylandKeyGrab::decide(KeyRouter::KeyId id, const KeyEvent& event) {
+    const auto found = pending_.find(id);
+    if (found == pending_.end()) {
+        return;
+    }
+    PendingKey& key = found->second;
     if (gate_) {
         if (auto decided = gate_->decide(event)) {
             carryOut(id, std::move(*decided));
@@ -86,6 +97,7 @@ void WaylandKeyGrab::carryOut(KeyRouter::KeyId id, GateKey decided) {
     PendingKey& key = pending_[id];
     key.turn->store(Turn::judging);
     key.decided = decided.verdict;
+    const bool isPasteWrite = decided.kind == GateKeyKind::paste && decided.item.has_value();
     if (!decided.item) {
         decided.changeCount = context_.clipboard.changeCount();
     } else if (decided.verdict == KeyVerdict::consume) {
@@ -96,6 +108,9 @@ void WaylandKeyGrab::carryOut(KeyRouter::KeyId id, GateKey decided) {
             decided.item->text, [post = keyThread_, this, id, verdict = decided.verdict] {
                 post([this, id, verdict] { finish(id, verdict); });
             });
+    }
+    if (isPasteWrite) {
+        key.pasteWrite = decided.changeCount;
     }
     const KeyVerdict verdict = decided.verdict;
     const bool waitsForWrite = decided.item && verdict == KeyVerdict::passOn;
@@ -129,9 +144,18 @@ void WaylandKeyGrab::judgeOnMainThread(KeyRouter::KeyId id, const KeyEvent& even
     if (const auto handlers = handlers_; handlers && handlers->onKeyDown) {
         verdict = handlers->onKeyDown(event);
     }
-    context_.writes.end([post = keyThread_, this, id, verdict] {
-        post([this, id, verdict] { finish(id, verdict); });
+    context_.writes.end([post = keyThread_, this, id, verdict](bool wrote) {
+        post([this, id, verdict, wrote] { finishJudged(id, verdict, wrote); });
     });
+}
+
+void WaylandKeyGrab::finishJudged(KeyRouter::KeyId id, KeyVerdict verdict, bool wrote) {
+    const auto found = pending_.find(id);
+    if (found != pending_.end() && wrote) {
+        // The main thread's writes are all applied: the clipboard's count is the last one's.
+        found->second.pasteWrite = context_.clipboard.changeCount();
+    }
+    finish(id, verdict);
 }
 
 void WaylandKeyGrab::finish(KeyRouter::KeyId id, KeyVerdict verdict) {
@@ -141,6 +165,9 @@ void WaylandKeyGrab::finish(KeyRouter::KeyId id, KeyVerdict verdict) {
         return;
     }
     context_.loop.cancel(found->second.timer);
+    if (verdict == KeyVerdict::passOn && found->second.pasteWrite != 0) {
+        pacing_.pasteSent(found->second.pasteWrite);
+    }
     pending_.erase(found);
     context_.hub.router().verdict(id, verdict);
 }
@@ -174,6 +201,7 @@ void WaylandKeyGrab::settleAll() {
         }
     }
     pending_.clear();
+    pacing_.drop();
 }
 
 void WaylandKeyGrab::postToMain(std::function<void()> work) const {

@@ -13,6 +13,7 @@
 #include "platform/wayland/KeyLoop.h"
 #include "platform/wayland/KeyRouter.h"
 #include "platform/wayland/MainThread.h"
+#include "platform/wayland/PastePacing.h"
 
 namespace pastiq {
 class Log;
@@ -28,7 +29,8 @@ class KeyboardHub;
 // carried out on the key thread: a paste's item is written and the key goes on once the
 // compositor has taken the write in. A key the gate leaves undecided waits for the main
 // thread's verdict, and for the clipboard writes that verdict made; the key thread passes it on
-// by itself when nothing came within the bound. Keys typed meanwhile wait behind it.
+// by itself when nothing came within the bound. Keys typed meanwhile wait behind it. A key is
+// judged only once the application has fetched the previous paste's item (bounded).
 class WaylandKeyGrab final : public KeyGrab {
   public:
     static constexpr std::chrono::milliseconds kVerdictBound{250};
@@ -61,6 +63,8 @@ class WaylandKeyGrab final : public KeyGrab {
     void judge(KeyRouter::KeyId id, const KeyEvent& event);
     // Every waiting key is about to be passed on unjudged.
     void settleAll();
+    // An application fetched the text of the write that left change count `count`.
+    void pasteFetched(std::int64_t count) { pacing_.fetched(count); }
 
   private:
     // Who settles a key handed to the main thread first: the main thread starting to judge it,
@@ -75,11 +79,15 @@ class WaylandKeyGrab final : public KeyGrab {
         std::shared_ptr<PasteGate> gate;
         // Set for a key the gate decided: its verdict waits for the item's write only.
         std::optional<KeyVerdict> decided;
+        // The change count a paste's write left, once it made one.
+        std::int64_t pasteWrite = 0;
     };
 
     bool grab();
+    void decide(KeyRouter::KeyId id, const KeyEvent& event);
     void carryOut(KeyRouter::KeyId id, GateKey decided);
     void judgeOnMainThread(KeyRouter::KeyId id, const KeyEvent& event, const SharedTurn& turn);
+    void finishJudged(KeyRouter::KeyId id, KeyVerdict verdict, bool wrote);
     void finish(KeyRouter::KeyId id, KeyVerdict verdict);
     void timeOut(KeyRouter::KeyId id);
     void postToMain(std::function<void()> work) const;
@@ -92,6 +100,7 @@ class WaylandKeyGrab final : public KeyGrab {
     // Key thread.
     std::shared_ptr<PasteGate> gate_;
     std::map<KeyRouter::KeyId, PendingKey> pending_;
+    PastePacing pacing_;
 };
 
 }  // namespace pastiq::wayland

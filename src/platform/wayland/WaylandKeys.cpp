@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "engine/ports/Log.h"
+#include "platform/wayland/KeyClipboard.h"
 #include "platform/wayland/KeyLoop.h"
 #include "platform/wayland/KeyboardHub.h"
 #include "platform/wayland/WaylandEventPoster.h"
@@ -56,6 +57,9 @@ std::unique_ptr<WaylandKeys> WaylandKeys::start(Devices devices, KeyClipboard& c
     if (!p.loop.start()) {
         return nullptr;
     }
+    clipboard.onFetched([post = p.loop.poster(), &p](std::int64_t count) {
+        post([&p, count] { p.keyGrab.pasteFetched(count); });
+    });
     p.loop.post([&p] { p.hub.start(); });
     return std::make_unique<WaylandKeys>(std::move(parts));
 }

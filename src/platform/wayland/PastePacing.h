@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "platform/wayland/KeyLoop.h"
+
+namespace pastiq::wayland {
+
+// Applications ask for the clipboard only after they have seen Ctrl+V, so an item written for
+// the next key before then would replace the one the previous paste was meant to insert. A
+// session key therefore waits to be judged (and to write) while the text written for the last
+// paste has not been fetched, for a bound; everything typed behind it waits too. A place that
+// does not paste at all (no text field) costs the bound once: pacing stays off until some text
+// is fetched again. Key thread only.
+class PastePacing {
+  public:
+    // Counted from the moment the key is up for judgement; leaves 100 ms of the 250 ms verdict
+    // bound for the verdict itself.
+    static constexpr std::chrono::milliseconds kHoldBound{150};
+
+    explicit PastePacing(KeyLoop& loop) : loop_(loop) {}
+    PastePacing(const PastePacing&) = delete;
+    PastePacing& operator=(const PastePacing&) = delete;
+    ~PastePacing();
+
+    // True when the key must wait: `then` runs once, when the last paste's text was
+    // fetched or the bound passed.
+    [[nodiscard]] bool holds(std::function<void()> then);
+    // A paste key went on; its write left change count `count`.
+    void pasteSent(std::int64_t count);
+    // An application fetched the text of the write that left `count`.
+    void fetched(std::int64_t count);
+    // Forgets a waiting key without resuming it (the grab ends).
+    void drop();
+
+  private:
+    void resume();
+
+    KeyLoop& loop_;
+    std::optional<std::int64_t> awaited_;
+    std::int64_t lastFetched_ = 0;
+    bool isArmed_ = true;
+    std::optional<KeyLoop::TimerId> timer_;
+    std::function<void()> resume_;
+};
+
+}  // namespace pastiq::wayland
