@@ -20,6 +20,7 @@ MENU_LABELS = [
     "Show Pastiq in File Manager",
     "Start Session",
     "Copy a list, then start a session",
+    "After Each Paste",
     "After the Last Paste",
     "Show Count in Panel",
     "Open at Login",
