@@ -154,14 +154,6 @@ void ListedKeyboards::plug(std::shared_ptr<KeyboardDevice> device) {
     wake(wake_.get());
 }
 
-void ListedKeyboards::unplug(std::shared_ptr<KeyboardDevice> device) {
-    {
-        const std::lock_guard lock(mutex_);
-        changes_.removed.push_back(std::move(device));
-    }
-    wake(wake_.get());
-}
-
 bool ListedKeyboards::dispatch() {
     drain(wake_.get());
     return true;

@@ -54,6 +54,8 @@ class PipeKeyboard final : public KeyboardDevice {
     // Test thread: the device disappears; the next read fails.
     void unplug();
     [[nodiscard]] bool isGrabbed() const { return grabbed_; }
+    // The pipe's writing end, for a writer of its own (the benchmark).
+    [[nodiscard]] int writeFd() const { return writeEnd_.get(); }
 
     [[nodiscard]] int fd() const override { return readEnd_.get(); }
     bool read(std::vector<input_event>& events) override;
@@ -87,13 +89,12 @@ class RecordingSink final : public KeySink {
     std::shared_ptr<EventLog> log_;
 };
 
-// Keyboards handed out once, then whatever the test plugs in or out.
+// Keyboards handed out once, then whatever the test plugs in.
 class ListedKeyboards final : public KeyboardSource {
   public:
     explicit ListedKeyboards(std::vector<std::shared_ptr<KeyboardDevice>> initial);
     // Test thread.
     void plug(std::shared_ptr<KeyboardDevice> device);
-    void unplug(std::shared_ptr<KeyboardDevice> device);
 
     [[nodiscard]] int fd() const override { return wake_.get(); }
     bool dispatch() override;

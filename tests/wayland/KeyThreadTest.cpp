@@ -160,11 +160,12 @@ class KeyThreadTest : public ::testing::Test {
                 });
             }
         };
+        auto keyboards = std::make_unique<testing::ListedKeyboards>(
+            std::vector<std::shared_ptr<KeyboardDevice>>{keyboard_});
+        keyboards_ = keyboards.get();
         WaylandKeys::Devices devices{
-            std::make_unique<testing::ListedKeyboards>(
-                std::vector<std::shared_ptr<KeyboardDevice>>{keyboard_}),
-            std::make_unique<testing::FixedKeymap>(testing::keymapText("us")), std::move(sink),
-            std::move(permission_)};
+            std::move(keyboards), std::make_unique<testing::FixedKeymap>(testing::keymapText("us")),
+            std::move(sink), std::move(permission_)};
         keys_ = WaylandKeys::start(
             std::move(devices), clipboard_,
             [this](std::function<void()> work) { ui_.post(std::move(work)); }, log_);
@@ -202,7 +203,8 @@ class KeyThreadTest : public ::testing::Test {
     std::unique_ptr<testing::SwitchedPermission> permission_ =
         std::make_unique<testing::SwitchedPermission>();
     testing::SwitchedPermission* lock_ = permission_.get();
-    testing::RecordingSink* sink_ = nullptr;  // owned by keys_
+    testing::RecordingSink* sink_ = nullptr;         // owned by keys_
+    testing::ListedKeyboards* keyboards_ = nullptr;  // owned by keys_
     DelayedClipboard clipboard_;
     std::mt19937 random_{3};           // key thread
     std::vector<std::string> pasted_;  // the application's thread, read once it is done
@@ -381,6 +383,20 @@ TEST_F(KeyThreadTest, GrabsWithNoKeyHeldAndReleasesHeldKeysBeforeLettingGo) {
     waitForStrokes(1);
     remove();
     EXPECT_EQ(strokes_->entries(), (std::vector<std::string>{"grab", "+29", "-29", "ungrab"}));
+}
+
+// A keyboard plugged in during a session is grabbed too; one that goes away while a key is held
+// leaves that key released, not stuck.
+TEST_F(KeyThreadTest, FollowsKeyboardsPluggedInAndOut) {
+    ASSERT_TRUE(install(KeyGrab::Handlers{}));
+    auto second = std::make_shared<PipeKeyboard>(strokes_);
+    keyboards_->plug(second);
+    second->type(KEY_LEFTSHIFT, 1);
+    waitForStrokes(1);
+    EXPECT_TRUE(second->isGrabbed());
+    second->unplug();
+    waitForStrokes(2);
+    EXPECT_EQ(strokes_->entries(), (std::vector<std::string>{"grab", "grab", "+42", "-42"}));
 }
 
 // A locked session holds no grab; the grab comes back when the session is unlocked.

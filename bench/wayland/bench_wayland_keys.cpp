@@ -1,0 +1,174 @@
+// How long a key takes through the Wayland key path: from its event entering the keyboard's fd
+// to its stroke leaving through the virtual keyboard, on the key thread with the keyboards
+// grabbed and a paste gate installed. Compared with a bare relay thread in the same process that
+// polls one pipe, reads the event and writes it to another: the least any key path costs.
+#include <linux/input.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include "KeyPathFakes.h"
+#include "engine/PasteGate.h"
+#include "engine/ports/Log.h"
+#include "platform/wayland/KeyClipboard.h"
+#include "platform/wayland/WaylandKeys.h"
+
+namespace {
+
+using pastiq::wayland::KeyStroke;
+
+// The time of one bare read+write per event, measured first; the key path is reported against
+// it.
+std::atomic<double> bareNanosPerStroke{0.0};
+
+struct Pipe {
+    Pipe() {
+        int ends[2] = {-1, -1};
+        if (::pipe(ends) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        readEnd = ends[0];
+        writeEnd = ends[1];
+    }
+    ~Pipe() {
+        ::close(readEnd);
+        ::close(writeEnd);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    int readEnd;
+    int writeEnd;
+};
+
+input_event keyEvent(std::uint16_t code, std::int32_t value) {
+    input_event event{};
+    event.type = EV_KEY;
+    event.code = code;
+    event.value = value;
+    return event;
+}
+
+void writeAll(int fd, const void* data, std::size_t size) {
+    if (::write(fd, data, size) != static_cast<ssize_t>(size)) {
+        throw std::runtime_error("write");
+    }
+}
+
+void readAll(int fd, void* data, std::size_t size) {
+    if (::read(fd, data, size) != static_cast<ssize_t>(size)) {
+        throw std::runtime_error("read");
+    }
+}
+
+// The virtual keyboard as a pipe the benchmark reads from, one write per stroke as uinput.
+class PipeSink final : public pastiq::wayland::KeySink {
+  public:
+    explicit PipeSink(int fd) : fd_(fd) {}
+    bool send(const std::vector<KeyStroke>& strokes) override {
+        for (const KeyStroke& stroke : strokes) {
+            const input_event event = keyEvent(stroke.code, stroke.pressed ? 1 : 0);
+            writeAll(fd_, &event, sizeof event);
+        }
+        return true;
+    }
+    void releaseAll() override {}
+
+  private:
+    int fd_;
+};
+
+class NoClipboard final : public pastiq::wayland::KeyClipboard {
+  public:
+    std::int64_t writeForKey(std::shared_ptr<const std::string>,
+                             std::function<void()> applied) override {
+        applied();
+        return 0;
+    }
+    [[nodiscard]] std::int64_t changeCount() const override { return 0; }
+    void onFetched(std::function<void(std::int64_t)>) override {}
+};
+
+class SilentLog final : public pastiq::Log {
+  public:
+    void write(pastiq::LogLevel, pastiq::LogCategory, std::string_view) override {}
+};
+
+// Sends press and release of one letter per iteration and waits for each to come out.
+void typeThrough(benchmark::State& state, int in, int out) {
+    input_event received{};
+    for (auto _ : state) {
+        for (const std::int32_t value : {1, 0}) {
+            const input_event sent = keyEvent(KEY_A, value);
+            writeAll(in, &sent, sizeof sent);
+            readAll(out, &received, sizeof received);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+void bareRelay(benchmark::State& state) {
+    Pipe keyboard;
+    Pipe sink;
+    std::atomic<bool> stop{false};
+    std::thread relay([&] {
+        pollfd watched{keyboard.readEnd, POLLIN, 0};
+        input_event event{};
+        while (!stop && ::poll(&watched, 1, 100) >= 0) {
+            if ((watched.revents & POLLIN) != 0 && ::read(keyboard.readEnd, &event, sizeof event) ==
+                                                       static_cast<ssize_t>(sizeof event)) {
+                writeAll(sink.writeEnd, &event, sizeof event);
+            }
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    typeThrough(state, keyboard.writeEnd, sink.readEnd);
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+    bareNanosPerStroke = took.count() / static_cast<double>(state.iterations() * 2);
+    stop = true;
+    relay.join();
+}
+
+void keyPath(benchmark::State& state) {
+    Pipe sink;
+    NoClipboard clipboard;
+    SilentLog log;
+    auto keyboard = std::make_shared<pastiq::wayland::testing::PipeKeyboard>();
+    pastiq::wayland::WaylandKeys::Devices devices{
+        std::make_unique<pastiq::wayland::testing::ListedKeyboards>(
+            std::vector<std::shared_ptr<pastiq::wayland::KeyboardDevice>>{keyboard}),
+        std::make_unique<pastiq::wayland::testing::FixedKeymap>(
+            pastiq::wayland::testing::keymapText("us")),
+        std::make_unique<PipeSink>(sink.writeEnd), nullptr};
+    // The main thread is never asked: plain letters are no session keys.
+    auto keys = pastiq::wayland::WaylandKeys::start(
+        std::move(devices), clipboard, [](const std::function<void()>&) {}, log);
+    pastiq::KeyGrab::Handlers handlers;
+    handlers.gate = std::make_shared<pastiq::PasteGate>();
+    if (!keys || !keys->keyGrab().install(std::move(handlers))) {
+        state.SkipWithError("the key path did not start");
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    typeThrough(state, keyboard->writeFd(), sink.readEnd);
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+    const double perStroke = took.count() / static_cast<double>(state.iterations() * 2);
+    state.counters["ns_per_key"] = perStroke;
+    if (bareNanosPerStroke > 0) {
+        state.counters["x_bare"] = perStroke / bareNanosPerStroke;
+    }
+    keys->keyGrab().remove();
+}
+
+BENCHMARK(bareRelay)->UseRealTime()->MinTime(1.0);
+BENCHMARK(keyPath)->UseRealTime()->MinTime(1.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
