@@ -139,7 +139,7 @@ class PastiqOnSwayTest(SwayTestCase):
         self.paste(count=2)
         self.wait_tk_text("northeast")
 
-    def test_hotkey_with_a_selection_starts_a_session_from_it(self):
+    def test_hotkey_starts_a_session_from_the_selection_and_ends_it(self):
         self.clipboard.set("stale clipboard")
         self.gtk.set_text(NEW_LIST, select=[0, len(NEW_LIST)])
         self.gtk.focus()
@@ -147,10 +147,15 @@ class PastiqOnSwayTest(SwayTestCase):
         status = self.wait_status(lambda s: s is not None, what="a session from the selection")
         self.assertEqual((status["count"], status["cursor"]), (3, 0))
         self.wait_clipboard("north")
-        self.assertNotIn("c:Control+Alt", self.gtk.shortcut_keys(), "the hot key must be consumed")
         self.gtk.set_text("")
         self.paste()
         self.wait_tk_text("north")
+        # While no session holds the keyboards the hot key is only watched; during one it is
+        # Pastiq's alone.
+        self.keyboard.key("ctrl+alt+c")
+        self.wait_status(lambda s: s is None, what="the hot key to end the session")
+        self.wait_clipboard_cleared()
+        self.assertNotIn("c:Control+Alt", self.gtk.shortcut_keys(), "the hot key reached the view")
 
     def wait_for_pastes(self, count, what):
         """GTK pastes asynchronously: a key typed right after Ctrl+V may land before the text."""
