@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-#include <wayland-client.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,23 +21,37 @@ std::unique_ptr<ClipboardWorker> ClipboardWorker::open(std::string& problem) {
     if (!connection) {
         return nullptr;
     }
-    auto worker =
-        std::make_unique<ClipboardWorker>(std::move(connection), ClipboardTransfers::Bounds{});
-    if (!worker->bindDevice()) {
+    WaylandConnection& bindOn = *connection;
+    auto worker = std::make_unique<ClipboardWorker>(
+        std::move(connection),
+        [&bindOn](DataControlDevice::Events events) {
+            return bindDataControl(bindOn, std::move(events));
+        },
+        ClipboardTransfers::Bounds{});
+    if (!worker->device_) {
         problem = "the Wayland compositor offers no clipboard access (data-control)";
+        return nullptr;
+    }
+    if (!worker->learnCurrentOwner()) {
+        problem = "the Wayland compositor closed the connection at start-up";
         return nullptr;
     }
     return worker;
 }
 
 ClipboardWorker::ClipboardWorker(std::unique_ptr<WaylandConnection> connection,
-                                 ClipboardTransfers::Bounds bounds)
+                                 const DeviceFactory& makeDevice, ClipboardTransfers::Bounds bounds)
     : connection_(std::move(connection)),
       transfers_(bounds),
       wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!wake_.valid()) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
     }
+    device_ = makeDevice(
+        {.selection =
+             [this](std::shared_ptr<DataControlOffer> offer) { handleSelection(std::move(offer)); },
+         .finished = [this] { deviceFinished_ = true; }});
+    started_ = connection_ == nullptr;
 }
 
 ClipboardWorker::~ClipboardWorker() {
@@ -47,22 +60,13 @@ ClipboardWorker::~ClipboardWorker() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    for (auto& sync : syncs_) {
-        wl_callback_destroy(sync.callback);
-    }
     sources_.clear();
+    tracker_.forgetOffers();
     device_.reset();
 }
 
-// The compositor names the current owner as soon as the device exists; that is the state
-// Pastiq starts from, not a change.
-bool ClipboardWorker::bindDevice() {
-    device_ = bindDataControl(*connection_, {.selection =
-                                                 [this](std::shared_ptr<DataControlOffer> offer) {
-                                                     handleSelection(std::move(offer));
-                                                 },
-                                             .finished = [this] { deviceFinished_ = true; }});
-    if (!device_ || !connection_->roundtrip()) {
+bool ClipboardWorker::learnCurrentOwner() {
+    if (!connection_->roundtrip()) {
         return false;
     }
     started_ = true;
@@ -131,7 +135,7 @@ void ClipboardWorker::runCommands() {
 
 int ClipboardWorker::pollTimeout(Clock::time_point now) const {
     auto next = transfers_.nextDeadline();
-    for (const auto& sync : syncs_) {
+    for (const auto& [writeId, sync] : syncs_) {
         if (sync.applied) {
             next = next ? std::min(*next, sync.deadline) : sync.deadline;
         }
@@ -146,7 +150,7 @@ int ClipboardWorker::pollTimeout(Clock::time_point now) const {
 void ClipboardWorker::write(std::shared_ptr<const std::string> text, std::function<void()> applied,
                             std::int64_t count) {
     const std::uint64_t writeId = ++writes_;
-    if (!device_ || !connection_) {
+    if (!device_) {
         if (applied) {
             applied();
         }
@@ -166,11 +170,8 @@ void ClipboardWorker::write(std::shared_ptr<const std::string> text, std::functi
         sources_[writeId] = std::move(source);
     }
     tracker_.noteOwnWrite(writeId, std::move(text));
-    // The compositor answers the sync only after it handled the selection request before it.
-    static const wl_callback_listener listener{&ClipboardWorker::onSyncDone};
-    auto& sync = syncs_.emplace_back(Sync{this, wl_display_sync(connection_->display()), writeId,
-                                          std::move(applied), Clock::now() + kApplyBound});
-    wl_callback_add_listener(sync.callback, &listener, &sync);
+    syncs_[writeId] = {writeId, std::move(applied), Clock::now() + kApplyBound};
+    device_->sync([this, writeId] { synced(writeId); });
 }
 
 void ClipboardWorker::sendText(const std::string& mimeType, UniqueFd fd,
@@ -188,20 +189,17 @@ void ClipboardWorker::sendText(const std::string& mimeType, UniqueFd fd,
     }
 }
 
-void ClipboardWorker::onSyncDone(void* data, wl_callback* /*callback*/, std::uint32_t /*time*/) {
-    auto* sync = static_cast<Sync*>(data);
-    ClipboardWorker& worker = *sync->worker;
-    const auto found =
-        std::ranges::find_if(worker.syncs_, [sync](const Sync& each) { return &each == sync; });
-    if (worker.tracker_.noteSynced(sync->writeId)) {
-        ++worker.changeCount_;
+void ClipboardWorker::synced(std::uint64_t writeId) {
+    if (tracker_.noteSynced(writeId)) {
+        ++changeCount_;
     }
-    worker.finishSync(found);
+    if (const auto sync = syncs_.find(writeId); sync != syncs_.end()) {
+        finishSync(sync);
+    }
 }
 
-void ClipboardWorker::finishSync(std::list<Sync>::iterator sync) {
-    wl_callback_destroy(sync->callback);
-    auto applied = std::move(sync->applied);
+void ClipboardWorker::finishSync(std::map<std::uint64_t, Sync>::iterator sync) {
+    auto applied = std::move(sync->second.applied);
     syncs_.erase(sync);
     if (applied) {
         applied();
@@ -209,7 +207,7 @@ void ClipboardWorker::finishSync(std::list<Sync>::iterator sync) {
 }
 
 void ClipboardWorker::expireApplies(Clock::time_point now) {
-    for (auto& sync : syncs_) {
+    for (auto& [writeId, sync] : syncs_) {
         if (sync.applied && sync.deadline <= now) {
             std::exchange(sync.applied, nullptr)();
         }
@@ -246,7 +244,7 @@ std::optional<ClipboardText> ClipboardWorker::startFirstRead() {
     }
     const auto type = bestTextType(view.offer->mimeTypes());
     int ends[2] = {-1, -1};
-    if (!type || !connection_ || pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!type || pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
         return ClipboardText{};
     }
     view.offer->receive(*type, UniqueFd(ends[1]));
@@ -273,21 +271,24 @@ void ClipboardWorker::retireCancelled() {
     }
     cancelledSources_.clear();
     if (deviceFinished_) {
-        sources_.clear();
-        device_.reset();
+        dropDevice();
         deviceFinished_ = false;
     }
 }
 
-// The compositor is gone: writes go nowhere and keys waiting for one go on; reads still
-// answer, from what Pastiq last knew.
-void ClipboardWorker::dropConnection() {
+// The clipboard is out of reach: writes go nowhere and keys waiting for one go on; reads still
+// answer, with Pastiq's own text where it was the last content, else with none.
+void ClipboardWorker::dropDevice() {
     while (!syncs_.empty()) {
         finishSync(syncs_.begin());
     }
     sources_.clear();
     tracker_.forgetOffers();
     device_.reset();
+}
+
+void ClipboardWorker::dropConnection() {
+    dropDevice();
     connection_.reset();
 }
 

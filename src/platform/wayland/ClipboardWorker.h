@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,8 +17,6 @@
 #include "platform/wayland/DataControl.h"
 #include "platform/wayland/SelectionTracker.h"
 #include "platform/wayland/UniqueFd.h"
-
-struct wl_callback;
 
 namespace pastiq::wayland {
 
@@ -36,10 +33,15 @@ class ClipboardWorker {
     // How long a write may go unconfirmed before a key waiting for it goes on anyway.
     static constexpr std::chrono::milliseconds kApplyBound{250};
 
+    using DeviceFactory =
+        std::function<std::unique_ptr<DataControlDevice>(DataControlDevice::Events events)>;
+
     // Connects and learns the clipboard's current owner. Nothing when there is no compositor
     // or it offers no data-control protocol; `problem` then tells why.
     static std::unique_ptr<ClipboardWorker> open(std::string& problem);
-    ClipboardWorker(std::unique_ptr<WaylandConnection> connection,
+    // The device comes from `makeDevice`, over `connection` when there is one (polled on the
+    // clipboard thread); without one, over whatever the device stands on.
+    ClipboardWorker(std::unique_ptr<WaylandConnection> connection, const DeviceFactory& makeDevice,
                     ClipboardTransfers::Bounds bounds);
     ~ClipboardWorker();
     ClipboardWorker(const ClipboardWorker&) = delete;
@@ -66,27 +68,28 @@ class ClipboardWorker {
 
   private:
     struct Sync {
-        ClipboardWorker* worker = nullptr;
-        wl_callback* callback = nullptr;
         std::uint64_t writeId = 0;
         std::function<void()> applied = nullptr;
         Clock::time_point deadline;
     };
 
-    bool bindDevice();
+    // The compositor names the current owner as soon as the device exists: the state Pastiq
+    // starts from, not a change. False when the connection closed meanwhile.
+    bool learnCurrentOwner();
     void run();
     void runCommands();
     void handleSelection(std::shared_ptr<DataControlOffer> offer);
     void sendText(const std::string& mimeType, UniqueFd fd,
                   const std::shared_ptr<const std::string>& text, std::int64_t count);
-    static void onSyncDone(void* data, wl_callback* callback, std::uint32_t time);
-    void finishSync(std::list<Sync>::iterator sync);
+    void synced(std::uint64_t writeId);
+    void finishSync(std::map<std::uint64_t, Sync>::iterator sync);
     void expireApplies(Clock::time_point now);
     [[nodiscard]] int pollTimeout(Clock::time_point now) const;
     void serveReads();
     [[nodiscard]] std::optional<ClipboardText> startFirstRead();
     void answerFirstRead(ClipboardText text);
     void retireCancelled();
+    void dropDevice();
     void dropConnection();
 
     std::unique_ptr<WaylandConnection> connection_;
@@ -97,7 +100,8 @@ class ClipboardWorker {
     ClipboardTransfers transfers_;
     std::map<std::uint64_t, std::unique_ptr<DataControlSource>> sources_;
     std::vector<std::uint64_t> cancelledSources_;
-    std::list<Sync> syncs_;
+    // By write, the writes whose sync the compositor has not answered yet.
+    std::map<std::uint64_t, Sync> syncs_;
     std::deque<ReadAnswer> waitingReads_;
     std::uint64_t writes_ = 0;
     std::function<void(std::int64_t)> fetched_ = nullptr;

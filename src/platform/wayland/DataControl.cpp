@@ -2,6 +2,7 @@
 
 #include <wayland-client.h>
 
+#include <list>
 #include <map>
 #include <utility>
 
@@ -112,11 +113,17 @@ class SourceOf final : public DataControlSource {
 template <typename P>
 class DeviceOf final : public DataControlDevice {
   public:
-    DeviceOf(typename P::Manager* manager, wl_seat* seat, Events events)
-        : manager_(manager), proxy_(P::getDevice(manager, seat)), events_(std::move(events)) {
+    DeviceOf(wl_display* display, typename P::Manager* manager, wl_seat* seat, Events events)
+        : display_(display),
+          manager_(manager),
+          proxy_(P::getDevice(manager, seat)),
+          events_(std::move(events)) {
         P::addDeviceListener(proxy_, &kListener, this);
     }
     ~DeviceOf() override {
+        for (const auto& sync : syncs_) {
+            wl_callback_destroy(sync.callback);
+        }
         announced_.clear();
         P::destroyDevice(proxy_);
         P::destroyManager(manager_);
@@ -131,8 +138,27 @@ class DeviceOf final : public DataControlDevice {
     void setSelection(DataControlSource* source) override {
         P::setSelection(proxy_, source ? static_cast<SourceOf<P>*>(source)->proxy() : nullptr);
     }
+    void sync(std::function<void()> done) override {
+        static const wl_callback_listener listener{&DeviceOf::onSyncDone};
+        auto& sync = syncs_.emplace_back(Sync{this, wl_display_sync(display_), std::move(done)});
+        wl_callback_add_listener(sync.callback, &listener, &sync);
+    }
 
   private:
+    struct Sync {
+        DeviceOf* device = nullptr;
+        wl_callback* callback = nullptr;
+        std::function<void()> done;
+    };
+
+    static void onSyncDone(void* data, wl_callback* callback, std::uint32_t /*time*/) {
+        auto* sync = static_cast<Sync*>(data);
+        auto& syncs = sync->device->syncs_;
+        auto done = std::move(sync->done);
+        wl_callback_destroy(callback);
+        syncs.remove_if([sync](const Sync& each) { return &each == sync; });
+        done();
+    }
     // Each offer is announced first and named as the selection (or primary selection) next.
     static void onDataOffer(void* data, typename P::Device* /*device*/, typename P::Offer* offer) {
         static_cast<DeviceOf*>(data)->announced_[offer] = std::make_shared<OfferOf<P>>(offer);
@@ -162,9 +188,11 @@ class DeviceOf final : public DataControlDevice {
         typename P::DeviceListener kListener{&DeviceOf::onDataOffer, &DeviceOf::onSelection,
                                              &DeviceOf::onFinished, &DeviceOf::onPrimarySelection};
 
+    wl_display* display_;
     typename P::Manager* manager_;
     typename P::Device* proxy_;
     Events events_;
+    std::list<Sync> syncs_;
     std::map<typename P::Offer*, std::shared_ptr<OfferOf<P>>> announced_;
 };
 
@@ -176,7 +204,8 @@ std::unique_ptr<DataControlDevice> bindOf(WaylandConnection& connection,
     if (manager == nullptr) {
         return nullptr;
     }
-    return std::make_unique<DeviceOf<P>>(manager, connection.seat(), std::move(events));
+    return std::make_unique<DeviceOf<P>>(connection.display(), manager, connection.seat(),
+                                         std::move(events));
 }
 
 }  // namespace

@@ -50,6 +50,8 @@ class DataControlDevice {
         const std::vector<std::string>& mimeTypes, DataControlSource::Events events) = 0;
     // Makes `source` the clipboard's content; null empties the clipboard.
     virtual void setSelection(DataControlSource* source) = 0;
+    // `done` runs once the compositor has handled every request sent before this one.
+    virtual void sync(std::function<void()> done) = 0;
 };
 
 // The data-control device of the connection's seat, over ext_data_control_v1 when the
