@@ -23,6 +23,7 @@
 namespace {
 
 using pastiq::wayland::KeyStroke;
+using pastiq::wayland::testing::keyEvent;
 
 // The time of one bare read+write per event, measured first; the key path is reported against
 // it.
@@ -46,14 +47,6 @@ struct Pipe {
     int readEnd;
     int writeEnd;
 };
-
-input_event keyEvent(std::uint16_t code, std::int32_t value) {
-    input_event event{};
-    event.type = EV_KEY;
-    event.code = code;
-    event.value = value;
-    return event;
-}
 
 void writeAll(int fd, const void* data, std::size_t size) {
     if (::write(fd, data, size) != static_cast<ssize_t>(size)) {

@@ -63,11 +63,16 @@ PipeKeyboard::PipeKeyboard(std::shared_ptr<EventLog> log, bool real)
     writeEnd_.reset(writeEnd);
 }
 
-void PipeKeyboard::type(std::uint16_t code, std::int32_t value) const {
+input_event keyEvent(std::uint16_t code, std::int32_t value) {
     input_event key{};
     key.type = EV_KEY;
     key.code = code;
     key.value = value;
+    return key;
+}
+
+void PipeKeyboard::type(std::uint16_t code, std::int32_t value) const {
+    const input_event key = keyEvent(code, value);
     input_event sync{};
     sync.type = EV_SYN;
     sync.code = SYN_REPORT;

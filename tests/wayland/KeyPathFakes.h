@@ -133,6 +133,9 @@ class SwitchedPermission final : public GrabPermission {
     std::atomic<bool> allowed_{true};
 };
 
+// One EV_KEY event as the kernel reports it.
+input_event keyEvent(std::uint16_t code, std::int32_t value);
+
 // xkb's text of a keymap built from RMLVO names ("us", "fr", "us" + "dvorak", options).
 std::string keymapText(const std::string& layout, const std::string& variant = "",
                        const std::string& options = "");

@@ -294,11 +294,7 @@ TEST_F(KeyThreadTest, ABurstArrivesInOrderWithEachPasteAfterItsItem) {
     std::vector<input_event> typed;
     std::vector<std::string> expected;
     const auto key = [&](std::uint16_t code, std::int32_t value) {
-        input_event event{};
-        event.type = EV_KEY;
-        event.code = code;
-        event.value = value;
-        typed.push_back(event);
+        typed.push_back(testing::keyEvent(code, value));
         expected.push_back((value == 1 ? "+" : "-") + std::to_string(code));
     };
     int pastes = 0;
