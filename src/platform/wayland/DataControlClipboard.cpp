@@ -37,11 +37,11 @@ void DataControlClipboard::readText(ReadCompletion completion) {
 }
 
 void DataControlClipboard::writeText(const std::string& text) {
-    write(std::make_shared<const std::string>(text), nullptr);
+    write(std::make_shared<const std::string>(text), noteWrite_ ? noteWrite_() : nullptr);
 }
 
 void DataControlClipboard::clear() {
-    write(nullptr, nullptr);
+    write(nullptr, noteWrite_ ? noteWrite_() : nullptr);
 }
 
 std::int64_t DataControlClipboard::writeForKey(std::shared_ptr<const std::string> text,

@@ -48,11 +48,18 @@ class DataControlClipboard final : public Clipboard, public KeyClipboard {
     // passes). It runs on the clipboard thread, once per write an application asks for, and
     // must not block.
     void onFetched(std::function<void(std::int64_t count)> fetched) override;
+    // Main thread. A key judged on the main thread may write its item there, and must wait
+    // until the compositor has that write: `noteWrite` is asked at each main-thread write for
+    // a callback to run (on the clipboard thread) once the write is applied or its bound
+    // passed; it may return none.
+    using WriteNote = std::function<std::function<void()>()>;
+    void noteMainThreadWrites(WriteNote noteWrite) { noteWrite_ = std::move(noteWrite); }
 
   private:
     std::int64_t write(std::shared_ptr<const std::string> text, std::function<void()> applied);
 
     MainThreadPost postToMain_;
+    WriteNote noteWrite_;
     // Answers posted to the main thread do nothing once this clipboard is gone.
     StepGuard guard_;
     std::unique_ptr<ClipboardWorker> worker_;

@@ -80,6 +80,11 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::start(MainThreadPost post, Log
                                  SessionActivity::forThisProcess(environment)},
             *parts->clipboard, post, log);
     }
+    if (parts->keys) {
+        // A key judged on the main thread goes on only once the writes it made there are in.
+        parts->clipboard->noteMainThreadWrites(
+            [&writes = parts->keys->judgedKeyWrites()] { return writes.noteWrite(); });
+    }
     return std::make_unique<WaylandPlatform>(Passkey{}, std::move(parts));
 }
 
