@@ -1,45 +1,34 @@
 #include "engine/AfterEachPaste.h"
 
+#include "engine/StoredChoice.h"
+
 namespace pastiq {
+namespace {
+
+// In the enumeration's order.
+constexpr std::array<std::string_view, kAllAfterEachPaste.size()> kStoredValues = {
+    "nothing", "tab", "return", "spreadsheetRow"};
+
+}  // namespace
 
 std::string_view storedValue(AfterEachPaste choice) {
-    switch (choice) {
-        case AfterEachPaste::nothing:
-            return "nothing";
-        case AfterEachPaste::pressTab:
-            return "tab";
-        case AfterEachPaste::pressReturn:
-            return "return";
-        case AfterEachPaste::spreadsheetRow:
-            return "spreadsheetRow";
-    }
-    return "nothing";
+    return kStoredValues.at(static_cast<std::size_t>(choice));
 }
 
 std::optional<AfterEachPaste> afterEachPasteFromStored(std::string_view stored) {
-    for (const auto choice : kAllAfterEachPaste) {
-        if (storedValue(choice) == stored) {
-            return choice;
-        }
-    }
-    return std::nullopt;
+    return choiceFromStored(kAllAfterEachPaste, stored);
 }
 
 AfterPasteKey afterPasteKeyFor(AfterEachPaste choice, std::int64_t rowLength, std::int64_t index) {
-    switch (choice) {
-        case AfterEachPaste::nothing:
-            return AfterPasteKey::none;
-        case AfterEachPaste::pressTab:
-            return AfterPasteKey::tab;
-        case AfterEachPaste::pressReturn:
-            return AfterPasteKey::returnKey;
-        case AfterEachPaste::spreadsheetRow:
-            if (rowLength > 0 && index >= 0 && index % rowLength != rowLength - 1) {
-                return AfterPasteKey::tab;
-            }
-            return AfterPasteKey::returnKey;
+    if (choice == AfterEachPaste::nothing) {
+        return AfterPasteKey::none;
     }
-    return AfterPasteKey::none;
+    if (choice == AfterEachPaste::pressTab) {
+        return AfterPasteKey::tab;
+    }
+    const bool isInsideRow = choice == AfterEachPaste::spreadsheetRow && rowLength > 0 &&
+                             index >= 0 && index % rowLength != rowLength - 1;
+    return isInsideRow ? AfterPasteKey::tab : AfterPasteKey::returnKey;
 }
 
 }  // namespace pastiq

@@ -1,5 +1,7 @@
 #include "engine/ListFinishBehavior.h"
 
+#include "engine/StoredChoice.h"
+
 namespace pastiq {
 
 std::string_view storedValue(ListFinishBehavior behavior) {
@@ -15,12 +17,7 @@ std::string_view storedValue(ListFinishBehavior behavior) {
 }
 
 std::optional<ListFinishBehavior> listFinishBehaviorFromStored(std::string_view stored) {
-    for (const auto behavior : kAllListFinishBehaviors) {
-        if (storedValue(behavior) == stored) {
-            return behavior;
-        }
-    }
-    return std::nullopt;
+    return choiceFromStored(kAllListFinishBehaviors, stored);
 }
 
 }  // namespace pastiq

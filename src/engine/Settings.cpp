@@ -16,11 +16,8 @@ Settings::Settings(PreferenceStore& store) : store_(store) {
 }
 
 ListFinishBehavior Settings::listFinishBehavior() const {
-    const auto raw = store_.readText(kListFinishBehaviorKey);
-    if (!raw) {
-        return ListFinishBehavior::clearClipboard;
-    }
-    return listFinishBehaviorFromStored(*raw).value_or(ListFinishBehavior::clearClipboard);
+    return readChoice(kListFinishBehaviorKey, kAllListFinishBehaviors,
+                      ListFinishBehavior::clearClipboard);
 }
 
 void Settings::setListFinishBehavior(ListFinishBehavior behavior) {
@@ -28,11 +25,7 @@ void Settings::setListFinishBehavior(ListFinishBehavior behavior) {
 }
 
 AfterEachPaste Settings::afterEachPaste() const {
-    const auto raw = store_.readText(kAfterEachPasteKey);
-    if (!raw) {
-        return AfterEachPaste::nothing;
-    }
-    return afterEachPasteFromStored(*raw).value_or(AfterEachPaste::nothing);
+    return readChoice(kAfterEachPasteKey, kAllAfterEachPaste, AfterEachPaste::nothing);
 }
 
 void Settings::setAfterEachPaste(AfterEachPaste choice) {

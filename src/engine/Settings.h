@@ -2,6 +2,7 @@
 
 #include "engine/AfterEachPaste.h"
 #include "engine/ListFinishBehavior.h"
+#include "engine/StoredChoice.h"
 #include "engine/ports/PreferenceStore.h"
 
 namespace pastiq {
@@ -25,6 +26,14 @@ class Settings {
     void setShowsCountInTray(bool shows);
 
   private:
+    // The stored choice, or `fallback` when nothing or something unknown is stored.
+    template <typename Choice, std::size_t Count>
+    [[nodiscard]] Choice readChoice(const char* key, const std::array<Choice, Count>& all,
+                                    Choice fallback) const {
+        const auto raw = store_.readText(key);
+        return raw ? choiceFromStored(all, *raw).value_or(fallback) : fallback;
+    }
+
     PreferenceStore& store_;
 };
 
