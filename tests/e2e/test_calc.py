@@ -52,6 +52,23 @@ class CalcColumnTest(DesktopTestCase):
         self.pastiq.end_session()
         self.assertEqual(self.calc.column(1), ["".join(items)], self.log_tail())
 
+    def test_spreadsheet_row_fills_a_grid_row_by_row(self):
+        # Pastiq presses Tab between a row's cells and Return after its last; Calc's Return goes
+        # back to the column the row started in. One Ctrl+V per cell, brisk and in a burst.
+        grid = [[f"r{row}c{column}" for column in range(1, 4)] for row in range(1, 4)]
+        self.restart_pastiq(afterEachPaste="spreadsheetRow")
+        for delay_ms in (150, 20):
+            with self.subTest(delay_ms=delay_ms):
+                self.calc.clear()
+                self.start_list_session("\n".join("\t".join(row) for row in grid), "r1c1")
+                self.calc.go_to_first_cell()
+                self.keyboard.key(*["ctrl+v"] * 9, delay_ms=delay_ms)
+                self.wait_status(lambda s: s and s["finished"], timeout=10, what="the grid")
+                # The finish clears the clipboard only after the last paste Pastiq still types.
+                self.wait_clipboard_cleared()
+                self.pastiq.end_session()
+                self.assertEqual(self.calc.grid(3, 3), grid, self.log_tail())
+
 
 if __name__ == "__main__":
     main()

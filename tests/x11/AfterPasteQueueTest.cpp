@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,113 +31,83 @@ struct Output {
             typed.push_back(name + std::to_string(step.keyTime));
         }
     }
-    // A Ctrl+V taken over; its write lands as soon as its turn has come.
-    void takeOver(std::uint32_t time, AfterPasteKey key) { queue.queued(time, true, key); }
+
+    // One event of a script: "paste2tab" a Ctrl+V at time 2 taken over, Tab to follow it;
+    // "step2" a step key; "land2" its item written; "fetch2" its text fetched; "late" the
+    // fetch bound passes. Whatever is due is collected after every event.
+    void apply(const std::string& event) {
+        const auto digit = event.find_first_of("0123456789");
+        const std::string verb = event.substr(0, digit);
+        const auto time = digit == std::string::npos
+                              ? 0U
+                              : static_cast<std::uint32_t>(std::stoul(event.substr(digit)));
+        const std::string key = event.substr(event.find_last_of("0123456789") + 1);
+        const AfterPasteKey after = key == "tab" ? tab : key == "return" ? returnKey : none;
+        if (verb == "paste") {
+            queue.queued(time, true, after);
+        } else if (verb == "step") {
+            queue.queued(time, false, none);
+        } else if (verb == "land") {
+            queue.writeLanded(time);
+        } else if (verb == "fetch") {
+            queue.fetched(time);
+        } else if (verb == "late") {
+            now += AfterPasteQueue::kFetchBound;
+        }
+        collect();
+    }
 };
 
 struct OrderCase {
     const char* name;
-    std::function<void(Output&)> events;
+    // Every script starts with paste 1 replayed, this key to follow it.
+    AfterPasteKey firstKey;
+    std::vector<std::string> script;
     std::vector<std::string> typed;
     bool staysBusy;
 };
 
 TEST(AfterPasteQueueTest, KeysAndTakenOverPastesGoOutInTheirTurn) {
-    const auto bound = AfterPasteQueue::kFetchBound;
     const std::vector<OrderCase> cases = {
-        {"a replayed paste's key waits for its fetch",
-         [](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.collect();
-             r.queue.fetched(1);
-         },
-         {"tab1"},
-         false},
+        {"a replayed paste's key waits for its fetch", tab, {"fetch1"}, {"tab1"}, false},
         {"a burst: each taken-over paste is written and typed after the key before it",
-         [](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.takeOver(2, tab);
-             r.takeOver(3, returnKey);
-             r.collect();  // nothing: paste 1 not fetched yet
-             r.queue.fetched(1);
-             r.collect();
-             r.queue.writeLanded(2);
-             r.collect();
-             r.queue.fetched(2);
-             r.collect();
-             r.queue.writeLanded(3);
-             r.collect();
-             r.queue.fetched(3);
-         },
+         tab,
+         {"paste2tab", "paste3return", "fetch1", "land2", "fetch2", "land3", "fetch3"},
          {"tab1", "go2", "V2", "tab2", "go3", "V3", "return3"},
          false},
         {"a paste is typed only once its item is written",
-         [](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.takeOver(2, tab);
-             r.queue.fetched(1);
-         },
+         tab,
+         {"paste2tab", "fetch1"},
          {"tab1", "go2"},
          true},
         {"a fetch before the paste was typed is someone else's",
-         [](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.takeOver(2, tab);
-             r.queue.fetched(2);
-             r.queue.fetched(1);
-             r.collect();
-             r.queue.writeLanded(2);
-         },
+         tab,
+         {"paste2tab", "fetch2", "fetch1", "land2"},
          {"tab1", "go2", "V2"},
          true},
         {"a step between pastes takes effect in its turn",
-         [](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.queue.queued(2, false, none);
-             r.takeOver(3, tab);
-             r.collect();
-             r.queue.fetched(1);
-             r.collect();
-             r.queue.writeLanded(3);
-         },
+         tab,
+         {"step2", "paste3tab", "fetch1", "land3"},
          {"tab1", "go2", "go3", "V3"},
          true},
         {"past the bound the key is dropped and the next paste goes",
-         [bound](Output& r) {
-             r.queue.replayed(1, tab, r.now);
-             r.takeOver(2, tab);
-             r.now += bound;
-             r.collect();
-             r.queue.fetched(1);  // too late: nothing more for paste 1
-             r.queue.writeLanded(2);
-             r.collect();
-             r.queue.fetched(2);
-         },
+         tab,
+         {"paste2tab", "late", "fetch1", "land2", "fetch2"},
          {"go2", "V2", "tab2"},
          false},
         {"a paste of nothing keeps its turn and sends no key",
-         [bound](Output& r) {
-             r.queue.replayed(1, returnKey, r.now);
-             r.takeOver(2, none);
-             r.takeOver(3, returnKey);
-             r.queue.fetched(1);
-             r.collect();
-             r.queue.writeLanded(2);
-             r.collect();
-             r.now += bound;  // the application fetched nothing for it
-             r.collect();
-             r.queue.writeLanded(3);
-             r.collect();
-             r.queue.fetched(3);
-         },
+         returnKey,
+         {"paste2", "paste3return", "fetch1", "land2", "late", "land3", "fetch3"},
          {"return1", "go2", "V2", "go3", "V3", "return3"},
          false},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         Output output;
-        testCase.events(output);
-        output.collect();
+        output.queue.replayed(1, testCase.firstKey, output.now);
+        for (const std::string& event : testCase.script) {
+            output.apply(event);
+        }
         EXPECT_EQ(output.typed, testCase.typed);
         EXPECT_EQ(output.queue.isBusy(), testCase.staysBusy);
     }

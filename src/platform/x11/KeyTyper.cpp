@@ -36,6 +36,7 @@ std::vector<KeyStroke> typingStrokes(xcb_keycode_t key, const HeldModifiers& hel
     }
     const bool pressesControl = withControl && held.control.empty();
     std::vector<KeyStroke> strokes;
+    strokes.reserve(2 * lifted.size() + 4);
     for (const xcb_keycode_t modifier : lifted) {
         strokes.push_back({modifier, false});
     }
@@ -76,12 +77,12 @@ bool KeyTyper::prepare() {
         const auto keySyms = symsOf(index);
         tab_ = tab_ == 0 && keySyms[0] == kKeysymTab ? keycode : tab_;
         return_ = return_ == 0 && keySyms[0] == kKeysymReturn ? keycode : return_;
-        if (keycode == spare_ && keySyms[0] == kKeysymV) {
-            unused = keycode;  // still Pastiq's from an earlier call
-        } else if (spare_ == 0 && std::all_of(keySyms.begin(), keySyms.end(),
-                                              [](xcb_keysym_t sym) { return sym == 0; })) {
-            unused = keycode;  // the highest unused keycode, as far as possible from real keys
-        }
+        // Still Pastiq's from an earlier call, or else the highest unused keycode, as far as
+        // possible from the keys a keyboard has.
+        const bool isOurs = keycode == spare_ && keySyms[0] == kKeysymV;
+        const bool isFree = spare_ == 0 && std::all_of(keySyms.begin(), keySyms.end(),
+                                                       [](xcb_keysym_t sym) { return sym == 0; });
+        unused = isOurs || isFree ? keycode : unused;
     }
     if (unused == 0) {
         spare_ = 0;
