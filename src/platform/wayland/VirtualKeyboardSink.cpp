@@ -1,10 +1,12 @@
 #include "platform/wayland/VirtualKeyboardSink.h"
 
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -151,10 +153,25 @@ bool VirtualKeyboardSink::upload(const std::string& text) {
     return state_ != nullptr;
 }
 
+// Nothing else flushes this connection when it is full, so a key left in its buffer would wait
+// for the next one: the compositor, which reads its clients all the time, is given a short
+// while to make room.
 bool VirtualKeyboardSink::flush() {
+    const auto end = std::chrono::steady_clock::now() + kFlushBound;
     bool wantsWritable = false;
-    if (!connection_->flush(wantsWritable)) {
-        isGone_ = true;
+    while (!isGone_) {
+        if (!connection_->flush(wantsWritable)) {
+            isGone_ = true;
+        } else if (!wantsWritable) {
+            break;
+        } else {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            pollfd writable{connection_->fd(), POLLOUT, 0};
+            if (left.count() <= 0 || ::poll(&writable, 1, static_cast<int>(left.count())) == 0) {
+                break;
+            }
+        }
     }
     return !isGone_;
 }

@@ -3,6 +3,7 @@
 #include <linux/input-event-codes.h>
 
 #include <bitset>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,6 +43,8 @@ class VirtualKeyboardSink final : public KeySink {
     void releaseAll() override;
 
   private:
+    static constexpr std::chrono::milliseconds kFlushBound{20};
+
     // Uploads the compositor's keymap when it is new to this keyboard; until the compositor
     // told one (a seat with no keyboard yet), xkb's default keymap.
     bool followKeymap();
