@@ -17,10 +17,10 @@ namespace {
 
 const std::map<std::string, std::uint16_t> kKeys = {
     {"ctrl", KEY_LEFTCTRL}, {"shift", KEY_LEFTSHIFT},
-    {"alt", KEY_LEFTALT},   {"a", KEY_A},
-    {"b", KEY_B},           {"c", KEY_C},
-    {"v", KEY_V},           {"[", KEY_LEFTBRACE},
-    {"]", KEY_RIGHTBRACE},
+    {"tab", KEY_TAB},       {"alt", KEY_LEFTALT},
+    {"a", KEY_A},           {"b", KEY_B},
+    {"c", KEY_C},           {"v", KEY_V},
+    {"[", KEY_LEFTBRACE},   {"]", KEY_RIGHTBRACE},
 };
 
 std::string nameOf(std::uint16_t code) {
@@ -33,7 +33,8 @@ std::string nameOf(std::uint16_t code) {
 }
 
 // Drives a router over a US keymap with a script of words: "+v" press, "-v" release, "*v"
-// auto-repeat, "pass" / "consume" the verdict on the oldest key asked about, "grab" / "ungrab"
+// auto-repeat, "pass" / "consume" the verdict on the oldest key asked about ("hold": pass it on
+// and hold what follows until "tab" is typed after it), "grab" / "ungrab"
 // (the hub's order: pass on what waits, release what the sink holds), "copy" (Pastiq's own
 // Ctrl+C), "standin" (the keys come from a stand-in keyboard from then on). Keys from a real
 // keyboard reach the compositor by themselves unless grabbed; a stand-in's never do.
@@ -82,6 +83,13 @@ class RouterScript {
             asked_.pop_front();
             ++judged_;
             router_->verdict(id, word == "pass" ? KeyVerdict::passOn : KeyVerdict::consume);
+        } else if (word == "hold") {
+            ASSERT_FALSE(asked_.empty()) << "no key waits for " << word;
+            ++judged_;
+            router_->passOnThenHold(asked_.front());
+            asked_.pop_front();
+        } else if (word == "tab") {
+            router_->resumeWithKey(KEY_TAB);
         } else if (word == "standin") {
             standIn_ = true;
         } else if (word == "copy") {
@@ -139,6 +147,10 @@ TEST(KeyRouterTest, SendsKeysOnInTypedOrder) {
         {"pastiq's copy goes behind waiting keys", "grab +ctrl +v -v -ctrl copy +b -b pass",
          "+ctrl +v -v -ctrl +ctrl +c -c -ctrl +b -b", 1, 0},
         {"pastiq's copy is never judged", "copy", "+ctrl +c -c -ctrl", 0, 0},
+        {"keys after a paste wait for the key that follows it, typed without ctrl",
+         "grab +ctrl +v hold -v -ctrl +a tab", "+ctrl +v -ctrl +tab -tab +ctrl -v -ctrl +a", 1, 0},
+        {"ungrabbing ends the wait without the key", "grab +ctrl +v hold +a ungrab tab",
+         "+ctrl +v +a -ctrl -a -v", 1, 0},
         {"a stand-in keyboard is sent on, never judged, when not grabbed",
          "standin +ctrl +v *v -v -ctrl", "+ctrl +v -v -ctrl", 0, 0},
     };

@@ -3,148 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
 #include <future>
 #include <random>
 #include <thread>
 
 #include "KeyPathFakes.h"
-#include "engine/PasteGate.h"
+#include "KeyThreadHarness.h"
 #include "fakes/RecordingLog.h"
-#include "platform/wayland/JudgedKeyWrites.h"
-#include "platform/wayland/KeyClipboard.h"
 #include "platform/wayland/WaylandKeys.h"
 
 namespace pastiq::wayland {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::DelayedClipboard;
 using testing::EventLog;
 using testing::PipeKeyboard;
-
-// The UI thread's stand-in: runs posted work in order; can be held still to play a busy one.
-class TaskThread {
-  public:
-    TaskThread() : thread_([this] { run(); }) {}
-    ~TaskThread() {
-        post(nullptr);
-        thread_.join();
-    }
-    void post(std::function<void()> work) {
-        const std::lock_guard lock(mutex_);
-        work_.push_back(std::move(work));
-        changed_.notify_all();
-    }
-    void runAndWait(const std::function<void()>& work) {
-        std::promise<void> done;
-        post([&] {
-            work();
-            done.set_value();
-        });
-        done.get_future().wait();
-    }
-    void setBusy(bool busy) {
-        const std::lock_guard lock(mutex_);
-        busy_ = busy;
-        changed_.notify_all();
-    }
-
-  private:
-    void run() {
-        for (;;) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !busy_ && !work_.empty(); });
-            auto work = std::move(work_.front());
-            work_.pop_front();
-            lock.unlock();
-            if (!work) {
-                return;
-            }
-            work();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::function<void()>> work_;
-    bool busy_ = false;
-    std::thread thread_;
-};
-
-// Takes each write in on a thread of its own after a small random delay, in write order, as
-// the compositor connection does.
-class DelayedClipboard final : public KeyClipboard {
-  public:
-    DelayedClipboard() : thread_([this] { run(); }) {}
-    ~DelayedClipboard() override {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-    std::int64_t writeForKey(std::shared_ptr<const std::string> text,
-                             std::function<void()> applied) override {
-        const std::lock_guard lock(mutex_);
-        writes_.emplace_back(std::move(text), std::move(applied));
-        changed_.notify_all();
-        return ++count_;
-    }
-    [[nodiscard]] std::int64_t changeCount() const override {
-        const std::lock_guard lock(mutex_);
-        return count_;
-    }
-    void onFetched(std::function<void(std::int64_t)> fetched) override {
-        const std::lock_guard lock(mutex_);
-        fetched_ = std::move(fetched);
-    }
-    // An application asks for the text.
-    [[nodiscard]] std::string fetch() {
-        std::unique_lock lock(mutex_);
-        std::string text = content_;
-        const auto fetched = fetched_;
-        const std::int64_t count = appliedCount_;
-        lock.unlock();
-        if (fetched) {
-            fetched(count);
-        }
-        return text;
-    }
-
-  private:
-    void run() {
-        std::mt19937 random(7);
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return stopping_ || !writes_.empty(); });
-            if (stopping_) {
-                return;
-            }
-            auto [text, applied] = std::move(writes_.front());
-            writes_.pop_front();
-            lock.unlock();
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
-            lock.lock();
-            content_ = *text;
-            ++appliedCount_;
-            lock.unlock();
-            applied();
-            lock.lock();
-        }
-    }
-
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::pair<std::shared_ptr<const std::string>, std::function<void()>>> writes_;
-    std::int64_t count_ = 0;
-    std::int64_t appliedCount_ = 0;
-    std::function<void(std::int64_t)> fetched_;
-    std::string content_;
-    bool stopping_ = false;
-    std::thread thread_;
-};
+using testing::QueueEngine;
+using testing::TaskThread;
 
 class KeyThreadTest : public ::testing::Test {
   protected:
@@ -156,6 +32,8 @@ class KeyThreadTest : public ::testing::Test {
             if (stroke.pressed && stroke.code == KEY_V) {
                 application_.post([this, delay = std::chrono::microseconds(random_() % 1000)] {
                     std::this_thread::sleep_for(delay);
+                    // Noted first: the key path may go on the moment the fetch is reported.
+                    strokes_->add("fetch");
                     pasted_.push_back(clipboard_.fetch());
                 });
             }
@@ -214,75 +92,6 @@ class KeyThreadTest : public ::testing::Test {
     std::unique_ptr<WaylandKeys> keys_;
 };
 
-// The engine as the key path meets it: a queue whose next item a paste takes, publishing a
-// window of one item to the gate; a paste beyond it goes to the main thread, which writes the
-// item itself.
-class QueueEngine {
-  public:
-    QueueEngine(JudgedKeyWrites& writes, KeyClipboard& clipboard, int count)
-        : writes_(writes), clipboard_(clipboard) {
-        for (int i = 0; i < count; ++i) {
-            items_.push_back(
-                GateItem{Uuid::fromWords(1, static_cast<std::uint64_t>(i) + 1),
-                         std::make_shared<const std::string>("item-" + std::to_string(i))});
-        }
-    }
-    KeyGrab::Handlers handlers() {
-        return {[this](const KeyEvent& event) { return judge(event); }, nullptr, gate_,
-                [this](const GateKey& key) { takeIn(key); }};
-    }
-    void publish() {
-        const auto start = static_cast<std::ptrdiff_t>(cursor_);
-        const auto end = std::min<std::ptrdiff_t>(start + 1, std::ssize(items_));
-        GateState state;
-        state.hasSession = true;
-        state.cursor = cursor_;
-        state.count = std::ssize(items_);
-        state.finishBehavior = ListFinishBehavior::returnToFirstItem;
-        state.windowStart = cursor_;
-        state.window = {items_.begin() + start, items_.begin() + end};
-        state.firstItem = items_.front();
-        state.acknowledgedKeys = taken_;
-        state.judgedKeys = judged_;
-        gate_->publish(std::move(state));
-    }
-    [[nodiscard]] std::string itemText(std::size_t index) const { return *items_[index].text; }
-    int judgedHere = 0;
-
-  private:
-    KeyVerdict judge(const KeyEvent& event) {
-        ++judged_;
-        ++judgedHere;
-        if (gateKeyKindOf(event) == GateKeyKind::paste && cursor_ < std::ssize(items_)) {
-            clipboard_.writeForKey(items_[static_cast<std::size_t>(cursor_)].text,
-                                   writes_.noteWrite());
-            ++cursor_;
-        }
-        publish();
-        return KeyVerdict::passOn;
-    }
-    void takeIn(const GateKey& key) {
-        ++taken_;
-        if (key.kind == GateKeyKind::paste && key.item && cursor_ < std::ssize(items_) &&
-            key.item->id == items_[static_cast<std::size_t>(cursor_)].id) {
-            ++cursor_;
-        }
-        // Every other key taken in is left unpublished, so the next paste's item lies outside
-        // the window and that paste goes to the main thread.
-        if (taken_ % 2 == 0) {
-            publish();
-        }
-    }
-
-    JudgedKeyWrites& writes_;
-    KeyClipboard& clipboard_;
-    std::shared_ptr<PasteGate> gate_ = std::make_shared<PasteGate>();
-    std::vector<GateItem> items_;
-    std::int64_t cursor_ = 0;
-    std::uint64_t taken_ = 0;
-    std::uint64_t judged_ = 0;
-};
-
 // A burst typed faster than anything settles: letters with a paste every tenth key. Every key
 // reaches the sink in the order typed, and the application, fetching a moment after each V,
 // pastes each item in turn.
@@ -314,6 +123,7 @@ TEST_F(KeyThreadTest, ABurstArrivesInOrderWithEachPasteAfterItsItem) {
     keyboard_->writeEvents(typed);
 
     auto sent = waitForStrokes(expected.size());
+    std::erase_if(sent, [](const std::string& entry) { return entry == "fetch"; });
     ASSERT_EQ(sent.front(), "grab");
     sent.erase(sent.begin());
     EXPECT_EQ(sent, expected);
@@ -325,6 +135,33 @@ TEST_F(KeyThreadTest, ABurstArrivesInOrderWithEachPasteAfterItsItem) {
     }
     EXPECT_GT(engine.judgedHere, 0) << "every paste went through the gate";
     EXPECT_LT(engine.judgedHere, pastes) << "no paste went through the gate";
+}
+
+// Tab after each paste goes once the application has the item, without the Ctrl still held,
+// and the next Ctrl+V waits for it: item, Tab, item, Tab.
+TEST_F(KeyThreadTest, TheKeyAfterEachPasteFollowsItsFetch) {
+    QueueEngine engine(keys_->judgedKeyWrites(), clipboard_, 10);
+    engine.window = 10;
+    engine.lags = false;
+    engine.afterEachPaste = AfterEachPaste::pressTab;
+    ui_.runAndWait([&engine] { engine.publish(); });
+    ASSERT_TRUE(install(engine.handlers()));
+    keyboard_->type(KEY_LEFTCTRL, 1);
+    for (int i = 0; i < 3; ++i) {
+        keyboard_->type(KEY_V, 1);
+        keyboard_->type(KEY_V, 0);
+    }
+    keyboard_->type(KEY_LEFTCTRL, 0);
+    const std::vector<std::string> pasteThenTab = {"+47", "fetch", "-29", "+15", "-15", "+29"};
+    std::vector<std::string> expected = {"grab", "+29"};
+    for (int i = 0; i < 3; ++i) {
+        expected.insert(expected.end(), pasteThenTab.begin(), pasteThenTab.end());
+        expected.emplace_back("-47");
+    }
+    expected.emplace_back("-29");
+    EXPECT_EQ(waitForStrokes(20), expected);
+    application_.runAndWait([] {});
+    EXPECT_EQ(pasted_, (std::vector<std::string>{"item-0", "item-1", "item-2"}));
 }
 
 // Where nothing pastes (no text field), the next paste waits for a fetch that never comes: that
@@ -348,6 +185,7 @@ TEST_F(KeyThreadTest, PastesNobodyFetchesWaitTheBoundOnce) {
 
 // Pastiq must never freeze the keyboard: a main thread that never answers costs the bound.
 TEST_F(KeyThreadTest, AKeyTheMainThreadNeverJudgesGoesOnAfterTheBound) {
+    sink_->onStroke = nullptr;
     KeyGrab::Handlers handlers;
     handlers.onKeyDown = [](const KeyEvent&) { return KeyVerdict::consume; };
     ASSERT_TRUE(install(std::move(handlers)));

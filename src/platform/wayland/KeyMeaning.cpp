@@ -159,6 +159,28 @@ void KeyMeaning::update(std::uint16_t code, bool pressed) {
     }
 }
 
+bool KeyMeaning::isShortcutModifier(std::uint16_t code) const {
+    if (!keymap_) {
+        return false;
+    }
+    // What the key sets while held, found on a state of its own: a locking key (Caps Lock)
+    // sets nothing while held.
+    const std::unique_ptr<xkb_state, void (*)(xkb_state*)> scratch(xkb_state_new(keymap_.get()),
+                                                                   xkb_state_unref);
+    if (!scratch) {
+        return false;
+    }
+    xkb_state_update_key(scratch.get(), code + kEvdevOffset, XKB_KEY_DOWN);
+    const xkb_mod_mask_t held = xkb_state_serialize_mods(scratch.get(), XKB_STATE_MODS_DEPRESSED);
+    xkb_mod_mask_t shortcut = 0;
+    for (const std::uint32_t modifier : {ctrl_, shift_, alt_, super_}) {
+        if (modifier != XKB_MOD_INVALID) {
+            shortcut |= 1U << modifier;
+        }
+    }
+    return (held & shortcut) != 0;
+}
+
 bool KeyMeaning::isActive(std::uint32_t modifier) const {
     return modifier != XKB_MOD_INVALID &&
            xkb_state_mod_index_is_active(state_.get(), modifier, XKB_STATE_MODS_EFFECTIVE) > 0;

@@ -36,6 +36,8 @@ class KeyMeaning {
     // Follows one press or release; every key counts, grabbed or not.
     void update(std::uint16_t code, bool pressed);
     [[nodiscard]] Modifiers modifiers() const;
+    // Whether the key sets Ctrl, Shift, Alt or Super (whichever key the keymap gives them).
+    [[nodiscard]] bool isShortcutModifier(std::uint16_t code) const;
     // The evdev code of the key applications take for Ctrl+C now.
     [[nodiscard]] std::uint16_t copyKey() const { return letterKeys().c; }
 

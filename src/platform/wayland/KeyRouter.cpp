@@ -1,6 +1,7 @@
 #include "platform/wayland/KeyRouter.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/PasteGate.h"
 #include "platform/wayland/KeyMeaning.h"
@@ -63,6 +64,43 @@ void KeyRouter::verdict(KeyId id, KeyVerdict verdict) {
     }
 }
 
+void KeyRouter::passOnThenHold(KeyId id) {
+    if (!queue_.empty() && queue_.front().id == id && queue_.front().asked &&
+        !queue_.front().verdict) {
+        queue_.front().holdAfter = true;
+    }
+    verdict(id, KeyVerdict::passOn);
+}
+
+void KeyRouter::resumeWithKey(std::uint16_t code) {
+    if (!holding_) {
+        return;
+    }
+    holding_ = false;
+    if (code != 0) {
+        std::vector<std::uint16_t> modifiers;
+        std::copy_if(sinkHeld_.begin(), sinkHeld_.end(), std::back_inserter(modifiers),
+                     [this](std::uint16_t held) { return meaning_.isShortcutModifier(held); });
+        std::vector<KeyStroke> strokes;
+        strokes.reserve(modifiers.size() * 2 + 2);
+        for (const std::uint16_t modifier : modifiers) {
+            strokes.push_back({modifier, false});
+        }
+        strokes.push_back({code, true});
+        strokes.push_back({code, false});
+        for (const std::uint16_t modifier : modifiers) {
+            strokes.push_back({modifier, true});
+        }
+        for (const KeyStroke& stroke : strokes) {
+            Pending pending;
+            pending.stroke = stroke;
+            pending.role = Role::madeUp;
+            emit(pending);
+        }
+    }
+    pump();
+}
+
 void KeyRouter::inject(const std::vector<KeyStroke>& strokes) {
     for (const KeyStroke& stroke : strokes) {
         Pending pending;
@@ -74,6 +112,7 @@ void KeyRouter::inject(const std::vector<KeyStroke>& strokes) {
 }
 
 void KeyRouter::passOnAll() {
+    holding_ = false;
     for (Pending& pending : queue_) {
         if (pending.role == Role::session && !pending.verdict) {
             pending.verdict = KeyVerdict::passOn;
@@ -104,7 +143,7 @@ void KeyRouter::pump() {
         return;
     }
     pumping_ = true;
-    while (!queue_.empty()) {
+    while (!queue_.empty() && !holding_) {
         Pending& head = queue_.front();
         if (head.role == Role::session && !head.verdict) {
             if (head.asked) {
@@ -132,6 +171,7 @@ void KeyRouter::pump() {
         } else if (front.sendOn) {
             emit(front);
         }
+        holding_ = front.holdAfter;
     }
     pumping_ = false;
 }

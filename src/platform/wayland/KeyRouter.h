@@ -38,6 +38,12 @@ class KeyRouter {
     void onKey(std::uint16_t code, std::int32_t value, bool sendOn);
     // The verdict on a waiting session key; unknown ids (already settled) are ignored.
     void verdict(KeyId id, KeyVerdict verdict);
+    // Passes the waiting key on and holds every event after it until resumeWithKey().
+    void passOnThenHold(KeyId id);
+    // Types `code` (with no shortcut modifier held: those the sink holds are let go around it)
+    // where the hold is, then lets the held events go. `code` 0 types nothing.
+    void resumeWithKey(std::uint16_t code);
+    [[nodiscard]] bool isHolding() const { return holding_; }
     // Strokes Pastiq makes up itself: sent in order behind the keys waiting now, never judged.
     void inject(const std::vector<KeyStroke>& strokes);
 
@@ -65,6 +71,7 @@ class KeyRouter {
         KeyEvent event;
         bool asked = false;
         std::optional<KeyVerdict> verdict;
+        bool holdAfter = false;
     };
 
     [[nodiscard]] Role roleOf(const KeyEvent& event, bool sendOn) const;
@@ -85,6 +92,8 @@ class KeyRouter {
     bool sinkWorks_ = true;
     // A verdict given from inside a hook is picked up by the pump already running.
     bool pumping_ = false;
+    // Everything waits until the key after a paste has been typed.
+    bool holding_ = false;
 };
 
 }  // namespace pastiq::wayland

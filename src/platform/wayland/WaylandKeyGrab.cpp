@@ -1,5 +1,7 @@
 #include "platform/wayland/WaylandKeyGrab.h"
 
+#include <linux/input-event-codes.h>
+
 #include "engine/ports/Log.h"
 #include "platform/wayland/JudgedKeyWrites.h"
 #include "platform/wayland/KeyClipboard.h"
@@ -111,6 +113,7 @@ void WaylandKeyGrab::carryOut(KeyRouter::KeyId id, GateKey decided) {
     }
     if (isPasteWrite) {
         key.pasteWrite = decided.changeCount;
+        key.afterKey = decided.afterKey;
     }
     const KeyVerdict verdict = decided.verdict;
     const bool waitsForWrite = decided.item && verdict == KeyVerdict::passOn;
@@ -165,11 +168,44 @@ void WaylandKeyGrab::finish(KeyRouter::KeyId id, KeyVerdict verdict) {
         return;
     }
     context_.loop.cancel(found->second.timer);
-    if (verdict == KeyVerdict::passOn && found->second.pasteWrite != 0) {
-        pacing_.pasteSent(found->second.pasteWrite);
-    }
+    const PendingKey key = found->second;
     pending_.erase(found);
+    if (verdict == KeyVerdict::passOn && key.pasteWrite != 0) {
+        pacing_.pasteSent(key.pasteWrite);
+    }
+    if (verdict == KeyVerdict::passOn && key.afterKey != AfterPasteKey::none) {
+        holdForAfterKey(id, key);
+        return;
+    }
     context_.hub.router().verdict(id, verdict);
+}
+
+// The key after a paste goes once the application has the item (or the bound passed), and every
+// key typed meanwhile, the next Ctrl+V included, waits behind it: item, key, item, key.
+void WaylandKeyGrab::holdForAfterKey(KeyRouter::KeyId id, const PendingKey& key) {
+    typeAfterKey();
+    const std::uint16_t code = key.afterKey == AfterPasteKey::tab ? KEY_TAB : KEY_ENTER;
+    const KeyLoop::TimerId timer =
+        context_.loop.schedule(PastePacing::kHoldBound, [this] { typeAfterKey(); });
+    afterKey_ = AfterKeyWait{key.pasteWrite, code, timer};
+    context_.hub.router().passOnThenHold(id);
+}
+
+void WaylandKeyGrab::typeAfterKey() {
+    if (!afterKey_) {
+        return;
+    }
+    const AfterKeyWait wait = *afterKey_;
+    afterKey_.reset();
+    context_.loop.cancel(wait.timer);
+    context_.hub.router().resumeWithKey(wait.code);
+}
+
+void WaylandKeyGrab::pasteFetched(std::int64_t count) {
+    pacing_.fetched(count);
+    if (afterKey_ && count >= afterKey_->count) {
+        typeAfterKey();
+    }
 }
 
 void WaylandKeyGrab::timeOut(KeyRouter::KeyId id) {
@@ -202,6 +238,10 @@ void WaylandKeyGrab::settleAll() {
     }
     pending_.clear();
     pacing_.drop();
+    if (afterKey_) {
+        context_.loop.cancel(afterKey_->timer);
+        afterKey_.reset();
+    }
 }
 
 void WaylandKeyGrab::postToMain(std::function<void()> work) const {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/AfterEachPaste.h"
 #include "engine/PasteGate.h"
 #include "engine/ports/KeyGrab.h"
 #include "model/StepGuard.h"
@@ -64,7 +65,7 @@ class WaylandKeyGrab final : public KeyGrab {
     // Every waiting key is about to be passed on unjudged.
     void settleAll();
     // An application fetched the text of the write that left change count `count`.
-    void pasteFetched(std::int64_t count) { pacing_.fetched(count); }
+    void pasteFetched(std::int64_t count);
 
   private:
     // Who settles a key handed to the main thread first: the main thread starting to judge it,
@@ -81,6 +82,14 @@ class WaylandKeyGrab final : public KeyGrab {
         std::optional<KeyVerdict> decided;
         // The change count a paste's write left, once it made one.
         std::int64_t pasteWrite = 0;
+        // The key typed once the application has fetched the paste's item.
+        AfterPasteKey afterKey = AfterPasteKey::none;
+    };
+    // A paste went on with a key to follow it; every later key waits for that one.
+    struct AfterKeyWait {
+        std::int64_t count = 0;
+        std::uint16_t code = 0;
+        KeyLoop::TimerId timer = 0;
     };
 
     bool grab();
@@ -90,6 +99,8 @@ class WaylandKeyGrab final : public KeyGrab {
     void finishJudged(KeyRouter::KeyId id, KeyVerdict verdict, bool wrote);
     void finish(KeyRouter::KeyId id, KeyVerdict verdict);
     void timeOut(KeyRouter::KeyId id);
+    void holdForAfterKey(KeyRouter::KeyId id, const PendingKey& key);
+    void typeAfterKey();
     void postToMain(std::function<void()> work) const;
 
     Context context_;
@@ -101,6 +112,7 @@ class WaylandKeyGrab final : public KeyGrab {
     std::shared_ptr<PasteGate> gate_;
     std::map<KeyRouter::KeyId, PendingKey> pending_;
     PastePacing pacing_;
+    std::optional<AfterKeyWait> afterKey_;
 };
 
 }  // namespace pastiq::wayland
