@@ -55,7 +55,7 @@ struct WaylandPlatform::Parts {
     std::unique_ptr<WaylandKeys> keys;
 };
 
-std::unique_ptr<WaylandPlatform> WaylandPlatform::start(MainThreadPost post, Log& log,
+std::unique_ptr<WaylandPlatform> WaylandPlatform::start(const MainThreadPost& post, Log& log,
                                                         DisplayPorts desktop) {
     std::string problem;
     auto keymap = CompositorKeyboard::open(problem);

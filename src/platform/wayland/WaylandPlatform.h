@@ -24,7 +24,7 @@ class WaylandPlatform final : public DisplayBackend {
     // missing, and the session never starts. `desktop` gives the toolkit's window system and
     // focus probe, and refusing stand-ins for whatever the compositor or the user's rights leave
     // out; they outlive the platform. `log` is only called on the main thread and outlives it.
-    static std::unique_ptr<WaylandPlatform> start(MainThreadPost post, Log& log,
+    static std::unique_ptr<WaylandPlatform> start(const MainThreadPost& post, Log& log,
                                                   DisplayPorts desktop);
     WaylandPlatform(Passkey, std::unique_ptr<Parts> parts);
     // Lets every keyboard go, then stops the threads. Main thread.
