@@ -35,7 +35,7 @@ void AfterPasteKeys::writeLanded(xcb_timestamp_t keyTime) {
     runDue();
 }
 
-void AfterPasteKeys::fetched(xcb_timestamp_t keyTime) {
+void AfterPasteKeys::pasteDone(xcb_timestamp_t keyTime) {
     queue_.fetched(keyTime);
     runDue();
 }

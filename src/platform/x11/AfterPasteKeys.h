@@ -51,7 +51,8 @@ class AfterPasteKeys {
     // A session key that came while takesOver(); a Ctrl+V among them is typed in its turn.
     void wait(Waiting key);
     void writeLanded(xcb_timestamp_t keyTime);
-    void fetched(xcb_timestamp_t keyTime);
+    // The application is done with the Ctrl+V pressed at `keyTime`: it has the item.
+    void pasteDone(xcb_timestamp_t keyTime);
     // The grabs are gone: nothing more is typed, and the spare key goes back to the keymap.
     void stop();
 

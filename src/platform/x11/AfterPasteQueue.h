@@ -44,7 +44,8 @@ class AfterPasteQueue {
     void queued(std::uint32_t keyTime, bool typesPaste, AfterPasteKey key);
     // The item written for a taken-over Ctrl+V in its turn is on the clipboard.
     void writeLanded(std::uint32_t keyTime);
-    // An application fetched the text written for the Ctrl+V.
+    // The application has taken the text written for the Ctrl+V (it fetched it and, where it
+    // takes pings, answered the one behind the key).
     void fetched(std::uint32_t keyTime);
     // What to do now, in order.
     [[nodiscard]] std::vector<Step> due(Clock::time_point now);

@@ -25,22 +25,26 @@ void PastePinger::start() {
 
 void PastePinger::keyReplayed(xcb_timestamp_t keyTime) {
     const auto serial = pastes_.takeReplayed(keyTime);
-    if (!serial) {
-        return;
+    const xcb_window_t target = serial ? pingTarget() : XCB_NONE;
+    if (target != XCB_NONE) {
+        ping(target, keyTime);
+        pastes_.add({*serial, target, keyTime, PendingPastes::Clock::now()});
     }
-    const xcb_window_t target = pingTarget();
-    if (target == XCB_NONE) {
-        return;
+    if (passedOn_) {
+        passedOn_(keyTime, target != XCB_NONE);
     }
-    ping(target, keyTime);
-    pastes_.add({*serial, target, keyTime, PendingPastes::Clock::now()});
 }
 
 void PastePinger::handleClientMessage(const xcb_client_message_event_t& event) {
     const Atoms& atoms = connection_.atoms();
     if (event.window == connection_.root() && event.format == 32 &&
         event.type == atoms.wmProtocols && event.data.data32[0] == atoms.netWmPing) {
-        pastes_.answer(event.data.data32[2], event.data.data32[1]);
+        for (const xcb_timestamp_t keyTime :
+             pastes_.answer(event.data.data32[2], event.data.data32[1])) {
+            if (answered_) {
+                answered_(keyTime);
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 
 namespace pastiq::x11 {
 
@@ -19,6 +20,12 @@ class PastePinger {
     PastePinger(XConnection& connection, xcb_connection_t* queries, PendingPastes& pastes);
 
     void start();
+    // Told, for each key passed on, whether a ping went behind it, and of each ping answered.
+    void setObservers(std::function<void(xcb_timestamp_t keyTime, bool isPinged)> passedOn,
+                      std::function<void(xcb_timestamp_t keyTime)> answered) {
+        passedOn_ = std::move(passedOn);
+        answered_ = std::move(answered);
+    }
     // After the replay of the key pressed at `keyTime` has been sent.
     void keyReplayed(xcb_timestamp_t keyTime);
     void handleClientMessage(const xcb_client_message_event_t& event);
@@ -34,6 +41,8 @@ class PastePinger {
     XConnection& connection_;
     xcb_connection_t* queries_;
     PendingPastes& pastes_;
+    std::function<void(xcb_timestamp_t, bool)> passedOn_;
+    std::function<void(xcb_timestamp_t)> answered_;
     // The last lookup: the focus stays on one window for a whole run of pastes.
     xcb_window_t lastFocus_ = XCB_NONE;
     xcb_window_t lastTarget_ = XCB_NONE;

@@ -21,17 +21,24 @@ void PendingPastes::add(const Ping& ping) {
     pings_.push_back(ping);
 }
 
-void PendingPastes::answer(xcb_window_t window, xcb_timestamp_t time) {
+std::vector<xcb_timestamp_t> PendingPastes::answer(xcb_window_t window, xcb_timestamp_t time) {
     const auto answered = std::find_if(pings_.rbegin(), pings_.rend(), [&](const Ping& ping) {
         return ping.window == window && ping.time == time;
     });
+    std::vector<xcb_timestamp_t> confirmed;
     if (answered == pings_.rend()) {
-        return;  // someone else's ping, the window manager's for one
+        return confirmed;  // someone else's ping, the window manager's for one
     }
     const auto end = answered.base();
-    pings_.erase(std::remove_if(pings_.begin(), end,
-                                [window](const Ping& ping) { return ping.window == window; }),
-                 end);
+    const auto kept = std::remove_if(pings_.begin(), end, [&](const Ping& ping) {
+        if (ping.window != window) {
+            return false;
+        }
+        confirmed.push_back(ping.time);
+        return true;
+    });
+    pings_.erase(kept, end);
+    return confirmed;
 }
 
 std::optional<std::uint64_t> PendingPastes::oldestUnconfirmed(Clock::time_point now) {

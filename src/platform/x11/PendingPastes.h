@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <vector>
 
 #include "platform/x11/TimerQueue.h"
 
@@ -38,8 +39,8 @@ class PendingPastes {
 
     void add(const Ping& ping);
     // An answer confirms its ping and every earlier one to the same window: events are handled
-    // in order.
-    void answer(xcb_window_t window, xcb_timestamp_t time);
+    // in order. Returns the key times of the pings it confirmed.
+    std::vector<xcb_timestamp_t> answer(xcb_window_t window, xcb_timestamp_t time);
     // The entry of the oldest paste not confirmed yet, if any.
     [[nodiscard]] std::optional<std::uint64_t> oldestUnconfirmed(Clock::time_point now);
     void clear();

@@ -25,7 +25,7 @@ namespace pastiq::x11 {
 // unseen (consume). A key the installed paste gate decides is carried out on the key thread
 // itself; a key it leaves undecided waits for the main thread's verdict, and the key thread
 // passes it on by itself when none came within the bound. A paste the gate decided may be
-// followed by a key Pastiq presses once the application has fetched the item.
+// followed by a key Pastiq presses once the application has taken the item.
 class X11KeyGrab final : public KeyGrab {
   public:
     using VerdictObserver = std::function<void(std::chrono::nanoseconds)>;
@@ -45,8 +45,8 @@ class X11KeyGrab final : public KeyGrab {
     // X11 thread.
     void handleKeyPress(const xcb_input_key_press_event_t& event);
     void renewGrabs();
-    // An application fetched the text written for the Ctrl+V pressed at `keyTime`.
-    void pasteFetched(xcb_timestamp_t keyTime) { afterKeys_.fetched(keyTime); }
+    // The application is done with the Ctrl+V pressed at `keyTime` (see PasteCompletion).
+    void pasteDone(xcb_timestamp_t keyTime) { afterKeys_.pasteDone(keyTime); }
     [[nodiscard]] bool isGrabbing() const { return grabs_.isActive(); }
     // Told how long each verdict took, from the grabbed press to the replay or release.
     void setVerdictObserver(VerdictObserver observer) { observer_ = std::move(observer); }

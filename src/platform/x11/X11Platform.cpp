@@ -7,6 +7,7 @@
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
 #include "platform/x11/KeyboardTracker.h"
+#include "platform/x11/PasteCompletion.h"
 #include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/PastePinger.h"
 #include "platform/x11/PendingPastes.h"
@@ -54,6 +55,9 @@ struct X11Platform::Parts {
           keyGrab(grabContext(), judgedKey),
           queries(connection->get()),
           pinger(*connection, queries.get(), pendingPastes),
+          completion([this](std::uint32_t keyTime) {
+              keyLoop.post([this, keyTime] { keyGrab.pasteDone(keyTime); });
+          }),
           hotkey(grabContext()),
           clipboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
           eventPoster(*keyConnection, keyLoop, keyGrab, keyLayout, keyboard),
@@ -104,6 +108,7 @@ struct X11Platform::Parts {
     X11KeyGrab keyGrab;
     QueryConnection queries;
     PastePinger pinger;
+    PasteCompletion completion;
     X11Hotkey hotkey;
     X11Clipboard clipboard;
     X11EventPoster eventPoster;
@@ -225,9 +230,13 @@ std::unique_ptr<X11Platform> X11Platform::start(MainThreadPost post, Log& log,
     parts->keyLayout = parts->keyboard.layout();
     parts->clipboard.start();
     parts->pinger.start();
-    parts->flow.setKeyFetchObserver([&parts = *parts](std::uint32_t keyTime) {
-        parts.keyLoop.post([&parts, keyTime] { parts.keyGrab.pasteFetched(keyTime); });
-    });
+    parts->flow.setKeyFetchObserver(
+        [&parts = *parts](std::uint32_t keyTime) { parts.completion.fetched(keyTime); });
+    parts->pinger.setObservers(
+        [&parts = *parts](xcb_timestamp_t keyTime, bool isPinged) {
+            parts.completion.passedOn(keyTime, isPinged);
+        },
+        [&parts = *parts](xcb_timestamp_t keyTime) { parts.completion.answered(keyTime); });
     parts->keyGrab.setReplayObserver(
         [&parts = *parts](xcb_timestamp_t keyTime) { parts.pingAfterReplay(keyTime); });
     xcb_flush(parts->connection->get());
