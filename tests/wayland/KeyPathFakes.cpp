@@ -137,6 +137,9 @@ std::vector<std::uint16_t> PipeKeyboard::heldKeys() {
 }
 
 bool RecordingSink::send(const std::vector<KeyStroke>& strokes) {
+    if (gone) {
+        return false;
+    }
     for (const KeyStroke& stroke : strokes) {
         if (onStroke) {
             onStroke(stroke);

@@ -82,6 +82,8 @@ class RecordingSink final : public KeySink {
     explicit RecordingSink(std::shared_ptr<EventLog> log) : log_(std::move(log)) {}
     // Key thread: runs before each stroke is recorded.
     std::function<void(const KeyStroke&)> onStroke;
+    // The device went away: sends fail.
+    std::atomic<bool> gone{false};
     bool send(const std::vector<KeyStroke>& strokes) override;
     void releaseAll() override { log_->add("releaseAll"); }
 

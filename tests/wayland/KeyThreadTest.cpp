@@ -233,6 +233,29 @@ TEST_F(KeyThreadTest, FollowsKeyboardsPluggedInAndOut) {
     EXPECT_EQ(strokes_->entries(), (std::vector<std::string>{"grab", "grab", "+42", "-42"}));
 }
 
+// With the virtual keyboard gone nothing could pass keys on: the keyboards go back to the
+// compositor at once, the engine hears of it, and no grab is taken again.
+TEST_F(KeyThreadTest, ALostVirtualKeyboardGivesTheKeyboardsBack) {
+    int disabled = 0;  // main thread
+    KeyGrab::Handlers handlers;
+    handlers.onDisabled = [&disabled] { ++disabled; };
+    ASSERT_TRUE(install(std::move(handlers)));
+    sink_->gone = true;
+    keyboard_->type(KEY_A, 1);
+    keyboard_->type(KEY_A, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (keyboard_->isGrabbed() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_FALSE(keyboard_->isGrabbed());
+    bool enabledAgain = true;
+    ui_.runAndWait([&] {
+        EXPECT_EQ(disabled, 1);
+        enabledAgain = keys_->keyGrab().install(KeyGrab::Handlers{});
+    });
+    EXPECT_FALSE(enabledAgain);
+}
+
 // A locked session holds no grab; the grab comes back when the session is unlocked.
 TEST_F(KeyThreadTest, TheLockScreenGetsTheKeyboardBack) {
     ASSERT_TRUE(install(KeyGrab::Handlers{}));

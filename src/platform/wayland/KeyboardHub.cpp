@@ -156,6 +156,7 @@ void KeyboardHub::routeEvents(Keyboard& keyboard, const std::vector<input_event>
         router_.onKey(event.code, event.value, sendsOn(*keyboard.device, keyboard.grabbed));
     }
     noteHotkeyHeld();
+    checkSink();
 }
 
 void KeyboardHub::followKeymap() {
@@ -182,7 +183,7 @@ void KeyboardHub::followPermission() {
 }
 
 bool KeyboardHub::mayGrab() const {
-    return wanted_ && !grabbing_ && meaning_.hasKeymap() &&
+    return wanted_ && !grabbing_ && meaning_.hasKeymap() && router_.sinkWorks() &&
            (parts_.permission == nullptr || parts_.permission->allowsGrab());
 }
 
@@ -216,25 +217,60 @@ void KeyboardHub::grabKeyboard(Keyboard& keyboard) {
 }
 
 void KeyboardHub::requestGrab(std::chrono::milliseconds bound, std::function<void(bool)> answer) {
+    if (!router_.sinkWorks()) {
+        warn("The keyboards could not be grabbed: " + whyNotGrabbed());
+        answer(false);
+        return;
+    }
     wanted_ = true;
     tryGrab();
     if (grabbing_) {
         answer(true);
         return;
     }
-    const KeyLoop::TimerId timer = parts_.loop.schedule(bound, [this] {
-        // Only the oldest waiter can be due first: every wait has the same kind of bound.
-        if (waiters_.empty()) {
-            return;
-        }
-        const auto expired = std::move(waiters_.front());
-        waiters_.erase(waiters_.begin());
-        if (waiters_.empty()) {
-            wanted_ = false;
-        }
-        expired.answer(false);
-    });
+    const KeyLoop::TimerId timer = parts_.loop.schedule(bound, [this] { giveUpWaiting(); });
     waiters_.push_back(Waiter{timer, std::move(answer)});
+}
+
+void KeyboardHub::giveUpWaiting() {
+    // Only the oldest waiter can be due first: every wait has the same kind of bound.
+    if (waiters_.empty()) {
+        return;
+    }
+    const auto expired = std::move(waiters_.front());
+    waiters_.erase(waiters_.begin());
+    if (waiters_.empty()) {
+        warn("The keyboards could not be grabbed: " + whyNotGrabbed());
+        wanted_ = false;
+    }
+    expired.answer(false);
+}
+
+std::string KeyboardHub::whyNotGrabbed() const {
+    if (!meaning_.hasKeymap()) {
+        return "the compositor has sent no keymap";
+    }
+    if (!router_.sinkWorks()) {
+        return "the virtual keyboard is gone";
+    }
+    if (parts_.permission != nullptr && !parts_.permission->allowsGrab()) {
+        return "the session is locked or inactive";
+    }
+    return "keys were held down all along";
+}
+
+// A grab with no way to pass keys on would swallow every key typed: the keyboards go back to
+// the compositor at once.
+void KeyboardHub::checkSink() {
+    if (!grabbing_ || ungrabbing_ || router_.sinkWorks()) {
+        return;
+    }
+    warn("The virtual keyboard is gone: keys go to applications without Pastiq");
+    wanted_ = false;
+    ungrab();
+    if (hooks_.onGrabLost) {
+        hooks_.onGrabLost();
+    }
 }
 
 void KeyboardHub::releaseGrab() {
@@ -244,9 +280,10 @@ void KeyboardHub::releaseGrab() {
 }
 
 void KeyboardHub::ungrab() {
-    if (!grabbing_) {
+    if (!grabbing_ || ungrabbing_) {
         return;
     }
+    ungrabbing_ = true;
     if (hooks_.beforeUngrab) {
         hooks_.beforeUngrab();
     }
@@ -270,6 +307,7 @@ void KeyboardHub::ungrab() {
         }
     }
     grabbing_ = false;
+    ungrabbing_ = false;
 }
 
 void KeyboardHub::answerWaiters(bool grabbed) {

@@ -45,6 +45,9 @@ class KeyboardHub {
         std::function<void()> beforeUngrab = nullptr;
         // A problem worth the log; never carries a key.
         std::function<void(std::string)> warn = nullptr;
+        // The virtual keyboard is gone: the keyboards were let go, since nothing could pass
+        // their keys on.
+        std::function<void()> onGrabLost = nullptr;
     };
 
     explicit KeyboardHub(const Parts& parts);
@@ -93,6 +96,9 @@ class KeyboardHub {
     void grabKeyboard(Keyboard& keyboard);
     void ungrab();
     void answerWaiters(bool grabbed);
+    void giveUpWaiting();
+    [[nodiscard]] std::string whyNotGrabbed() const;
+    void checkSink();
     [[nodiscard]] std::vector<std::uint16_t> heldCodes() const;
     void noteHotkeyHeld();
     void warn(std::string message) const;
@@ -105,6 +111,7 @@ class KeyboardHub {
     std::uint64_t keymapGeneration_ = 0;
     bool wanted_ = false;
     bool grabbing_ = false;
+    bool ungrabbing_ = false;
     struct Waiter {
         KeyLoop::TimerId timer;
         std::function<void(bool)> answer;

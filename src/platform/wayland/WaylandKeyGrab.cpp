@@ -244,6 +244,15 @@ void WaylandKeyGrab::settleAll() {
     }
 }
 
+void WaylandKeyGrab::grabLost() {
+    gate_.reset();
+    postToMain([this] {
+        if (const auto handlers = handlers_; handlers && handlers->onDisabled) {
+            handlers->onDisabled();
+        }
+    });
+}
+
 void WaylandKeyGrab::postToMain(std::function<void()> work) const {
     context_.mainThread(mainGuard_.bind(std::move(work)));
 }

@@ -64,6 +64,8 @@ class WaylandKeyGrab final : public KeyGrab {
     void judge(KeyRouter::KeyId id, const KeyEvent& event);
     // Every waiting key is about to be passed on unjudged.
     void settleAll();
+    // The keyboards were let go for good (no virtual keyboard): the engine hears of it.
+    void grabLost();
     // An application fetched the text of the write that left change count `count`.
     void pasteFetched(std::int64_t count);
 

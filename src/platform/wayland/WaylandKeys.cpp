@@ -46,14 +46,16 @@ std::unique_ptr<WaylandKeys> WaylandKeys::start(Devices devices, KeyClipboard& c
     }
     auto parts = std::make_unique<Parts>(std::move(devices), clipboard, mainThread, log);
     Parts& p = *parts;
-    p.hub.setHooks(KeyboardHub::Hooks{
-        [&p](KeyRouter::KeyId id, const KeyEvent& event) { p.keyGrab.judge(id, event); },
-        [&p] { p.hotkey.handlePress(); }, [&p] { p.keyGrab.settleAll(); },
-        [post = mainThread, &log](std::string message) {
-            // Posted without a guard: the log outlives the backend.
-            post(
-                [&log, message = std::move(message)] { log.error(LogCategory::session, message); });
-        }});
+    KeyboardHub::Hooks hooks;
+    hooks.judge = [&p](KeyRouter::KeyId id, const KeyEvent& event) { p.keyGrab.judge(id, event); };
+    hooks.onHotkey = [&p] { p.hotkey.handlePress(); };
+    hooks.beforeUngrab = [&p] { p.keyGrab.settleAll(); };
+    hooks.warn = [post = mainThread, &log](std::string message) {
+        // Posted without a guard: the log outlives the backend.
+        post([&log, message = std::move(message)] { log.error(LogCategory::session, message); });
+    };
+    hooks.onGrabLost = [&p] { p.keyGrab.grabLost(); };
+    p.hub.setHooks(std::move(hooks));
     if (!p.loop.start()) {
         return nullptr;
     }
