@@ -129,13 +129,6 @@ void KeyRouter::releaseHeld() {
     consumed_.clear();
 }
 
-std::optional<KeyRouter::KeyId> KeyRouter::awaiting() const {
-    if (queue_.empty() || queue_.front().role != Role::session || queue_.front().verdict) {
-        return std::nullopt;
-    }
-    return queue_.front().id;
-}
-
 // Judges one session key at a time: the next one's item must not reach the clipboard before
 // the key ahead of it has been passed on.
 void KeyRouter::pump() {

@@ -43,7 +43,6 @@ class KeyRouter {
     // Types `code` (with no shortcut modifier held: those the sink holds are let go around it)
     // where the hold is, then lets the held events go. `code` 0 types nothing.
     void resumeWithKey(std::uint16_t code);
-    [[nodiscard]] bool isHolding() const { return holding_; }
     // Strokes Pastiq makes up itself: sent in order behind the keys waiting now, never judged.
     void inject(const std::vector<KeyStroke>& strokes);
 
@@ -54,8 +53,6 @@ class KeyRouter {
     // Releases on the sink every key it holds down, so none sticks once the keyboards are
     // ungrabbed.
     void releaseHeld();
-    [[nodiscard]] std::optional<KeyId> awaiting() const;
-    [[nodiscard]] bool holdsKeys() const { return !sinkHeld_.empty(); }
     // False once a send failed: the virtual keyboard is gone.
     [[nodiscard]] bool sinkWorks() const { return sinkWorks_; }
 

@@ -67,7 +67,6 @@ class KeyboardHub {
     void requestGrab(std::chrono::milliseconds bound, std::function<void(bool)> answer);
     // Lets the keyboards go and stops wanting them.
     void releaseGrab();
-    [[nodiscard]] bool isGrabbing() const { return grabbing_; }
     [[nodiscard]] std::size_t keyboardCount() const { return keyboards_.size(); }
 
     KeyRouter& router() { return router_; }
