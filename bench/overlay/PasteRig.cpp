@@ -48,10 +48,11 @@ PasteRig::PasteRig(int itemCount) : helpers_(std::make_unique<IdleSystemHelpers>
     controller_ = SessionController::create(wired, settings_);
     tray_ = std::make_unique<TrayController>(controller_, settings_, fakes_.inputAccess, *helpers_,
                                              about_);
-    statusFeed_ = std::make_unique<SessionStatusFeed>(controller_, [this](const std::string& line) {
-        lastStatus_ = line;
-        ++announcements_;
-    });
+    statusFeed_ =
+        std::make_unique<SessionStatusFeed>(controller_, "x11", [this](const std::string& line) {
+            lastStatus_ = line;
+            ++announcements_;
+        });
     controller_->startSessionWithText(listOf(itemCount));
     if (!controller_->session() ||
         controller_->session()->items().size() != static_cast<std::size_t>(itemCount)) {

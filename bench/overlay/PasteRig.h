@@ -49,7 +49,7 @@ class PasteRig {
     testing::MemoryPreferenceStore preferences_;
     Settings settings_{preferences_};
     std::unique_ptr<SystemHelpers> helpers_;
-    AboutWindowController about_;
+    AboutWindowController about_{"x11"};
     std::shared_ptr<SessionController> controller_;
     std::unique_ptr<TrayController> tray_;
     std::unique_ptr<SessionStatusFeed> statusFeed_;
