@@ -128,6 +128,23 @@ TEST(OverlayControllerTest, ANoticeShowsOnThePanelUntilTakenAway) {
     EXPECT_FALSE(overlay.view()->notice()->isVisible());
 }
 
+// The footer names the key after each paste, on content built later too, and says nothing of
+// it when no key follows.
+TEST(OverlayControllerTest, TheFooterNamesTheKeyAfterEachPaste) {
+    testing::FakeWindowSystem windows;
+    OverlayController overlay(windows);
+    overlay.showAfterEachPaste(AfterEachPaste::spreadsheetRow);
+    overlay.show(listSession(2));
+    ASSERT_NE(overlay.view(), nullptr);
+    EXPECT_TRUE(overlay.view()->afterPasteHint()->isVisible());
+    EXPECT_EQ(overlay.view()->afterPasteHint()->text(),
+              "Tab after each cell · Return after each row");
+    overlay.showAfterEachPaste(AfterEachPaste::pressTab);
+    EXPECT_EQ(overlay.view()->afterPasteHint()->text(), "Tab pressed after each paste");
+    overlay.showAfterEachPaste(AfterEachPaste::nothing);
+    EXPECT_FALSE(overlay.view()->afterPasteHint()->isVisible());
+}
+
 TEST(OverlayControllerTest, CloseBeforeShowAndEndingSessionsAreHarmless) {
     testing::FakeWindowSystem windows;
     OverlayController overlay(windows);

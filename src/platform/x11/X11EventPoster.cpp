@@ -42,8 +42,13 @@ bool X11EventPoster::post() {
         std::uint8_t type;
         xcb_keycode_t keycode;
     };
-    const std::array steps{Step{XCB_KEY_PRESS, control}, Step{XCB_KEY_PRESS, c},
-                           Step{XCB_KEY_RELEASE, c}, Step{XCB_KEY_RELEASE, control}};
+    // Control goes up first on XTEST's own device: the key Pastiq presses after a paste puts a
+    // Control the user held back down there, where it stays when the user lets go of the real
+    // one, and a press of a key already down would be dropped. The copy lets Control go at its
+    // end in any case, so the release first takes nothing more from the user.
+    const std::array steps{Step{XCB_KEY_RELEASE, control}, Step{XCB_KEY_PRESS, control},
+                           Step{XCB_KEY_PRESS, c}, Step{XCB_KEY_RELEASE, c},
+                           Step{XCB_KEY_RELEASE, control}};
     std::array<xcb_void_cookie_t, steps.size()> cookies{};
     for (std::size_t i = 0; i < steps.size(); ++i) {
         cookies[i] = xcb_test_fake_input_checked(connection_.get(), steps[i].type, steps[i].keycode,
