@@ -136,6 +136,29 @@ std::vector<std::uint16_t> PipeKeyboard::heldKeys() {
     return {held_.begin(), held_.end()};
 }
 
+void PipeKeyboard::setLed(std::uint16_t code, bool on) {
+    const std::uint32_t bit = 1U << code;
+    on ? leds_.fetch_or(bit) : leds_.fetch_and(~bit);
+}
+
+RecordingSink::RecordingSink(std::shared_ptr<EventLog> log)
+    : log_(std::move(log)), leds_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+void RecordingSink::light(std::uint16_t code, bool on) {
+    const std::uint32_t bit = 1U << code;
+    on ? lit_.fetch_or(bit) : lit_.fetch_and(~bit);
+    wake(leds_.get());
+}
+
+bool RecordingSink::readLeds() {
+    drain(leds_.get());
+    return true;
+}
+
+bool RecordingSink::isLedOn(std::uint16_t code) const {
+    return (lit_.load() >> code & 1U) != 0;
+}
+
 bool RecordingSink::send(const std::vector<KeyStroke>& strokes) {
     if (gone) {
         return false;

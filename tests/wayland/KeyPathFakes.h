@@ -56,6 +56,8 @@ class PipeKeyboard final : public KeyboardDevice {
     [[nodiscard]] bool isGrabbed() const { return grabbed_; }
     // The pipe's writing end, for a writer of its own (the benchmark).
     [[nodiscard]] int writeFd() const { return writeEnd_.get(); }
+    [[nodiscard]] bool isLedLit(std::uint16_t code) const { return (leds_ >> code & 1U) != 0; }
+    void setLed(std::uint16_t code, bool on) override;
 
     [[nodiscard]] int fd() const override { return readEnd_.get(); }
     bool read(std::vector<input_event>& events) override;
@@ -72,6 +74,7 @@ class PipeKeyboard final : public KeyboardDevice {
     bool real_;
     std::atomic<bool> grabbed_{false};
     std::atomic<bool> unplugged_{false};
+    std::atomic<std::uint32_t> leds_{0};
     std::mutex mutex_;
     std::set<std::uint16_t> held_;
 };
@@ -79,7 +82,12 @@ class PipeKeyboard final : public KeyboardDevice {
 // The virtual keyboard: records each stroke as "+30" / "-30" (code pressed / released).
 class RecordingSink final : public KeySink {
   public:
-    explicit RecordingSink(std::shared_ptr<EventLog> log) : log_(std::move(log)) {}
+    explicit RecordingSink(std::shared_ptr<EventLog> log);
+    // Test thread: the compositor lights or darkens a lock LED on the virtual keyboard.
+    void light(std::uint16_t code, bool on);
+    [[nodiscard]] int fd() const override { return leds_.get(); }
+    bool readLeds() override;
+    [[nodiscard]] bool isLedOn(std::uint16_t code) const override;
     // Key thread: runs before each stroke is recorded.
     std::function<void(const KeyStroke&)> onStroke;
     // The device went away: sends fail.
@@ -89,6 +97,8 @@ class RecordingSink final : public KeySink {
 
   private:
     std::shared_ptr<EventLog> log_;
+    Fd leds_;
+    std::atomic<std::uint32_t> lit_{0};
 };
 
 // Keyboards handed out once, then whatever the test plugs in.

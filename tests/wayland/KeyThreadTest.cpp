@@ -256,6 +256,21 @@ TEST_F(KeyThreadTest, ALostVirtualKeyboardGivesTheKeyboardsBack) {
     EXPECT_FALSE(enabledAgain);
 }
 
+// A grabbed keyboard no longer hears from the compositor: it shows the virtual keyboard's LEDs.
+TEST_F(KeyThreadTest, GrabbedKeyboardsShowTheLocksTheCompositorSets) {
+    sink_->light(LED_CAPSL, true);
+    ASSERT_TRUE(install(KeyGrab::Handlers{}));
+    EXPECT_TRUE(keyboard_->isLedLit(LED_CAPSL));
+    sink_->light(LED_CAPSL, false);
+    sink_->light(LED_NUML, true);
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (!keyboard_->isLedLit(LED_NUML) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(keyboard_->isLedLit(LED_NUML));
+    EXPECT_FALSE(keyboard_->isLedLit(LED_CAPSL));
+}
+
 // A locked session holds no grab; the grab comes back when the session is unlocked.
 TEST_F(KeyThreadTest, TheLockScreenGetsTheKeyboardBack) {
     ASSERT_TRUE(install(KeyGrab::Handlers{}));

@@ -41,7 +41,7 @@ class EvdevKeyboard final : public KeyboardDevice {
     [[nodiscard]] std::string name() const override;
     // Lights a lock LED (LED_CAPSL, LED_NUML, LED_SCROLLL) as the compositor set it on Pastiq's
     // virtual keyboard: while grabbed, the compositor no longer drives this keyboard's LEDs.
-    void setLed(std::uint16_t code, bool on);
+    void setLed(std::uint16_t code, bool on) override;
 
   private:
     struct DeviceFree {

@@ -24,6 +24,15 @@ class KeySink {
     // Lets go of every key this sink holds down, so none sticks when Pastiq stops passing
     // keys on.
     virtual void releaseAll() = 0;
+
+    // The lock LEDs the compositor sets on this keyboard: the real keyboards Pastiq grabs no
+    // longer hear from the compositor, so they are lit from here. Readable when an LED changed;
+    // -1 for a sink without LEDs.
+    [[nodiscard]] virtual int fd() const { return -1; }
+    // Takes in the LED changes that wait, without blocking. False once the device is gone.
+    virtual bool readLeds() { return true; }
+    // Whether the compositor last lit `code` (LED_CAPSL, ...).
+    [[nodiscard]] virtual bool isLedOn(std::uint16_t /*code*/) const { return false; }
 };
 
 }  // namespace pastiq::wayland

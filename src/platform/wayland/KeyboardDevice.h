@@ -26,6 +26,9 @@ class KeyboardDevice {
     // stand-in (the tests' scripted keyboard) has no such path: Pastiq sends on everything it
     // reads from it, grabbed or not, as the kernel would have.
     [[nodiscard]] virtual bool reachesCompositorUngrabbed() const { return true; }
+    // Lights or darkens a lock LED (LED_CAPSL, ...) while Pastiq holds the keyboard and the
+    // compositor no longer drives it. Nothing for a keyboard without LEDs.
+    virtual void setLed(std::uint16_t /*code*/, bool /*on*/) {}
     // For the log: the device's name, never a key.
     [[nodiscard]] virtual std::string name() const = 0;
 };

@@ -1,8 +1,10 @@
 #include "platform/wayland/KeyboardHub.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/wayland/GrabPermission.h"
+#include "platform/wayland/KeySink.h"
 #include "platform/wayland/KeyboardDevice.h"
 #include "platform/wayland/KeyboardSource.h"
 #include "platform/wayland/KeymapSource.h"
@@ -12,6 +14,7 @@ namespace {
 
 constexpr std::int32_t kPress = 1;
 constexpr std::int32_t kRelease = 0;
+constexpr std::array<std::uint16_t, 3> kLockLeds{LED_NUML, LED_CAPSL, LED_SCROLLL};
 
 bool sendsOn(const KeyboardDevice& device, bool grabbed) {
     return grabbed || !device.reachesCompositorUngrabbed();
@@ -38,27 +41,48 @@ KeyboardHub::KeyboardHub(const Parts& parts)
 KeyboardHub::~KeyboardHub() = default;
 
 void KeyboardHub::start() {
-    if (const int fd = parts_.keyboards.fd(); fd >= 0) {
-        parts_.loop.watch(fd, [this, fd] {
-            if (!parts_.keyboards.dispatch()) {
-                parts_.loop.unwatch(fd);
-            }
-            takeKeyboardChanges();
-        });
-    }
+    watchSource(
+        parts_.keyboards.fd(), [this] { return parts_.keyboards.dispatch(); },
+        [this] { takeKeyboardChanges(); });
     takeKeyboardChanges();
-    if (const int fd = parts_.keymap.fd(); fd >= 0) {
-        parts_.loop.watch(fd, [this, fd] {
-            if (!parts_.keymap.dispatch()) {
-                parts_.loop.unwatch(fd);
-                warn("The compositor connection that tells the keymap was lost");
-            }
-            followKeymap();
-        });
-    }
+    watchSource(
+        parts_.keymap.fd(), [this] { return parts_.keymap.dispatch(); },
+        [this] { followKeymap(); });
     followKeymap();
-    if (parts_.permission != nullptr && parts_.permission->fd() >= 0) {
-        parts_.loop.watch(parts_.permission->fd(), [this] { followPermission(); });
+    if (GrabPermission* permission = parts_.permission; permission != nullptr) {
+        watchSource(
+            permission->fd(), [permission] { return (permission->dispatch(), true); },
+            [this] { followPermission(); });
+    }
+    watchSource(
+        parts_.sink.fd(), [this] { return parts_.sink.readLeds(); },
+        [this] {
+            for (Keyboard& keyboard : keyboards_) {
+                lightLeds(keyboard);
+            }
+        });
+}
+
+// `dispatch` takes in what the fd reported and says whether the source is still there.
+void KeyboardHub::watchSource(int fd, std::function<bool()> dispatch, std::function<void()> then) {
+    if (fd < 0) {
+        return;
+    }
+    parts_.loop.watch(fd, [this, fd, dispatch = std::move(dispatch), then = std::move(then)] {
+        if (!dispatch()) {
+            parts_.loop.unwatch(fd);
+        }
+        then();
+    });
+}
+
+// A grabbed keyboard no longer hears from the compositor: it shows the lock LEDs the
+// compositor set on the virtual keyboard.
+void KeyboardHub::lightLeds(Keyboard& keyboard) const {
+    for (const std::uint16_t led : kLockLeds) {
+        if (keyboard.grabbed) {
+            keyboard.device->setLed(led, parts_.sink.isLedOn(led));
+        }
     }
 }
 
@@ -66,6 +90,7 @@ void KeyboardHub::stop() {
     releaseGrab();
     parts_.loop.unwatch(parts_.keyboards.fd());
     parts_.loop.unwatch(parts_.keymap.fd());
+    parts_.loop.unwatch(parts_.sink.fd());
     if (parts_.permission != nullptr) {
         parts_.loop.unwatch(parts_.permission->fd());
     }
@@ -73,6 +98,12 @@ void KeyboardHub::stop() {
         parts_.loop.unwatch(keyboard.device->fd());
     }
     keyboards_.clear();
+}
+
+std::vector<KeyboardHub::Keyboard>::iterator KeyboardHub::findKeyboard(
+    const KeyboardDevice* device) {
+    return std::find_if(keyboards_.begin(), keyboards_.end(),
+                        [device](const Keyboard& k) { return k.device.get() == device; });
 }
 
 void KeyboardHub::takeKeyboardChanges() {
@@ -100,9 +131,7 @@ void KeyboardHub::addKeyboard(std::shared_ptr<KeyboardDevice> device) {
 }
 
 void KeyboardHub::removeKeyboard(const KeyboardDevice* device) {
-    const auto found =
-        std::find_if(keyboards_.begin(), keyboards_.end(),
-                     [device](const Keyboard& k) { return k.device.get() == device; });
+    const auto found = findKeyboard(device);
     if (found == keyboards_.end()) {
         return;
     }
@@ -118,9 +147,7 @@ void KeyboardHub::removeKeyboard(const KeyboardDevice* device) {
 }
 
 void KeyboardHub::readKeyboard(const KeyboardDevice* device) {
-    const auto found =
-        std::find_if(keyboards_.begin(), keyboards_.end(),
-                     [device](const Keyboard& k) { return k.device.get() == device; });
+    const auto found = findKeyboard(device);
     if (found == keyboards_.end()) {
         return;
     }
@@ -133,9 +160,7 @@ void KeyboardHub::readKeyboard(const KeyboardDevice* device) {
     }
     if (!grabbing_) {
         tryGrab();
-    } else if (const auto keyboard =
-                   std::find_if(keyboards_.begin(), keyboards_.end(),
-                                [device](const Keyboard& k) { return k.device.get() == device; });
+    } else if (const auto keyboard = findKeyboard(device);
                keyboard != keyboards_.end() && !keyboard->grabbed && keyboard->held.empty()) {
         grabKeyboard(*keyboard);
     }
@@ -174,7 +199,6 @@ void KeyboardHub::followKeymap() {
 }
 
 void KeyboardHub::followPermission() {
-    parts_.permission->dispatch();
     if (parts_.permission->allowsGrab()) {
         tryGrab();
     } else {
@@ -210,6 +234,7 @@ void KeyboardHub::tryGrab() {
 
 void KeyboardHub::grabKeyboard(Keyboard& keyboard) {
     keyboard.grabbed = keyboard.device->grab();
+    lightLeds(keyboard);
     if (!keyboard.grabbed) {
         // Typically a key remapper holds it; its own virtual keyboard is then grabbed instead.
         warn("Keyboard \"" + keyboard.device->name() + "\" could not be grabbed");

@@ -82,6 +82,7 @@ class KeyboardHub {
         bool grabbed = false;
     };
 
+    void watchSource(int fd, std::function<bool()> dispatch, std::function<void()> then);
     std::vector<Keyboard>::iterator findKeyboard(const KeyboardDevice* device);
     void takeKeyboardChanges();
     void addKeyboard(std::shared_ptr<KeyboardDevice> device);
@@ -93,6 +94,7 @@ class KeyboardHub {
     [[nodiscard]] bool mayGrab() const;
     void tryGrab();
     void grabKeyboard(Keyboard& keyboard);
+    void lightLeds(Keyboard& keyboard) const;
     void ungrab();
     void answerWaiters(bool grabbed);
     void giveUpWaiting();

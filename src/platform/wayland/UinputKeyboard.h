@@ -33,12 +33,12 @@ class UinputKeyboard final : public KeySink {
     void releaseAll() override;
 
     // Readable when the compositor changed an LED; for poll().
-    [[nodiscard]] int fd() const { return fd_.get(); }
+    [[nodiscard]] int fd() const override { return fd_.get(); }
     // Takes in the LED changes that wait, without blocking. False once the device is gone.
-    bool readLeds();
+    bool readLeds() override;
     // Whether the compositor last lit the LED `code` (LED_CAPSL, ...): what a keyboard Pastiq
     // grabs, or one plugged in during a grab, should show.
-    [[nodiscard]] bool isLedOn(std::uint16_t code) const {
+    [[nodiscard]] bool isLedOn(std::uint16_t code) const override {
         return code < LED_CNT && leds_.test(code);
     }
 
