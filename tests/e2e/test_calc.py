@@ -64,9 +64,10 @@ class CalcColumnTest(DesktopTestCase):
                 self.calc.go_to_first_cell()
                 self.keyboard.key(*["ctrl+v"] * 9, delay_ms=delay_ms)
                 self.wait_status(lambda s: s and s["finished"], timeout=10, what="the grid")
-                # The finish clears the clipboard only after the last paste Pastiq still types.
-                self.wait_clipboard_cleared()
+                # Calc is still pasting: the pastes Pastiq has taken over are typed all the same,
+                # and the clipboard is cleared after the last of them.
                 self.pastiq.end_session()
+                self.wait_clipboard_cleared()
                 self.assertEqual(self.calc.grid(3, 3), grid, self.log_tail())
 
 

@@ -20,12 +20,14 @@ void AfterPasteKeys::pasteReplayed(xcb_timestamp_t keyTime, AfterPasteKey key) {
         return;
     }
     isPrepared_ = true;
+    isDraining_ = false;
     queue_.replayed(keyTime, key, AfterPasteQueue::Clock::now());
     runDue();
 }
 
 void AfterPasteKeys::wait(Waiting key) {
     const bool typesPaste = key.decided.kind == GateKeyKind::paste;
+    isDraining_ = false;
     queue_.queued(key.press.time, typesPaste, key.decided.afterKey);
     waiting_.push_back(std::move(key));
 }
@@ -40,7 +42,11 @@ void AfterPasteKeys::pasteDone(xcb_timestamp_t keyTime) {
     runDue();
 }
 
-void AfterPasteKeys::stop() {
+void AfterPasteKeys::stop(bool drain) {
+    isDraining_ = drain && queue_.isBusy();
+    if (isDraining_) {
+        return;
+    }
     queue_.clear();
     waiting_.clear();
     if (deadlineTimer_) {
@@ -87,6 +93,9 @@ void AfterPasteKeys::runDue() {
             });
     }
     noteBusy();
+    if (isDraining_ && !queue_.isBusy()) {
+        stop(false);
+    }
 }
 
 void AfterPasteKeys::noteBusy() {

@@ -53,8 +53,10 @@ class AfterPasteKeys {
     void writeLanded(xcb_timestamp_t keyTime);
     // The application is done with the Ctrl+V pressed at `keyTime`: it has the item.
     void pasteDone(xcb_timestamp_t keyTime);
-    // The grabs are gone: nothing more is typed, and the spare key goes back to the keymap.
-    void stop();
+    // The grabs are gone. With `drain` the keys already taken over still take effect in their
+    // turn, so no Ctrl+V the user pressed in the session is lost; without (Pastiq quits)
+    // nothing more is typed. The spare key goes back to the keymap once nothing waits.
+    void stop(bool drain);
 
   private:
     void runDue();
@@ -68,6 +70,7 @@ class AfterPasteKeys {
     std::deque<Waiting> waiting_;
     Handlers handlers_;
     bool isPrepared_ = false;
+    bool isDraining_ = false;
     bool wasBusy_ = false;
     std::optional<TimerQueue::Id> deadlineTimer_;
 };

@@ -269,7 +269,7 @@ bool X11KeyGrab::grabShortcuts() {
 void X11KeyGrab::releaseShortcuts() {
     grabs_.release();
     gate_.reset();
-    afterKeys_.stop();
+    afterKeys_.stop(/*drain=*/true);
     // Keys still frozen by the released grabs are passed on.
     while (!pending_.empty()) {
         context_.loop.timers().cancel(pending_.back().timer);
@@ -291,6 +291,7 @@ void X11KeyGrab::renewGrabs() {
 
 void X11KeyGrab::shutdown() {
     releaseShortcuts();
+    afterKeys_.stop(/*drain=*/false);
 }
 
 }  // namespace pastiq::x11
