@@ -79,6 +79,11 @@ void AfterPasteKeys::runDue() {
             case AfterPasteQueue::Step::Kind::typeKey:
                 typer_.typeKey(step.key);
                 break;
+            case AfterPasteQueue::Step::Kind::keyDropped:
+                if (handlers_.keyDropped) {
+                    handlers_.keyDropped();
+                }
+                break;
         }
     }
     if (deadlineTimer_) {

@@ -35,6 +35,8 @@ class AfterPasteKeys {
         std::function<void(xcb_timestamp_t)> pasteTyped;
         // True while keys wait: writes made for no key must wait with them.
         std::function<void(bool)> busyChanged;
+        // A key after a paste was not sent: the application took nothing within the bound.
+        std::function<void()> keyDropped;
     };
 
     AfterPasteKeys(XConnection& connection, TimerQueue& timers,

@@ -55,7 +55,10 @@ bool AfterPasteQueue::advanceHead(Clock::time_point now, std::vector<Step>& step
             if (now < head.deadline) {
                 return false;
             }
-            break;  // the application took nothing within the bound: no key
+            if (head.key != AfterPasteKey::none) {
+                steps.push_back(Step{Step::Kind::keyDropped, head.keyTime, head.key});
+            }
+            break;
         case Stage::fetched:
             if (head.key != AfterPasteKey::none) {
                 steps.push_back(Step{Step::Kind::typeKey, head.keyTime, head.key});

@@ -29,7 +29,8 @@ class AfterPasteQueue {
     struct Step {
         // carryOut: the key's turn has come, its item is written now (a taken-over paste then
         // waits for writeLanded). typePaste: its item is in place, Pastiq types its Ctrl+V.
-        enum class Kind : std::uint8_t { carryOut, typePaste, typeKey };
+        // keyDropped: the application took nothing within the bound, `key` is not sent.
+        enum class Kind : std::uint8_t { carryOut, typePaste, typeKey, keyDropped };
         Kind kind;
         std::uint32_t keyTime;
         AfterPasteKey key = AfterPasteKey::none;

@@ -34,6 +34,12 @@ X11KeyGrab::X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey)
             }
         },
         [this](bool busy) { context_.holdEngineWrites(busy); },
+        [this] {
+            context_.mainThread.post([this] {
+                context_.log.info(LogCategory::session,
+                                  "After-paste key not sent: the application took no text in time");
+            });
+        },
     });
 }
 
