@@ -10,18 +10,30 @@ PastePacing::~PastePacing() {
 }
 
 bool PastePacing::holds(std::function<void()> then) {
-    if (!awaited_ || !isArmed_ || lastFetched_ >= *awaited_) {
-        return false;
+    const auto now = KeyLoop::Clock::now();
+    if (awaited_ && isArmed_ && lastFetched_ < *awaited_) {
+        holdUntil(now + kHoldBound, std::move(then));
+        return true;
     }
+    if (now < settled_) {
+        holdUntil(settled_, std::move(then));
+        return true;
+    }
+    return false;
+}
+
+void PastePacing::holdUntil(KeyLoop::Clock::time_point until, std::function<void()> then) {
     drop();
     resume_ = std::move(then);
-    timer_ = loop_.schedule(kHoldBound, [this] {
+    timer_ = loop_.schedule(until - KeyLoop::Clock::now(), [this] {
         timer_.reset();
-        isArmed_ = false;
-        awaited_.reset();
-        this->resume();
+        // A fetch that never came: the place does not paste.
+        if (awaited_) {
+            isArmed_ = false;
+            awaited_.reset();
+        }
+        resume();
     });
-    return true;
 }
 
 void PastePacing::pasteSent(std::int64_t count) {
@@ -33,9 +45,13 @@ void PastePacing::pasteSent(std::int64_t count) {
 void PastePacing::fetched(std::int64_t count) {
     lastFetched_ = std::max(lastFetched_, count);
     isArmed_ = true;
-    if (awaited_ && lastFetched_ >= *awaited_) {
-        awaited_.reset();
-        resume();
+    if (!awaited_ || lastFetched_ < *awaited_) {
+        return;
+    }
+    awaited_.reset();
+    settled_ = KeyLoop::Clock::now() + kSettle;
+    if (auto then = std::exchange(resume_, nullptr)) {
+        holdUntil(settled_, std::move(then));
     }
 }
 
