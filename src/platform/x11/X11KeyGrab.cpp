@@ -33,7 +33,11 @@ X11KeyGrab::X11KeyGrab(const KeyGrabContext& context, JudgedKey& judgedKey)
                 replayObserver_(keyTime);
             }
         },
-        [this](bool busy) { context_.holdEngineWrites(busy); },
+        [this](bool busy) {
+            if (context_.holdEngineWrites) {
+                context_.holdEngineWrites(busy);
+            }
+        },
         [this] {
             context_.mainThread.post([this] {
                 context_.log.info(LogCategory::session,
