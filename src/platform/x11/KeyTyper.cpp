@@ -110,7 +110,24 @@ void KeyTyper::release() {
 }
 
 bool KeyTyper::typePaste(xcb_keycode_t control) {
+    // A desktop that applies its keymap again takes the spare key back; it is mapped anew, and
+    // the application reads the new keymap before the key, which comes after it.
+    if (!spareTypesV()) {
+        spare_ = 0;
+        prepare();
+    }
     return spare_ != 0 && control != 0 && type(spare_, true, control);
+}
+
+bool KeyTyper::spareTypesV() const {
+    if (spare_ == 0) {
+        return false;
+    }
+    xcb_connection_t* c = connection_.get();
+    const auto reply = fetchReply<xcb_get_keyboard_mapping_reply_t>(
+        c, xcb_get_keyboard_mapping(c, spare_, 1), xcb_get_keyboard_mapping_reply);
+    return reply && xcb_get_keyboard_mapping_keysyms_length(reply.get()) > 0 &&
+           xcb_get_keyboard_mapping_keysyms(reply.get())[0] == kKeysymV;
 }
 
 bool KeyTyper::typeKey(AfterPasteKey key) {

@@ -52,6 +52,7 @@ class KeyTyper {
 
   private:
     bool type(xcb_keycode_t key, bool withControl, xcb_keycode_t control);
+    [[nodiscard]] bool spareTypesV() const;
     [[nodiscard]] HeldModifiers heldModifiers() const;
     void liftLeftoverPresses(const HeldModifiers& held);
 
