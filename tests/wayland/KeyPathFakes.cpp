@@ -131,6 +131,15 @@ void PipeKeyboard::ungrab() {
     log_->add("ungrab");
 }
 
+void PipeKeyboard::changeUnseen(std::uint16_t code, bool down) {
+    const std::lock_guard lock(mutex_);
+    if (down) {
+        held_.insert(code);
+    } else {
+        held_.erase(code);
+    }
+}
+
 std::vector<std::uint16_t> PipeKeyboard::heldKeys() {
     const std::lock_guard lock(mutex_);
     return {held_.begin(), held_.end()};

@@ -51,6 +51,9 @@ class PipeKeyboard final : public KeyboardDevice {
     // Test thread: one EV_KEY event and its SYN_REPORT.
     void type(std::uint16_t code, std::int32_t value) const;
     void writeEvents(const std::vector<input_event>& events) const;
+    // Test thread: a key goes down or up where only the kernel sees it, as on a keyboard a key
+    // remapper holds: its events go to the remapper, its key state stays readable.
+    void changeUnseen(std::uint16_t code, bool down);
     // Test thread: the device disappears; the next read fails.
     void unplug();
     [[nodiscard]] bool isGrabbed() const { return grabbed_; }

@@ -219,6 +219,25 @@ TEST_F(KeyThreadTest, GrabsWithNoKeyHeldAndReleasesHeldKeysBeforeLettingGo) {
     EXPECT_EQ(strokes_->entries(), (std::vector<std::string>{"grab", "+29", "-29", "ungrab"}));
 }
 
+// A key remapper (keyd) holds the physical keyboard, whose events then never reach Pastiq; its
+// key state still does. A hot key held there when the session asks for the grab must not keep
+// the grab away once the kernel says it is up; the remapper's own keyboard brings the release.
+TEST_F(KeyThreadTest, AKeyboardARemapperHoldsCountsAsTheKernelSeesIt) {
+    auto remapped = std::make_shared<PipeKeyboard>(strokes_);
+    keyboards_->plug(remapped);
+    keyboard_->changeUnseen(KEY_LEFTCTRL, true);
+    remapped->type(KEY_LEFTCTRL, 1);
+    waitForStrokes(1);
+    std::future<bool> installed =
+        std::async(std::launch::async, [this] { return install(KeyGrab::Handlers{}); });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(remapped->isGrabbed());
+    keyboard_->changeUnseen(KEY_LEFTCTRL, false);
+    remapped->type(KEY_LEFTCTRL, 0);
+    EXPECT_TRUE(installed.get());
+    EXPECT_TRUE(remapped->isGrabbed());
+}
+
 // A keyboard plugged in during a session is grabbed too; one that goes away while a key is held
 // leaves that key released, not stuck.
 TEST_F(KeyThreadTest, FollowsKeyboardsPluggedInAndOut) {

@@ -216,10 +216,10 @@ void KeyboardHub::tryGrab() {
         return;
     }
     for (Keyboard& keyboard : keyboards_) {
-        // The kernel's key state settles it: an event missed while reading must not let a
-        // held key stick.
+        // The kernel's key state settles it, both ways: an event missed while reading must not
+        // let a held key stick, and a keyboard a key remapper holds sends Pastiq no release.
         const auto held = keyboard.device->heldKeys();
-        keyboard.held.insert(held.begin(), held.end());
+        keyboard.held = {held.begin(), held.end()};
         if (!keyboard.held.empty()) {
             return;
         }
