@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "KeyPathFakes.h"
+#include "engine/GateState.h"
 #include "engine/PasteGate.h"
 #include "engine/ports/Log.h"
 #include "platform/wayland/KeyClipboard.h"
@@ -77,15 +79,26 @@ class PipeSink final : public pastiq::wayland::KeySink {
     int fd_;
 };
 
+// A compositor that takes every write in at once, and an application that fetches it at once.
 class NoClipboard final : public pastiq::wayland::KeyClipboard {
   public:
     std::int64_t writeForKey(std::shared_ptr<const std::string>,
                              std::function<void()> applied) override {
+        const std::int64_t count = ++count_;
         applied();
-        return 0;
+        if (fetched_) {
+            fetched_(count);
+        }
+        return count;
     }
-    [[nodiscard]] std::int64_t changeCount() const override { return 0; }
-    void onFetched(std::function<void(std::int64_t)>) override {}
+    [[nodiscard]] std::int64_t changeCount() const override { return count_; }
+    void onFetched(std::function<void(std::int64_t)> fetched) override {
+        fetched_ = std::move(fetched);
+    }
+
+  private:
+    std::atomic<std::int64_t> count_{0};
+    std::function<void(std::int64_t)> fetched_;
 };
 
 class SilentLog final : public pastiq::Log {
@@ -93,17 +106,30 @@ class SilentLog final : public pastiq::Log {
     void write(pastiq::LogLevel, pastiq::LogCategory, std::string_view) override {}
 };
 
+// The median and the 99th percentile of the samples, as counters in microseconds.
+void reportPercentiles(benchmark::State& state, std::vector<double>& micros) {
+    std::sort(micros.begin(), micros.end());
+    state.counters["p50_us"] = micros[micros.size() / 2];
+    state.counters["p99_us"] = micros[micros.size() * 99 / 100];
+}
+
 // Sends press and release of one letter per iteration and waits for each to come out.
 void typeThrough(benchmark::State& state, int in, int out) {
     input_event received{};
+    std::vector<double> micros;
     for (auto _ : state) {
         for (const std::int32_t value : {1, 0}) {
+            const auto sentAt = std::chrono::steady_clock::now();
             const input_event sent = keyEvent(KEY_A, value);
             writeAll(in, &sent, sizeof sent);
             readAll(out, &received, sizeof received);
+            micros.push_back(
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - sentAt)
+                    .count());
         }
     }
     state.SetItemsProcessed(state.iterations() * 2);
+    reportPercentiles(state, micros);
 }
 
 void bareRelay(benchmark::State& state) {
@@ -159,8 +185,71 @@ void keyPath(benchmark::State& state) {
     keys->keyGrab().remove();
 }
 
+// A session of `count` items the gate may paste from, all inside its window.
+pastiq::GateState sessionOf(std::int64_t count) {
+    pastiq::GateState state;
+    state.hasSession = true;
+    state.count = count;
+    for (std::int64_t i = 0; i < count; ++i) {
+        state.window.push_back(
+            pastiq::GateItem{pastiq::Uuid::random(), std::make_shared<const std::string>("item")});
+    }
+    state.firstItem = state.window.front();
+    return state;
+}
+
+// The gate's Ctrl+V verdict on the key thread: from V's press entering the keyboard's fd to the
+// press leaving the sink, its item written and taken in. Presses come 40 ms apart, beyond the
+// pacing that lets GTK finish asking for the previous paste, so each sample is one verdict. The
+// percentiles are reported as counters (microseconds).
+void pasteVerdict(benchmark::State& state) {
+    Pipe sink;
+    NoClipboard clipboard;
+    SilentLog log;
+    auto keyboard = std::make_shared<pastiq::wayland::testing::PipeKeyboard>();
+    pastiq::wayland::WaylandKeys::Devices devices{
+        std::make_unique<pastiq::wayland::testing::ListedKeyboards>(
+            std::vector<std::shared_ptr<pastiq::wayland::KeyboardDevice>>{keyboard}),
+        std::make_unique<pastiq::wayland::testing::FixedKeymap>(
+            pastiq::wayland::testing::keymapText("us")),
+        std::make_unique<PipeSink>(sink.writeEnd), nullptr};
+    auto keys = pastiq::wayland::WaylandKeys::start(
+        std::move(devices), clipboard, [](const std::function<void()>&) {}, log);
+    pastiq::KeyGrab::Handlers handlers;
+    handlers.gate = std::make_shared<pastiq::PasteGate>();
+    constexpr std::int64_t kSamples = 200;
+    handlers.gate->publish(sessionOf(kSamples + 1));
+    if (!keys || !keys->keyGrab().install(std::move(handlers))) {
+        state.SkipWithError("the key path did not start");
+        return;
+    }
+    std::vector<double> micros;
+    input_event received{};
+    for (auto _ : state) {
+        micros.clear();
+        for (std::int64_t i = 0; i < kSamples; ++i) {
+            keyboard->type(KEY_LEFTCTRL, 1);
+            readAll(sink.readEnd, &received, sizeof received);
+            const auto pressed = std::chrono::steady_clock::now();
+            keyboard->type(KEY_V, 1);
+            readAll(sink.readEnd, &received, sizeof received);
+            micros.push_back(std::chrono::duration<double, std::micro>(
+                                 std::chrono::steady_clock::now() - pressed)
+                                 .count());
+            for (const int code : {KEY_V, KEY_LEFTCTRL}) {
+                keyboard->type(static_cast<std::uint16_t>(code), 0);
+                readAll(sink.readEnd, &received, sizeof received);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        }
+    }
+    reportPercentiles(state, micros);
+    keys->keyGrab().remove();
+}
+
 BENCHMARK(bareRelay)->UseRealTime()->MinTime(1.0);
 BENCHMARK(keyPath)->UseRealTime()->MinTime(1.0);
+BENCHMARK(pasteVerdict)->UseRealTime()->Iterations(1);
 
 }  // namespace
 
