@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -154,35 +155,70 @@ void bareRelay(benchmark::State& state) {
     relay.join();
 }
 
+// The key path over a pipe keyboard and a pipe sink, grabbed, with a gate installed that may
+// hold a session.
+class KeyPathRig {
+  public:
+    explicit KeyPathRig(std::optional<pastiq::GateState> session = std::nullopt) {
+        pastiq::wayland::WaylandKeys::Devices devices{
+            std::make_unique<pastiq::wayland::testing::ListedKeyboards>(
+                std::vector<std::shared_ptr<pastiq::wayland::KeyboardDevice>>{keyboard_}),
+            std::make_unique<pastiq::wayland::testing::FixedKeymap>(
+                pastiq::wayland::testing::keymapText("us")),
+            std::make_unique<PipeSink>(sink_.writeEnd), nullptr};
+        // The main thread is never asked: letters are no session keys, and the gate decides
+        // every paste.
+        keys_ = pastiq::wayland::WaylandKeys::start(
+            std::move(devices), clipboard_, [](const std::function<void()>&) {}, log_);
+        pastiq::KeyGrab::Handlers handlers;
+        handlers.gate = std::make_shared<pastiq::PasteGate>();
+        if (session) {
+            handlers.gate->publish(std::move(*session));
+        }
+        isReady_ = keys_ && keys_->keyGrab().install(std::move(handlers));
+    }
+    ~KeyPathRig() {
+        if (isReady_) {
+            keys_->keyGrab().remove();
+        }
+    }
+    KeyPathRig(const KeyPathRig&) = delete;
+    KeyPathRig& operator=(const KeyPathRig&) = delete;
+
+    [[nodiscard]] bool isReady() const { return isReady_; }
+    [[nodiscard]] int in() const { return keyboard_->writeFd(); }
+    [[nodiscard]] int out() const { return sink_.readEnd; }
+    // Types one key and waits for it to leave the sink.
+    void stroke(std::uint16_t code, std::int32_t value) {
+        keyboard_->type(code, value);
+        input_event received{};
+        readAll(sink_.readEnd, &received, sizeof received);
+    }
+
+  private:
+    Pipe sink_;
+    NoClipboard clipboard_;
+    SilentLog log_;
+    std::shared_ptr<pastiq::wayland::testing::PipeKeyboard> keyboard_ =
+        std::make_shared<pastiq::wayland::testing::PipeKeyboard>();
+    std::unique_ptr<pastiq::wayland::WaylandKeys> keys_;
+    bool isReady_ = false;
+};
+
 void keyPath(benchmark::State& state) {
-    Pipe sink;
-    NoClipboard clipboard;
-    SilentLog log;
-    auto keyboard = std::make_shared<pastiq::wayland::testing::PipeKeyboard>();
-    pastiq::wayland::WaylandKeys::Devices devices{
-        std::make_unique<pastiq::wayland::testing::ListedKeyboards>(
-            std::vector<std::shared_ptr<pastiq::wayland::KeyboardDevice>>{keyboard}),
-        std::make_unique<pastiq::wayland::testing::FixedKeymap>(
-            pastiq::wayland::testing::keymapText("us")),
-        std::make_unique<PipeSink>(sink.writeEnd), nullptr};
-    // The main thread is never asked: plain letters are no session keys.
-    auto keys = pastiq::wayland::WaylandKeys::start(
-        std::move(devices), clipboard, [](const std::function<void()>&) {}, log);
-    pastiq::KeyGrab::Handlers handlers;
-    handlers.gate = std::make_shared<pastiq::PasteGate>();
-    if (!keys || !keys->keyGrab().install(std::move(handlers))) {
+    KeyPathRig rig;
+    if (!rig.isReady()) {
         state.SkipWithError("the key path did not start");
         return;
     }
     const auto start = std::chrono::steady_clock::now();
-    typeThrough(state, keyboard->writeFd(), sink.readEnd);
+    typeThrough(state, rig.in(), rig.out());
     const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
     const double perStroke = took.count() / static_cast<double>(state.iterations() * 2);
     state.counters["ns_per_key"] = perStroke;
     if (bareNanosPerStroke > 0) {
         state.counters["x_bare"] = perStroke / bareNanosPerStroke;
     }
-    keys->keyGrab().remove();
 }
 
 // A session of `count` items the gate may paste from, all inside its window.
@@ -203,48 +239,28 @@ pastiq::GateState sessionOf(std::int64_t count) {
 // pacing that lets GTK finish asking for the previous paste, so each sample is one verdict. The
 // percentiles are reported as counters (microseconds).
 void pasteVerdict(benchmark::State& state) {
-    Pipe sink;
-    NoClipboard clipboard;
-    SilentLog log;
-    auto keyboard = std::make_shared<pastiq::wayland::testing::PipeKeyboard>();
-    pastiq::wayland::WaylandKeys::Devices devices{
-        std::make_unique<pastiq::wayland::testing::ListedKeyboards>(
-            std::vector<std::shared_ptr<pastiq::wayland::KeyboardDevice>>{keyboard}),
-        std::make_unique<pastiq::wayland::testing::FixedKeymap>(
-            pastiq::wayland::testing::keymapText("us")),
-        std::make_unique<PipeSink>(sink.writeEnd), nullptr};
-    auto keys = pastiq::wayland::WaylandKeys::start(
-        std::move(devices), clipboard, [](const std::function<void()>&) {}, log);
-    pastiq::KeyGrab::Handlers handlers;
-    handlers.gate = std::make_shared<pastiq::PasteGate>();
     constexpr std::int64_t kSamples = 200;
-    handlers.gate->publish(sessionOf(kSamples + 1));
-    if (!keys || !keys->keyGrab().install(std::move(handlers))) {
+    KeyPathRig rig(sessionOf(kSamples + 1));
+    if (!rig.isReady()) {
         state.SkipWithError("the key path did not start");
         return;
     }
     std::vector<double> micros;
-    input_event received{};
     for (auto _ : state) {
         micros.clear();
         for (std::int64_t i = 0; i < kSamples; ++i) {
-            keyboard->type(KEY_LEFTCTRL, 1);
-            readAll(sink.readEnd, &received, sizeof received);
+            rig.stroke(KEY_LEFTCTRL, 1);
             const auto pressed = std::chrono::steady_clock::now();
-            keyboard->type(KEY_V, 1);
-            readAll(sink.readEnd, &received, sizeof received);
+            rig.stroke(KEY_V, 1);
             micros.push_back(std::chrono::duration<double, std::micro>(
                                  std::chrono::steady_clock::now() - pressed)
                                  .count());
-            for (const int code : {KEY_V, KEY_LEFTCTRL}) {
-                keyboard->type(static_cast<std::uint16_t>(code), 0);
-                readAll(sink.readEnd, &received, sizeof received);
-            }
+            rig.stroke(KEY_V, 0);
+            rig.stroke(KEY_LEFTCTRL, 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
         }
     }
     reportPercentiles(state, micros);
-    keys->keyGrab().remove();
 }
 
 BENCHMARK(bareRelay)->UseRealTime()->MinTime(1.0);

@@ -63,14 +63,6 @@ PipeKeyboard::PipeKeyboard(std::shared_ptr<EventLog> log, bool real)
     writeEnd_.reset(writeEnd);
 }
 
-input_event keyEvent(std::uint16_t code, std::int32_t value) {
-    input_event key{};
-    key.type = EV_KEY;
-    key.code = code;
-    key.value = value;
-    return key;
-}
-
 void PipeKeyboard::type(std::uint16_t code, std::int32_t value) const {
     const input_event key = keyEvent(code, value);
     input_event sync{};

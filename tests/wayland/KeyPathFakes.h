@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "InputEvents.h"
 #include "platform/wayland/GrabPermission.h"
 #include "platform/wayland/KeySink.h"
 #include "platform/wayland/KeyboardSource.h"
@@ -147,9 +148,6 @@ class SwitchedPermission final : public GrabPermission {
     Fd wake_;
     std::atomic<bool> allowed_{true};
 };
-
-// One EV_KEY event as the kernel reports it.
-input_event keyEvent(std::uint16_t code, std::int32_t value);
 
 // xkb's text of a keymap built from RMLVO names ("us", "fr", "us" + "dvorak", options).
 std::string keymapText(const std::string& layout, const std::string& variant = "",

@@ -8,19 +8,14 @@
 #include <fstream>
 #include <vector>
 
+#include "InputEvents.h"
 #include "platform/wayland/KeyboardDirectory.h"
 #include "platform/wayland/ScriptedKeyboard.h"
 
 namespace pastiq::wayland {
 namespace {
 
-input_event keyEvent(std::uint16_t code, std::int32_t value) {
-    input_event event{};
-    event.type = EV_KEY;
-    event.code = code;
-    event.value = value;
-    return event;
-}
+using testing::keyEvent;
 
 // A FIFO in a fresh folder, and the test's writing end of it.
 class ScriptedKeyboardTest : public ::testing::Test {
