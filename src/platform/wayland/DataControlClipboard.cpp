@@ -36,19 +36,6 @@ void DataControlClipboard::readText(ReadCompletion completion) {
     });
 }
 
-void DataControlClipboard::writeText(const std::string& text) {
-    write(std::make_shared<const std::string>(text), noteWrite_ ? noteWrite_() : nullptr);
-}
-
-void DataControlClipboard::clear() {
-    write(nullptr, noteWrite_ ? noteWrite_() : nullptr);
-}
-
-std::int64_t DataControlClipboard::writeForKey(std::shared_ptr<const std::string> text,
-                                               std::function<void()> applied) {
-    return write(std::move(text), std::move(applied));
-}
-
 // Counted here, not when the compositor reports the change, so the count has moved before
 // the call returns and Pastiq's own write is never mistaken for another copy.
 std::int64_t DataControlClipboard::write(std::shared_ptr<const std::string> text,

@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/ports/Clipboard.h"
 #include "model/StepGuard.h"
-#include "platform/wayland/KeyClipboard.h"
+#include "platform/wayland/WaylandClipboard.h"
 
 namespace pastiq::wayland {
 
@@ -16,7 +15,7 @@ class ClipboardWorker;
 // The clipboard through the compositor's data-control protocol, for a Pastiq without focus.
 // Every call hands its work to the clipboard thread and returns at once; writes and reads run
 // there in the order they were made, and read answers come back through the main thread.
-class DataControlClipboard final : public Clipboard, public KeyClipboard {
+class DataControlClipboard final : public WaylandClipboard {
   public:
     // Queues work on the main thread; callable from any thread.
     using MainThreadPost = std::function<void(std::function<void()>)>;
@@ -37,29 +36,18 @@ class DataControlClipboard final : public Clipboard, public KeyClipboard {
     [[nodiscard]] std::int64_t changeCount() const override;
     // Main thread.
     void readText(ReadCompletion completion) override;
-    void writeText(const std::string& text) override;
-    void clear() override;
-    // Any thread (the key thread).
-    std::int64_t writeForKey(std::shared_ptr<const std::string> text,
-                             std::function<void()> applied) override;
     // Any thread. Applications fetch a paste's text only after they see its key, so a write
     // made before that replaces the item the key was meant to paste: a key path holds the next
     // paste's write until `fetched` reports the previous one's change count (or a bound
     // passes). It runs on the clipboard thread, once per write an application asks for, and
     // must not block.
     void onFetched(std::function<void(std::int64_t count)> fetched) override;
-    // Main thread. A key judged on the main thread may write its item there, and must wait
-    // until the compositor has that write: `noteWrite` is asked at each main-thread write for
-    // a callback to run (on the clipboard thread) once the write is applied or its bound
-    // passed; it may return none.
-    using WriteNote = std::function<std::function<void()>()>;
-    void noteMainThreadWrites(WriteNote noteWrite) { noteWrite_ = std::move(noteWrite); }
 
   private:
-    std::int64_t write(std::shared_ptr<const std::string> text, std::function<void()> applied);
+    std::int64_t write(std::shared_ptr<const std::string> text,
+                       std::function<void()> applied) override;
 
     MainThreadPost postToMain_;
-    WriteNote noteWrite_;
     // Answers posted to the main thread do nothing once this clipboard is gone.
     StepGuard guard_;
     std::unique_ptr<ClipboardWorker> worker_;

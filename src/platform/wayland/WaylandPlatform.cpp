@@ -14,6 +14,7 @@
 #include "platform/wayland/VirtualKeyboardSink.h"
 #include "platform/wayland/WaylandInputAccess.h"
 #include "platform/wayland/WaylandKeys.h"
+#include "platform/wayland/XWaylandClipboard.h"
 
 namespace pastiq::wayland {
 namespace {
@@ -51,7 +52,7 @@ struct WaylandPlatform::Parts {
     DisplayPorts desktop;
     WaylandInputAccess inputAccess;
     atspi::AtspiSelectionProbe selection;
-    std::unique_ptr<DataControlClipboard> clipboard;
+    std::unique_ptr<WaylandClipboard> clipboard;
     std::unique_ptr<WaylandKeys> keys;
 };
 
@@ -70,7 +71,12 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::start(const MainThreadPost& po
     auto started = DataControlClipboard::start(post);
     parts->clipboard = std::move(started.clipboard);
     if (!parts->clipboard) {
-        log.error(LogCategory::permissions, "No clipboard access: " + started.problem);
+        // GNOME: the compositor bridges XWayland's X11 clipboard to every Wayland application.
+        parts->clipboard = XWaylandClipboard::start(post, log);
+    }
+    if (!parts->clipboard) {
+        log.error(LogCategory::permissions,
+                  "No clipboard access: " + started.problem + ", and no X11 display (XWayland)");
     }
     auto sink = openKeySink(*keymap, log);
     parts->inputAccess.setCompositorSupport(parts->clipboard != nullptr, sink != nullptr);

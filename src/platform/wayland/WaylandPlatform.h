@@ -11,9 +11,10 @@ namespace pastiq::wayland {
 
 // Pastiq's Wayland adapters behind the engine's ports. Keys come from the keyboards Pastiq
 // reads (and grabs while a session runs) and leave through one virtual keyboard, on a key
-// thread of their own; the clipboard is the compositor's data-control protocol, on a thread
-// and connection of its own. Neither waits for the main thread. The panels stay toolkit
-// windows (on XWayland), so their window-manager side and the focus question come from the app.
+// thread of their own; the clipboard is the compositor's data-control protocol (or, on GNOME,
+// XWayland's X11 clipboard, which the compositor bridges), on a thread and connection of its own.
+// Neither waits for the main thread. The panels stay toolkit windows (on XWayland), so their
+// window-manager side and the focus question come from the app.
 class WaylandPlatform final : public DisplayBackend {
     struct Passkey {};
     struct Parts;

@@ -152,18 +152,27 @@ bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_a
     const Atoms& atoms = connection_.atoms();
     if (request.target == atoms.targets) {
         writeTargets(request, property, entry);
+        observeServed(entry.serial, false);
         return true;
     }
     if (request.target == atoms.timestamp) {
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
                             XCB_ATOM_INTEGER, 32, 1, &entry.time);
+        observeServed(entry.serial, false);
         return true;
     }
     if (!entry.text || !writeText(request, property, entry.text)) {
         return false;
     }
     flow_.textFetched(entry.serial);
+    observeServed(entry.serial, true);
     return true;
+}
+
+void ClipboardOwner::observeServed(std::uint64_t serial, bool gaveText) const {
+    if (serveObserver_) {
+        serveObserver_(serial, gaveText);
+    }
 }
 
 void ClipboardOwner::writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,

@@ -2,6 +2,8 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,11 @@ class ClipboardOwner {
     // The text Pastiq put on the clipboard last; none when it owns it empty or not at all.
     [[nodiscard]] std::shared_ptr<const std::string> currentText() const;
 
+    // Told, for each request answered from an entry, that entry's serial and whether the
+    // answer gave its text (a started INCR counts) rather than its targets or time.
+    using ServeObserver = std::function<void(std::uint64_t serial, bool gaveText)>;
+    void setServeObserver(ServeObserver observer) { serveObserver_ = std::move(observer); }
+
     void handleRequest(const xcb_selection_request_event_t& request);
     void handleClear(const xcb_selection_clear_event_t& event);
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
@@ -53,6 +60,7 @@ class ClipboardOwner {
     [[nodiscard]] bool keyWriteWasRefused();
     [[nodiscard]] bool convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
                                const ClipboardEntry& entry);
+    void observeServed(std::uint64_t serial, bool gaveText) const;
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
                       const ClipboardEntry& entry);
     [[nodiscard]] bool writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
@@ -72,6 +80,7 @@ class ClipboardOwner {
     bool ownershipChanged_ = false;
     std::uint64_t lastSerial_ = 0;
     std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
+    ServeObserver serveObserver_;
 };
 
 }  // namespace pastiq::x11

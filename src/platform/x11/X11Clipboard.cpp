@@ -78,9 +78,22 @@ void X11Clipboard::holdEngineWrites(bool hold) {
     });
 }
 
-void X11Clipboard::takeForNoKey(std::shared_ptr<const std::string> text) {
-    owner_.take(std::move(text), std::nullopt);
+std::int64_t X11Clipboard::writeReportingEntry(std::shared_ptr<const std::string> text,
+                                               Taken taken) {
+    const std::int64_t count = ++changeCount_;
+    loop_.post([this, text = std::move(text), taken = std::move(taken), count] {
+        const std::uint64_t serial = takeForNoKey(text);
+        if (taken) {
+            taken(serial, count);
+        }
+    });
+    return count;
+}
+
+std::uint64_t X11Clipboard::takeForNoKey(std::shared_ptr<const std::string> text) {
+    const std::uint64_t serial = owner_.take(std::move(text), std::nullopt);
     flow_.otherWriteTaken();
+    return serial;
 }
 
 std::int64_t X11Clipboard::takeFor(std::shared_ptr<const std::string> text,

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,11 @@ class X11Clipboard final : public Clipboard {
     // count it leaves.
     std::int64_t writeForKey(std::shared_ptr<const std::string> text,
                              std::optional<JudgedKey::Press> key);
+    // Any thread: a write made for no key, queued in order with every other write; `taken`
+    // runs on the X11 thread with the serial of the clipboard entry it put in place and the
+    // change count it left, which is also returned.
+    using Taken = std::function<void(std::uint64_t serial, std::int64_t count)>;
+    std::int64_t writeReportingEntry(std::shared_ptr<const std::string> text, Taken taken);
     // Key thread: while held, the engine's writes made for no key wait, in order with the key
     // writes; the last of them is made on release.
     void holdEngineWrites(bool hold);
@@ -56,7 +62,7 @@ class X11Clipboard final : public Clipboard {
     void take(std::shared_ptr<const std::string> text);
     std::int64_t takeFor(std::shared_ptr<const std::string> text,
                          std::optional<JudgedKey::Press> key, bool isEngineWrite);
-    void takeForNoKey(std::shared_ptr<const std::string> text);
+    std::uint64_t takeForNoKey(std::shared_ptr<const std::string> text);
     // X11 thread.
     void readFirstWaiting();
     void answerFirstWaiting(ClipboardText text);

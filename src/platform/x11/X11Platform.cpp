@@ -1,8 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
-#include <xcb/xfixes.h>
-
 #include "platform/atspi/AtspiSelectionProbe.h"
+#include "platform/x11/ClipboardEvents.h"
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/ClipboardReader.h"
 #include "platform/x11/JudgedKey.h"
@@ -85,7 +84,6 @@ struct X11Platform::Parts {
     void publishLayoutToKeyThread();
     void routeKeyEvent(const xcb_generic_event_t& event);
     void route(const xcb_generic_event_t& event);
-    void routeExtension(const xcb_generic_event_t& event);
     void reportConnectionLost();
 
     // Main thread only.
@@ -120,30 +118,16 @@ struct X11Platform::Parts {
 };
 
 void X11Platform::Parts::route(const xcb_generic_event_t& event) {
-    switch (event.response_type & 0x7f) {
-        case XCB_SELECTION_REQUEST:
-            owner.handleRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
-            break;
-        case XCB_SELECTION_CLEAR:
-            owner.handleClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event));
-            break;
-        case XCB_CLIENT_MESSAGE:
-            pinger.handleClientMessage(reinterpret_cast<const xcb_client_message_event_t&>(event));
-            break;
-        case XCB_SELECTION_NOTIFY:
-            reader.handleSelectionNotify(
-                reinterpret_cast<const xcb_selection_notify_event_t&>(event));
-            break;
-        case XCB_PROPERTY_NOTIFY: {
-            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            connection->noteServerTime(notify.time);
-            if (!reader.handlePropertyNotify(notify)) {
-                owner.handlePropertyNotify(notify);
-            }
-            break;
-        }
-        default:
-            routeExtension(event);
+    if (ClipboardEvents{*connection, owner, reader, clipboard}.route(event)) {
+        return;
+    }
+    if ((event.response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+        pinger.handleClientMessage(reinterpret_cast<const xcb_client_message_event_t&>(event));
+        return;
+    }
+    if ((event.response_type & 0x7f) == connection->xkbFirstEvent() &&
+        keyboard.handleXkbEvent(event)) {
+        publishLayoutToKeyThread();
     }
 }
 
@@ -160,18 +144,6 @@ void X11Platform::Parts::routeKeyEvent(const xcb_generic_event_t& event) {
         hotkey.handleKeyPress(press);
     } else {
         keyGrab.handleKeyPress(press);
-    }
-}
-
-void X11Platform::Parts::routeExtension(const xcb_generic_event_t& event) {
-    const auto type = static_cast<std::uint8_t>(event.response_type & 0x7f);
-    if (type == connection->xkbFirstEvent()) {
-        if (keyboard.handleXkbEvent(event)) {
-            publishLayoutToKeyThread();
-        }
-    } else if (type == connection->xfixesFirstEvent() + XCB_XFIXES_SELECTION_NOTIFY) {
-        clipboard.handleOwnerChange(
-            reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event));
     }
 }
 

@@ -31,7 +31,7 @@ std::uint8_t firstEvent(xcb_connection_t* connection, xcb_extension_t* extension
 
 }  // namespace
 
-std::unique_ptr<XConnection> XConnection::open() {
+std::unique_ptr<XConnection> XConnection::open(Use use) {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection) != 0) {
@@ -39,7 +39,11 @@ std::unique_ptr<XConnection> XConnection::open() {
         return nullptr;
     }
     auto opened = std::make_unique<XConnection>(Passkey{}, connection, screenNumber);
-    if (opened->root_ == XCB_NONE || !opened->checkExtensions() || !opened->findMasterKeyboard()) {
+    if (opened->root_ == XCB_NONE) {
+        return nullptr;
+    }
+    if (use == Use::clipboardOnly ? !opened->checkClipboardExtension()
+                                  : !opened->checkExtensions() || !opened->findMasterKeyboard()) {
         return nullptr;
     }
     opened->internAtoms();
@@ -72,11 +76,10 @@ bool XConnection::checkExtensions() {
     xcb_connection_t* c = connection_;
     xinputOpcode_ = presentOpcode(c, &xcb_input_id);
     if (xinputOpcode_ == 0 || presentOpcode(c, &xcb_xkb_id) == 0 ||
-        presentOpcode(c, &xcb_xfixes_id) == 0 || presentOpcode(c, &xcb_test_id) == 0) {
+        presentOpcode(c, &xcb_test_id) == 0 || !checkClipboardExtension()) {
         return false;
     }
     xkbFirstEvent_ = firstEvent(c, &xcb_xkb_id);
-    xfixesFirstEvent_ = firstEvent(c, &xcb_xfixes_id);
     hasXRes_ = presentOpcode(c, &xcb_res_id) != 0;
 
     // Every extension wants its version announced before its other requests.
@@ -84,8 +87,6 @@ bool XConnection::checkExtensions() {
         c, xcb_input_xi_query_version(c, 2, 2), xcb_input_xi_query_version_reply);
     const auto xkb = fetchReply<xcb_xkb_use_extension_reply_t>(c, xcb_xkb_use_extension(c, 1, 0),
                                                                xcb_xkb_use_extension_reply);
-    const auto xfixes = fetchReply<xcb_xfixes_query_version_reply_t>(
-        c, xcb_xfixes_query_version(c, 5, 0), xcb_xfixes_query_version_reply);
     const auto xtest = fetchReply<xcb_test_get_version_reply_t>(c, xcb_test_get_version(c, 2, 2),
                                                                 xcb_test_get_version_reply);
     if (hasXRes_) {
@@ -94,7 +95,18 @@ bool XConnection::checkExtensions() {
         hasXRes_ = res && versionAtLeast(res->server_major, res->server_minor, 1, 2);
     }
     return xi && versionAtLeast(xi->major_version, xi->minor_version, 2, 2) && xkb &&
-           xkb->supported != 0 && xfixes && xfixes->major_version >= 1 && xtest;
+           xkb->supported != 0 && xtest;
+}
+
+bool XConnection::checkClipboardExtension() {
+    xcb_connection_t* c = connection_;
+    if (presentOpcode(c, &xcb_xfixes_id) == 0) {
+        return false;
+    }
+    xfixesFirstEvent_ = firstEvent(c, &xcb_xfixes_id);
+    const auto xfixes = fetchReply<xcb_xfixes_query_version_reply_t>(
+        c, xcb_xfixes_query_version(c, 5, 0), xcb_xfixes_query_version_reply);
+    return xfixes && xfixes->major_version >= 1;
 }
 
 bool XConnection::findMasterKeyboard() {

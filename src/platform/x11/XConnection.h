@@ -29,8 +29,11 @@ struct Atoms {
 // clipboard and receives converted selections.
 class XConnection {
   public:
-    // Nothing when there is no display or XInput 2.2, XKB, XFIXES or XTEST is missing.
-    static std::unique_ptr<XConnection> open();
+    // What the connection is for: the key grabs need XInput 2.2, XKB and XTEST besides the
+    // XFIXES every clipboard needs; a clipboard served for another backend needs XFIXES alone.
+    enum class Use { keysAndClipboard, clipboardOnly };
+    // Nothing when there is no display or an extension the use needs is missing.
+    static std::unique_ptr<XConnection> open(Use use = Use::keysAndClipboard);
     ~XConnection();
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
@@ -59,6 +62,7 @@ class XConnection {
 
   private:
     bool checkExtensions();
+    bool checkClipboardExtension();
     bool findMasterKeyboard();
     void internAtoms();
     void createWindow();

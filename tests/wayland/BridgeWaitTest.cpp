@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/BridgeWait.h"
+
+namespace pastiq::wayland {
+namespace {
+
+using Clock = BridgeWait::Clock;
+
+// Writes entries by serial and records which of them were reported applied, in order, and
+// whether the compositor had asked for each.
+struct Harness {
+    void write(std::uint64_t serial) {
+        wait.await(serial, [this, serial] { applied.push_back(serial); });
+    }
+    void passBound() { timers.runDue(Clock::now() + BridgeWait::kBound); }
+
+    x11::TimerQueue timers;
+    BridgeWait wait{timers};
+    std::vector<std::uint64_t> applied;
+    std::vector<bool> asked;
+    Harness() {
+        wait.setObserver(
+            [this](Clock::duration /*waited*/, bool wasAsked) { asked.push_back(wasAsked); });
+    }
+};
+
+TEST(BridgeWaitTest, AWriteIsAppliedOnceTheCompositorAskedForItOrALaterEntry) {
+    struct Case {
+        std::string name;
+        std::vector<std::uint64_t> writes;
+        std::vector<std::uint64_t> served;
+        std::vector<std::uint64_t> applied;
+    };
+    const std::vector<Case> cases{
+        {"asked for the entry", {1}, {1}, {1}},
+        {"not asked yet", {1}, {}, {}},
+        // A request the compositor sent before the write, for the entry before, arrives after.
+        {"asked for the entry before", {4}, {3}, {}},
+        {"asked for the last of a burst", {1, 2, 3}, {3}, {1, 2, 3}},
+        {"asked for the middle of a burst", {1, 2, 3}, {2}, {1, 2}},
+        {"asked twice", {1}, {1, 1}, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        for (const auto serial : c.writes) {
+            h.write(serial);
+        }
+        for (const auto serial : c.served) {
+            h.wait.served(serial);
+        }
+        EXPECT_EQ(h.applied, c.applied);
+        EXPECT_EQ(h.asked, std::vector<bool>(c.applied.size(), true));
+        // A write released by a request no longer has its bound to run.
+        EXPECT_EQ(h.timers.empty(), c.applied.size() == c.writes.size());
+    }
+}
+
+TEST(BridgeWaitTest, AWriteNeverAskedForIsAppliedOnceWhenTheBoundPasses) {
+    Harness h;
+    h.write(1);
+    h.timers.runDue(Clock::now() + BridgeWait::kBound / 2);
+    EXPECT_TRUE(h.applied.empty());
+    h.passBound();
+    h.wait.served(1);  // the compositor asking late does not apply it again
+    EXPECT_EQ(h.applied, std::vector<std::uint64_t>{1});
+    EXPECT_EQ(h.asked, std::vector<bool>{false});
+}
+
+TEST(BridgeWaitTest, AWriteAfterOneThatRanOutStillWaitsForItsOwnRequest) {
+    Harness h;
+    h.write(1);
+    h.passBound();
+    h.write(2);
+    h.wait.served(1);
+    EXPECT_EQ(h.applied, std::vector<std::uint64_t>{1});
+    h.wait.served(2);
+    EXPECT_EQ(h.applied, (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(h.asked, (std::vector<bool>{false, true}));
+}
+
+}  // namespace
+}  // namespace pastiq::wayland
