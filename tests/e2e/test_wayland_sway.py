@@ -111,6 +111,12 @@ class PastiqOnSwayTest(SwayTestCase):
         self.wait_tk_text("".join(items), timeout=10, what="twelve pastes in order")
         self.assertEqual(self.gtk.pasted(), items)
 
+    def test_spreadsheet_row_keys_follow_each_paste_in_a_burst(self):
+        self.restart_pastiq(afterEachPaste="spreadsheetRow")
+        self.start_list_session("a1\ta2\ta3\nb1\tb2\tb3\n", "a1")
+        self.paste(count=6, delay_ms=5)
+        self.wait_tk_text("a1\ta2\ta3\nb1\tb2\tb3\n", timeout=10, what="cell, key, cell, key…")
+
     def test_step_keys_move_the_queue_and_never_reach_the_view(self):
         self.start_list_session("one\ntwo\nthree\nfour", "one")
         self.gtk.focus()
@@ -128,7 +134,8 @@ class PastiqOnSwayTest(SwayTestCase):
     def test_ctrl_c_in_the_view_reloads_the_queue(self):
         self.start_list_session("old1\nold2", "old1")
         self.paste()
-        self.wait_status(lambda s: s["cursor"] == 1)
+        # The paste must land before the new text is selected, or it replaces the selection.
+        self.wait_for_pastes(1, what="the paste of old1")
         self.gtk.set_text(NEW_LIST, select=[0, len(NEW_LIST)])
         self.keyboard.key("ctrl+c")
         status = self.wait_status(lambda s: s["count"] == 3, what="the queue reloaded by the copy")

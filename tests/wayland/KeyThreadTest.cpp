@@ -164,6 +164,21 @@ TEST_F(KeyThreadTest, TheKeyAfterEachPasteFollowsItsFetch) {
     EXPECT_EQ(pasted_, (std::vector<std::string>{"item-0", "item-1", "item-2"}));
 }
 
+// Where nothing asks for the item, no key follows the paste: a Tab there would only move the
+// focus. The keys typed behind it go on once the bound has passed.
+TEST_F(KeyThreadTest, NoKeyFollowsAPasteNobodyFetches) {
+    sink_->onStroke = nullptr;
+    QueueEngine engine(keys_->judgedKeyWrites(), clipboard_, 10);
+    engine.afterEachPaste = AfterEachPaste::pressTab;
+    ui_.runAndWait([&engine] { engine.publish(); });
+    ASSERT_TRUE(install(engine.handlers()));
+    keyboard_->type(KEY_LEFTCTRL, 1);
+    keyboard_->type(KEY_V, 1);
+    keyboard_->type(KEY_V, 0);
+    keyboard_->type(KEY_LEFTCTRL, 0);
+    EXPECT_EQ(waitForStrokes(4), (std::vector<std::string>{"grab", "+29", "+47", "-47", "-29"}));
+}
+
 // Where nothing pastes (no text field), the next paste waits for a fetch that never comes: that
 // costs the bound once, not on every Ctrl+V.
 TEST_F(KeyThreadTest, PastesNobodyFetchesWaitTheBoundOnce) {

@@ -180,15 +180,31 @@ void WaylandKeyGrab::finish(KeyRouter::KeyId id, KeyVerdict verdict) {
     context_.hub.router().verdict(id, verdict);
 }
 
-// The key after a paste goes once the application has the item (or the bound passed), and every
-// key typed meanwhile, the next Ctrl+V included, waits behind it: item, key, item, key.
+// The key after a paste goes a moment after the application asked for the item, and every key
+// typed meanwhile, the next Ctrl+V included, waits behind it: item, key, item, key. The moment
+// matters: GTK inserts the text only once it has read it from the pipe (and may ask again for
+// other types first), so a Tab sent at the request itself landed before the text. When nothing
+// asks within the bound the key is not sent at all: in a place that pasted nothing it would
+// only move the focus.
 void WaylandKeyGrab::holdForAfterKey(KeyRouter::KeyId id, const PendingKey& key) {
     typeAfterKey();
     const std::uint16_t code = key.afterKey == AfterPasteKey::tab ? KEY_TAB : KEY_ENTER;
     const KeyLoop::TimerId timer =
-        context_.loop.schedule(PastePacing::kHoldBound, [this] { typeAfterKey(); });
-    afterKey_ = AfterKeyWait{key.pasteWrite, code, timer};
+        context_.loop.schedule(kAfterKeyBound, [this] { skipAfterKey(); });
+    afterKey_ = AfterKeyWait{key.pasteWrite, code, timer, false};
     context_.hub.router().passOnThenHold(id);
+}
+
+void WaylandKeyGrab::skipAfterKey() {
+    if (!afterKey_) {
+        return;
+    }
+    afterKey_.reset();
+    context_.hub.router().resumeWithKey(0);
+    postToMain([this] {
+        context_.log.info(LogCategory::session,
+                          "Key after the paste not sent: the application took no text in time");
+    });
 }
 
 void WaylandKeyGrab::typeAfterKey() {
@@ -203,8 +219,10 @@ void WaylandKeyGrab::typeAfterKey() {
 
 void WaylandKeyGrab::pasteFetched(std::int64_t count) {
     pacing_.fetched(count);
-    if (afterKey_ && count >= afterKey_->count) {
-        typeAfterKey();
+    if (afterKey_ && !afterKey_->isFetched && count >= afterKey_->count) {
+        afterKey_->isFetched = true;
+        context_.loop.cancel(afterKey_->timer);
+        afterKey_->timer = context_.loop.schedule(PastePacing::kSettle, [this] { typeAfterKey(); });
     }
 }
 

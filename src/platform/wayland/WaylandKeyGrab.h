@@ -40,6 +40,8 @@ class WaylandKeyGrab final : public KeyGrab {
     static constexpr std::chrono::milliseconds kWriteBound{1000};
     // How long install() waits for the keys held at the start to be released.
     static constexpr std::chrono::milliseconds kGrabBound{1000};
+    // How long the key after a paste waits for the application to ask for the item.
+    static constexpr std::chrono::milliseconds kAfterKeyBound{500};
 
     struct Context {
         KeyLoop& loop;
@@ -92,6 +94,7 @@ class WaylandKeyGrab final : public KeyGrab {
         std::int64_t count = 0;
         std::uint16_t code = 0;
         KeyLoop::TimerId timer = 0;
+        bool isFetched = false;
     };
 
     bool grab();
@@ -103,6 +106,7 @@ class WaylandKeyGrab final : public KeyGrab {
     void timeOut(KeyRouter::KeyId id);
     void holdForAfterKey(KeyRouter::KeyId id, const PendingKey& key);
     void typeAfterKey();
+    void skipAfterKey();
     void postToMain(std::function<void()> work) const;
 
     Context context_;
