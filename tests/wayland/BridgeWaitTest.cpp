@@ -18,6 +18,11 @@ struct Harness {
         wait.await(serial, [this, serial] { applied.push_back(serial); });
     }
     void passBound() { timers.runDue(Clock::now() + BridgeWait::kBound); }
+    // The compositor's request for `serial`, and the moment it takes to make its offer.
+    void serve(std::uint64_t serial) {
+        wait.served(serial);
+        timers.runDue(Clock::now() + BridgeWait::kSettle);
+    }
 
     x11::TimerQueue timers;
     BridgeWait wait{timers};
@@ -52,7 +57,7 @@ TEST(BridgeWaitTest, AWriteIsAppliedOnceTheCompositorAskedForItOrALaterEntry) {
             h.write(serial);
         }
         for (const auto serial : c.served) {
-            h.wait.served(serial);
+            h.serve(serial);
         }
         EXPECT_EQ(h.applied, c.applied);
         EXPECT_EQ(h.asked, std::vector<bool>(c.applied.size(), true));
@@ -67,9 +72,20 @@ TEST(BridgeWaitTest, AWriteNeverAskedForIsAppliedOnceWhenTheBoundPasses) {
     h.timers.runDue(Clock::now() + BridgeWait::kBound / 2);
     EXPECT_TRUE(h.applied.empty());
     h.passBound();
-    h.wait.served(1);  // the compositor asking late does not apply it again
+    h.serve(1);  // the compositor asking late does not apply it again
     EXPECT_EQ(h.applied, std::vector<std::uint64_t>{1});
     EXPECT_EQ(h.asked, std::vector<bool>{false});
+}
+
+TEST(BridgeWaitTest, AnAskedWriteIsAppliedOnlyOnceTheCompositorHadTimeToOfferIt) {
+    Harness h;
+    h.write(1);
+    h.wait.served(1);
+    EXPECT_TRUE(h.applied.empty());
+    EXPECT_EQ(h.asked, std::vector<bool>{true});  // measured when asked, not when applied
+    h.timers.runDue(Clock::now() + BridgeWait::kSettle);
+    EXPECT_EQ(h.applied, std::vector<std::uint64_t>{1});
+    EXPECT_TRUE(h.timers.empty());
 }
 
 TEST(BridgeWaitTest, AWriteAfterOneThatRanOutStillWaitsForItsOwnRequest) {
@@ -77,9 +93,9 @@ TEST(BridgeWaitTest, AWriteAfterOneThatRanOutStillWaitsForItsOwnRequest) {
     h.write(1);
     h.passBound();
     h.write(2);
-    h.wait.served(1);
+    h.serve(1);
     EXPECT_EQ(h.applied, std::vector<std::uint64_t>{1});
-    h.wait.served(2);
+    h.serve(2);
     EXPECT_EQ(h.applied, (std::vector<std::uint64_t>{1, 2}));
     EXPECT_EQ(h.asked, (std::vector<bool>{false, true}));
 }

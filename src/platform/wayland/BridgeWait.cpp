@@ -5,22 +5,36 @@
 namespace pastiq::wayland {
 
 void BridgeWait::await(std::uint64_t serial, std::function<void()> applied) {
-    const auto timer = timers_.schedule(kBound, [this, serial] { release(serial, false); });
+    const auto timer = timers_.schedule(kBound, [this, serial] { release(serial); });
     waiting_.push_back(Waiting{serial, std::move(applied), Clock::now(), timer});
 }
 
 void BridgeWait::served(std::uint64_t serial) {
-    release(serial, true);
+    const auto now = Clock::now();
+    for (Waiting& waiting : waiting_) {
+        if (waiting.serial > serial) {
+            break;
+        }
+        if (waiting.isAsked) {
+            continue;
+        }
+        waiting.isAsked = true;
+        timers_.cancel(waiting.timer);
+        waiting.timer =
+            timers_.schedule(kSettle, [this, serial = waiting.serial] { release(serial); });
+        if (observer_) {
+            observer_(now - waiting.since, true);
+        }
+    }
 }
 
-void BridgeWait::release(std::uint64_t serial, bool asked) {
-    const auto now = Clock::now();
+void BridgeWait::release(std::uint64_t serial) {
     while (!waiting_.empty() && waiting_.front().serial <= serial) {
         Waiting done = std::move(waiting_.front());
         waiting_.pop_front();
         timers_.cancel(done.timer);
-        if (observer_) {
-            observer_(now - done.since, asked);
+        if (!done.isAsked && observer_) {
+            observer_(Clock::now() - done.since, false);
         }
         if (done.applied) {
             done.applied();

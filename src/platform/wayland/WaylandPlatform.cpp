@@ -8,6 +8,7 @@
 #include "platform/wayland/CompositorKeyboard.h"
 #include "platform/wayland/DataControlClipboard.h"
 #include "platform/wayland/KeyboardDirectory.h"
+#include "platform/wayland/ScriptedKeySink.h"
 #include "platform/wayland/SessionActivity.h"
 #include "platform/wayland/SessionType.h"
 #include "platform/wayland/UinputKeyboard.h"
@@ -21,7 +22,11 @@ namespace {
 
 // /dev/uinput where it may be written, else the compositor's own virtual keyboard. Both type
 // into every application; uinput also works on compositors without the protocol.
-std::unique_ptr<KeySink> openKeySink(const CompositorKeyboard& keymap, Log& log) {
+std::unique_ptr<KeySink> openKeySink(const CompositorKeyboard& keymap,
+                                     const EnvironmentLookup& environment, Log& log) {
+    if (auto scripted = openScriptedKeySink(environment)) {
+        return scripted;
+    }
     if (auto uinput = openUinputKeyboard(); uinput.keyboard) {
         return std::move(uinput.keyboard);
     }
@@ -78,7 +83,7 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::start(const MainThreadPost& po
         log.error(LogCategory::permissions,
                   "No clipboard access: " + started.problem + ", and no X11 display (XWayland)");
     }
-    auto sink = openKeySink(*keymap, log);
+    auto sink = openKeySink(*keymap, environment, log);
     parts->inputAccess.setCompositorSupport(parts->clipboard != nullptr, sink != nullptr);
     if (parts->clipboard && sink && keyboards) {
         parts->keys = WaylandKeys::start(

@@ -9,6 +9,7 @@
 
 #include "engine/ports/Log.h"
 #include "platform/wayland/BridgeWait.h"
+#include "platform/wayland/BridgedFetches.h"
 #include "platform/wayland/WaylandClipboard.h"
 
 namespace pastiq::x11 {
@@ -26,7 +27,6 @@ class XWaylandClipboard final : public WaylandClipboard {
 
   public:
     using MainThreadPost = std::function<void(std::function<void()>)>;
-
     // Nothing when no X display answers (no DISPLAY, or no XWayland). `log` is only called on
     // the main thread and outlives the clipboard.
     static std::unique_ptr<XWaylandClipboard> start(const MainThreadPost& post, Log& log);
@@ -66,10 +66,10 @@ class XWaylandClipboard final : public WaylandClipboard {
 
     Log& log_;
     BridgeTimes times_;
-    // Clipboard thread: the latest writes' entries and counts, and what was reported fetched.
+    // Clipboard thread: the latest writes' entries and counts, and the applications' fetches.
     std::deque<Written> written_;
-    std::int64_t lastFetched_ = 0;
     std::function<void(std::int64_t)> fetched_;
+    std::unique_ptr<BridgedFetches> fetches_;
     std::unique_ptr<BridgeWait> bridge_;
     // Stopped first: nothing above is used by the thread once it is gone.
     std::unique_ptr<x11::X11ClipboardService> service_;

@@ -80,14 +80,18 @@ class SwayDesktop(Desktop):
                 require_reachable_by_others(path)
         try:
             self._make_run_directory()
-            self._start_sway()
-            self._start_session_bus()
-            self._start_accessibility_bus()
-            self.seat_keyboard = SeatKeyboard(self.wayland_socket)
+            self._start_desktop()
         except BaseException:
             self.stop()
             raise
         return self
+
+    def _start_desktop(self):
+        """The compositor and what its clients need, in order."""
+        self._start_sway()
+        self._start_session_bus()
+        self._start_accessibility_bus()
+        self.seat_keyboard = SeatKeyboard(self.wayland_socket)
 
     def stop(self):
         if self.seat_keyboard is not None:

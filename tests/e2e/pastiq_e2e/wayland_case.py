@@ -17,15 +17,20 @@ from .wayland_apps import GtkText, WaylandClipboard
 
 
 class SwayTestCase(DesktopTestCase):
+    # What the class's desktop is made of; another compositor's cases name their own.
+    desktop_type = SwayDesktop
+    clipboard_type = WaylandClipboard
+    gtk_type = GtkText
+
     @classmethod
     def setUpClass(cls):  # pylint: disable=invalid-name (unittest's name)
         require_program()
-        cls.desktop = SwayDesktop().start()
+        cls.desktop = cls.desktop_type().start()
         cls.addClassCleanup(cls.desktop.stop)
         cls.keyboard = ScriptedKeyboard(cls.desktop.path("keyboard"))
         cls.addClassCleanup(cls.keyboard.close)
-        cls.clipboard = WaylandClipboard(cls.desktop)
-        cls.tk = cls.gtk = GtkText(cls.desktop)
+        cls.clipboard = cls.clipboard_type(cls.desktop)
+        cls.tk = cls.gtk = cls.gtk_type(cls.desktop)
 
     def setUp(self):
         # Keys written while no Pastiq read them (a failed test's releases) must not reach

@@ -1,0 +1,28 @@
+#include "platform/wayland/BridgedFetches.h"
+
+namespace pastiq::wayland {
+
+void BridgedFetches::requested(std::int64_t count) {
+    if (count <= lastReported_ || (pending_ && count < pending_->count)) {
+        return;  // an earlier item asked for late: its paste is reported already
+    }
+    if (pending_) {
+        timers_.cancel(pending_->timer);
+        if (pending_->count < count) {
+            report(pending_->count);
+        }
+    }
+    pending_ = Pending{count, timers_.schedule(kSettle, [this, count] {
+                           pending_.reset();
+                           report(count);
+                       })};
+}
+
+void BridgedFetches::report(std::int64_t count) {
+    lastReported_ = count;
+    if (report_) {
+        report_(count);
+    }
+}
+
+}  // namespace pastiq::wayland

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "platform/x11/TimerQueue.h"
+
+namespace pastiq::wayland {
+
+// When an application has its item, for a clipboard the compositor bridges from XWayland
+// (GNOME). The compositor hands the text Pastiq served on through a pipe of its own, and GTK
+// drops a read still running when a new item is offered and pastes that one instead; it also
+// asks again for another type just after its first read. So an item counts as fetched only
+// once the requests for it have gone quiet for a moment; a request for a later item reports
+// the earlier one at once. Used on the clipboard's X11 thread only.
+class BridgedFetches {
+  public:
+    static constexpr std::chrono::milliseconds kSettle{60};
+    // `report` is told the change count of each write fetched, once, in increasing order.
+    BridgedFetches(x11::TimerQueue& timers, std::function<void(std::int64_t count)> report)
+        : timers_(timers), report_(std::move(report)) {}
+    BridgedFetches(const BridgedFetches&) = delete;
+    BridgedFetches& operator=(const BridgedFetches&) = delete;
+
+    // A request for the text of the write that left change count `count`.
+    void requested(std::int64_t count);
+
+  private:
+    void report(std::int64_t count);
+
+    struct Pending {
+        std::int64_t count;
+        x11::TimerQueue::Id timer;
+    };
+    x11::TimerQueue& timers_;
+    std::function<void(std::int64_t)> report_;
+    std::int64_t lastReported_ = 0;
+    std::optional<Pending> pending_;
+};
+
+}  // namespace pastiq::wayland
