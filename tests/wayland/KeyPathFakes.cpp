@@ -71,7 +71,18 @@ void PipeKeyboard::type(std::uint16_t code, std::int32_t value) const {
     writeEvents({key, sync});
 }
 
+// The kernel's key state changes when the key does, before anyone reads the event.
 void PipeKeyboard::writeEvents(const std::vector<input_event>& events) const {
+    {
+        const std::lock_guard lock(mutex_);
+        for (const input_event& event : events) {
+            if (event.type == EV_KEY && event.value == 1) {
+                held_.insert(event.code);
+            } else if (event.type == EV_KEY && event.value == 0) {
+                held_.erase(event.code);
+            }
+        }
+    }
     const auto* bytes = reinterpret_cast<const char*>(events.data());
     std::size_t left = events.size() * sizeof(input_event);
     while (left > 0) {
@@ -100,15 +111,7 @@ bool PipeKeyboard::read(std::vector<input_event>& events) {
             return true;
         }
         const auto count = static_cast<std::size_t>(got) / sizeof(input_event);
-        const std::lock_guard lock(mutex_);
-        for (std::size_t i = 0; i < count; ++i) {
-            events.push_back(buffer[i]);
-            if (buffer[i].type == EV_KEY && buffer[i].value == 1) {
-                held_.insert(buffer[i].code);
-            } else if (buffer[i].type == EV_KEY && buffer[i].value == 0) {
-                held_.erase(buffer[i].code);
-            }
-        }
+        events.insert(events.end(), buffer, buffer + count);
     }
 }
 

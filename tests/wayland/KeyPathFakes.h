@@ -79,8 +79,8 @@ class PipeKeyboard final : public KeyboardDevice {
     std::atomic<bool> grabbed_{false};
     std::atomic<bool> unplugged_{false};
     std::atomic<std::uint32_t> leds_{0};
-    std::mutex mutex_;
-    std::set<std::uint16_t> held_;
+    mutable std::mutex mutex_;
+    mutable std::set<std::uint16_t> held_;
 };
 
 // The virtual keyboard: records each stroke as "+30" / "-30" (code pressed / released).

@@ -259,9 +259,13 @@ TEST_F(KeyThreadTest, FollowsKeyboardsPluggedInAndOut) {
     ASSERT_TRUE(install(KeyGrab::Handlers{}));
     auto second = std::make_shared<PipeKeyboard>(strokes_);
     keyboards_->plug(second);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!second->isGrabbed() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_TRUE(second->isGrabbed());
     second->type(KEY_LEFTSHIFT, 1);
     waitForStrokes(1);
-    EXPECT_TRUE(second->isGrabbed());
     second->unplug();
     waitForStrokes(2);
     EXPECT_EQ(strokes_->entries(), (std::vector<std::string>{"grab", "grab", "+42", "-42"}));
