@@ -4,9 +4,10 @@
 
 namespace pastiq::wayland {
 
-void BridgeWait::await(std::uint64_t serial, std::function<void()> applied) {
+void BridgeWait::await(std::uint64_t serial, std::function<void()> applied,
+                       Clock::time_point since) {
     const auto timer = timers_.schedule(kBound, [this, serial] { release(serial); });
-    waiting_.push_back(Waiting{serial, std::move(applied), Clock::now(), timer});
+    waiting_.push_back(Waiting{serial, std::move(applied), since, timer});
 }
 
 void BridgeWait::served(std::uint64_t serial) {

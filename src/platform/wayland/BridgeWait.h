@@ -23,16 +23,18 @@ class BridgeWait {
     // From the compositor's request to its offer reaching the applications: it reads the answer
     // and makes the offer in later turns of its main loop.
     static constexpr std::chrono::milliseconds kSettle{15};
-    // Told how long each write waited for the compositor's request, and whether one came
-    // (else the bound passed).
+    // Told how long after it was asked for each write waited for the compositor's request,
+    // and whether one came (else the bound passed).
     using Observer = std::function<void(Clock::duration waited, bool asked)>;
 
     explicit BridgeWait(x11::TimerQueue& timers) : timers_(timers) {}
     BridgeWait(const BridgeWait&) = delete;
     BridgeWait& operator=(const BridgeWait&) = delete;
 
-    // Clipboard entry `serial` was just put in place; `applied` runs once.
-    void await(std::uint64_t serial, std::function<void()> applied);
+    // Clipboard entry `serial` was just put in place for a write asked for at `since`;
+    // `applied` runs once.
+    void await(std::uint64_t serial, std::function<void()> applied,
+               Clock::time_point since = Clock::now());
     // A request was answered from entry `serial`: that entry and every earlier one are applied
     // once the settle has passed.
     void served(std::uint64_t serial);

@@ -17,7 +17,11 @@ namespace pastiq::wayland {
 // the earlier one at once. Used on the clipboard's X11 thread only.
 class BridgedFetches {
   public:
-    static constexpr std::chrono::milliseconds kSettle{60};
+    // GTK's second request comes within a few milliseconds of its first when the machine is
+    // idle. Longer settles eat into the key path's own bound on waiting for a fetch (150 ms),
+    // which the bridge's extra hops already use much of: with 60 ms, bursts on a loaded machine
+    // ran past it and pasted the next item now and then.
+    static constexpr std::chrono::milliseconds kSettle{30};
     // `report` is told the change count of each write fetched, once, in increasing order.
     BridgedFetches(x11::TimerQueue& timers, std::function<void(std::int64_t count)> report)
         : timers_(timers), report_(std::move(report)) {}

@@ -80,10 +80,10 @@ void XWaylandClipboard::readText(ReadCompletion completion) {
 std::int64_t XWaylandClipboard::write(std::shared_ptr<const std::string> text,
                                       std::function<void()> applied) {
     return service_->clipboard().writeReportingEntry(
-        std::move(text),
-        [this, applied = std::move(applied)](std::uint64_t serial, std::int64_t count) mutable {
+        std::move(text), [this, applied = std::move(applied), since = BridgeWait::Clock::now()](
+                             std::uint64_t serial, std::int64_t count) mutable {
             noteWritten(Written{serial, count});
-            bridge_->await(serial, std::move(applied));
+            bridge_->await(serial, std::move(applied), since);
         });
 }
 

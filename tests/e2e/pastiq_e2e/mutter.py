@@ -78,5 +78,5 @@ class MutterDesktop(SwayDesktop):
             [programs.SYSTEM_PYTHON, os.path.join(APPS_DIR, "mutter_keyboard.py"), self.key_sink],
             log_name="mutter-keyboard.log",
         )
-        wait_until(lambda: os.path.exists(self.key_sink), timeout=10,
+        wait_until(lambda: os.path.exists(self.key_sink), timeout=30,
                    what="mutter's keyboard to listen")
