@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,36 @@ TEST(AfterPasteQueueTest, TheDeadlineIsTheWaitingFetchsBound) {
     queue.queued(2, true, tab);
     static_cast<void>(queue.due(now));
     EXPECT_EQ(queue.nextDeadline(), std::nullopt) << "a write has no bound of its own";
+}
+
+struct TakeOverCase {
+    const char* name;
+    bool keysWait;
+    // The request that sent the last key Pastiq typed, if one was typed.
+    std::optional<std::uint32_t> typed;
+    std::uint32_t pressSequence;
+    bool takesOver;
+};
+
+TEST(AfterPasteQueueTest, APressFrozenAheadOfATypedKeyTakesOver) {
+    const std::vector<TakeOverCase> cases = {
+        {"a paste still owes its key", true, std::nullopt, 5, true},
+        {"the press froze the keyboard before the typed key went", false, 10, 9, true},
+        {"the typed key went before the press", false, 10, 10, false},
+        {"before, across the wrap of the numbers", false, 2, 0xFFFFFFFEU, true},
+        {"after, across the wrap of the numbers", false, 0xFFFFFFFEU, 2, false},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        AfterPasteQueue queue;
+        if (testCase.keysWait) {
+            queue.replayed(1, tab, Clock::now());
+        }
+        if (testCase.typed) {
+            queue.typed(*testCase.typed);
+        }
+        EXPECT_EQ(queue.takesOver(testCase.pressSequence), testCase.takesOver);
+    }
 }
 
 struct StrokeCase {

@@ -27,9 +27,15 @@ void AfterPasteKeys::pasteReplayed(xcb_timestamp_t keyTime, AfterPasteKey key) {
 
 void AfterPasteKeys::wait(Waiting key) {
     const bool typesPaste = key.decided.kind == GateKeyKind::paste;
+    const bool wasBusy = queue_.isBusy();
     isDraining_ = false;
     queue_.queued(key.press.time, typesPaste, key.decided.afterKey);
     waiting_.push_back(std::move(key));
+    // Taken over only because a typed key is held behind it: nothing else is owed, its turn
+    // is now.
+    if (!wasBusy) {
+        runDue();
+    }
 }
 
 void AfterPasteKeys::writeLanded(xcb_timestamp_t keyTime) {
@@ -85,6 +91,9 @@ void AfterPasteKeys::runDue() {
                 }
                 break;
         }
+    }
+    if (const auto sequence = typer_.lastStrokeSequence()) {
+        queue_.typed(*sequence);
     }
     if (deadlineTimer_) {
         timers_.cancel(*deadlineTimer_);

@@ -46,8 +46,12 @@ class AfterPasteKeys {
 
     void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
 
-    // Whether a session key arriving now must wait for its turn: a paste still owes its key.
-    [[nodiscard]] bool takesOver() const { return queue_.isBusy(); }
+    // Whether a session key arriving now, its press event carrying the sequence number
+    // `pressSequence`, must wait for its turn: a paste still owes its key, or a key Pastiq
+    // typed is held behind this press.
+    [[nodiscard]] bool takesOver(std::uint32_t pressSequence) const {
+        return queue_.takesOver(pressSequence);
+    }
     // A Ctrl+V about to be replayed with its item in place.
     void pasteReplayed(xcb_timestamp_t keyTime, AfterPasteKey key);
     // A session key that came while takesOver(); a Ctrl+V among them is typed in its turn.

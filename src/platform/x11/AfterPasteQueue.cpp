@@ -12,6 +12,12 @@ void AfterPasteQueue::queued(std::uint32_t keyTime, bool typesPaste, AfterPasteK
     keys_.push_back(Key{keyTime, typesPaste, key, Stage::waitingTurn, Clock::time_point::max()});
 }
 
+// An event carries the number of the last request the server had handled when it sent the
+// event; the numbers wrap, so they are compared by their distance.
+bool AfterPasteQueue::takesOver(std::uint32_t pressSequence) const {
+    return isBusy() || (lastTyped_ && static_cast<std::int32_t>(pressSequence - *lastTyped_) < 0);
+}
+
 void AfterPasteQueue::writeLanded(std::uint32_t keyTime) {
     if (Key* key = find(keyTime, Stage::awaitingWrite)) {
         key->stage = Stage::written;

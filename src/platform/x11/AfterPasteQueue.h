@@ -37,8 +37,15 @@ class AfterPasteQueue {
         friend bool operator==(const Step&, const Step&) = default;
     };
 
-    // Whether a session key arriving now must wait for its turn.
+    // Whether keys wait for their turn.
     [[nodiscard]] bool isBusy() const { return !keys_.empty(); }
+    // Whether a session key whose press event carries the sequence number `pressSequence` must
+    // wait for its turn: keys wait, or the press froze the keyboard before the server took the
+    // last key Pastiq typed, which then sits behind the press and would land after its replay.
+    [[nodiscard]] bool takesOver(std::uint32_t pressSequence) const;
+    // The last key Pastiq typed went out as request `sequence` of the connection the presses
+    // come on.
+    void typed(std::uint32_t sequence) { lastTyped_ = sequence; }
     // A Ctrl+V replayed to the application with its item in place: `key` follows its fetch.
     void replayed(std::uint32_t keyTime, AfterPasteKey key, Clock::time_point now);
     // A session key that waits for its turn; a taken-over Ctrl+V (`typesPaste`) is typed then.
@@ -68,6 +75,7 @@ class AfterPasteQueue {
     bool advanceHead(Clock::time_point now, std::vector<Step>& steps);
 
     std::deque<Key> keys_;
+    std::optional<std::uint32_t> lastTyped_;
 };
 
 }  // namespace pastiq::x11

@@ -154,6 +154,9 @@ bool KeyTyper::type(xcb_keycode_t key, bool withControl, xcb_keycode_t control) 
             pressedAgain_.push_back(stroke.keycode);
         }
     }
+    if (!cookies.empty()) {
+        lastStrokeSequence_ = cookies.back().sequence;
+    }
     for (const auto cookie : cookies) {
         typed = !checkRequest(c, cookie) && typed;
     }

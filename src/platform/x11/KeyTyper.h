@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/AfterEachPaste.h"
@@ -49,6 +50,10 @@ class KeyTyper {
 
     bool typePaste(xcb_keycode_t control);
     bool typeKey(AfterPasteKey key);
+    // The sequence number of the request that sent the last stroke typed, if any was.
+    [[nodiscard]] std::optional<std::uint32_t> lastStrokeSequence() const {
+        return lastStrokeSequence_;
+    }
 
   private:
     bool type(xcb_keycode_t key, bool withControl, xcb_keycode_t control);
@@ -64,6 +69,7 @@ class KeyTyper {
     // on the keyboard it stays down on that device, so it is lifted there once the server no
     // longer holds it, or a later Ctrl typed through XTEST would be taken for a repeat.
     std::vector<xcb_keycode_t> pressedAgain_;
+    std::optional<std::uint32_t> lastStrokeSequence_;
 };
 
 }  // namespace pastiq::x11

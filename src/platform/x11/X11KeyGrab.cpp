@@ -126,7 +126,7 @@ void X11KeyGrab::handleKeyPress(const xcb_input_key_press_event_t& event) {
                             (event.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0};
     if (gate_) {
         if (auto decided = gate_->decide(keyEvent)) {
-            carryOut(pending_.back(), std::move(*decided));
+            carryOut(pending_.back(), std::move(*decided), event.full_sequence);
             return;
         }
         gate_->keyHandedToMainThread();
@@ -138,10 +138,10 @@ void X11KeyGrab::handleKeyPress(const xcb_input_key_press_event_t& event) {
 // The gate decided the key: its item goes on the clipboard, and the key gets its verdict once
 // the server has the write, without waiting for the main thread, which hears of it after (in
 // order with every key it judges).
-void X11KeyGrab::carryOut(PendingKey& key, GateKey decided) {
+void X11KeyGrab::carryOut(PendingKey& key, GateKey decided, std::uint32_t pressSequence) {
     key.turn->store(KeyTurn::judging);
     const std::uint64_t id = key.id;
-    if (decided.kind != GateKeyKind::other && afterKeys_.takesOver()) {
+    if (decided.kind != GateKeyKind::other && afterKeys_.takesOver(pressSequence)) {
         waitForTurn(key, std::move(decided));
         return;
     }
@@ -256,11 +256,14 @@ void X11KeyGrab::allowEvent(xcb_input_device_id_t device, xcb_timestamp_t time,
                                   context_.connection.root());
         return;
     }
-    xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_ASYNC_DEVICE, 0,
-                              context_.connection.root());
     // The consumed press would otherwise keep the keyboard grabbed until its release, and keys
     // typed meanwhile would be lost; only the consumed key's own release reaches the window.
+    // The grab ends before the keyboard thaws: keys that queued behind the frozen press (a key
+    // Pastiq typed among them) then go to the focused window, not to Pastiq. Ending the grab
+    // thaws the keyboard; the thaw after it only counts should the grab outlive the request.
     xcb_input_xi_ungrab_device(c, time, device);
+    xcb_input_xi_allow_events(c, time, device, XCB_INPUT_EVENT_MODE_ASYNC_DEVICE, 0,
+                              context_.connection.root());
 }
 
 bool X11KeyGrab::grabShortcuts() {

@@ -74,7 +74,7 @@ class X11KeyGrab final : public KeyGrab {
 
     bool enableGrabs();
     void judge(const PendingKey& key, const KeyEvent& event);
-    void carryOut(PendingKey& key, GateKey decided);
+    void carryOut(PendingKey& key, GateKey decided, std::uint32_t pressSequence);
     void waitForTurn(const PendingKey& key, GateKey decided);
     void carryOutInTurn(AfterPasteKeys::Waiting key);
     void report(GateKey decided);
