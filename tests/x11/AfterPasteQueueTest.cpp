@@ -28,7 +28,7 @@ struct Output {
         for (const Step& step : queue.due(now)) {
             std::string name = step.key == tab ? "tab" : "return";
             if (step.kind == Step::Kind::keyDropped) {
-                name = "no-" + name;
+                name.insert(0, "no-");
             } else if (step.kind != Step::Kind::typeKey) {
                 name = step.kind == Step::Kind::typePaste ? "V" : "go";
             }
