@@ -17,7 +17,16 @@ class ListFinishTest(DesktopTestCase):
         session = self.start_list_session(BULLETED_LIST, "alpha")
         self.assertEqual(session["count"], 3)
         self.tk.focus()
-        self.keyboard.key("ctrl+v", "Return", "ctrl+v", "Return", "ctrl+v", "Return")
+        # Tk reads the clipboard in a nested event loop that also takes the keys typed meanwhile,
+        # so a Return typed a few milliseconds after Ctrl+V may land before the text: each paste
+        # is awaited before its Return.
+        text = ""
+        for item in ("alpha", "beta", "gamma"):
+            self.keyboard.key("ctrl+v")
+            text += item
+            self.wait_tk_text(text, what=f"the paste of {item}")
+            self.keyboard.key("Return")
+            text += "\n"
         self.wait_tk_text("alpha\nbeta\ngamma\n", what="three pastes in order")
 
     def test_clear_clipboard_empties_queue_and_clipboard(self):
@@ -54,9 +63,18 @@ class PasteOrderTest(DesktopTestCase):
         self.assertEqual((session["kind"], session["label"], session["count"]), ("grid", "2×3 grid", 6))
         self.assertFalse(session["transposed"])
         self.tk.focus()
-        self.keyboard.key(*["ctrl+v", "Tab"] * 3)
-        self.keyboard.key("Return")
-        self.keyboard.key(*["ctrl+v", "Tab"] * 3)
+        # Each paste is awaited before its Tab, as in ListFinishTest.paste_three.
+        text = ""
+        for row in (("n1", "n2", "n3"), ("m1", "m2", "m3")):
+            for cell in row:
+                self.keyboard.key("ctrl+v")
+                text += cell
+                self.wait_tk_text(text, what=f"the paste of {cell}")
+                self.keyboard.key("Tab")
+                text += "\t"
+            if row[0] == "n1":
+                self.keyboard.key("Return")
+                text += "\n"
         self.wait_tk_text("n1\tn2\tn3\t\nm1\tm2\tm3\t")
 
     def test_burst_of_twenty_pastes_every_item_once_in_order(self):
