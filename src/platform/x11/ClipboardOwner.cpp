@@ -131,8 +131,13 @@ void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request)
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
     const ClipboardEntry* entry =
         owns_ && request.selection == connection_.atoms().clipboard ? entryFor(request) : nullptr;
-    const bool converted = entry != nullptr && convert(request, property, *entry);
-    notify(request, converted ? property : XCB_NONE);
+    const auto served = entry != nullptr ? convert(request, property, *entry) : std::nullopt;
+    notify(request, served ? property : XCB_NONE);
+    // Told only now: the key Pastiq types after a paste goes once its text is fetched, and it
+    // must not reach the application ahead of the answer that carries the text.
+    if (served) {
+        reportServed(*served);
+    }
 }
 
 const ClipboardEntry* ClipboardOwner::entryFor(const xcb_selection_request_event_t& request) const {
@@ -147,31 +152,31 @@ const ClipboardEntry* ClipboardOwner::entryFor(const xcb_selection_request_event
     return history_.at(request.time);
 }
 
-bool ClipboardOwner::convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                             const ClipboardEntry& entry) {
+std::optional<ClipboardOwner::Served> ClipboardOwner::convert(
+    const xcb_selection_request_event_t& request, xcb_atom_t property,
+    const ClipboardEntry& entry) {
     const Atoms& atoms = connection_.atoms();
     if (request.target == atoms.targets) {
         writeTargets(request, property, entry);
-        observeServed(entry.serial, false);
-        return true;
+        return Served{entry.serial, false};
     }
     if (request.target == atoms.timestamp) {
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
                             XCB_ATOM_INTEGER, 32, 1, &entry.time);
-        observeServed(entry.serial, false);
-        return true;
+        return Served{entry.serial, false};
     }
     if (!entry.text || !writeText(request, property, entry.text)) {
-        return false;
+        return std::nullopt;
     }
-    flow_.textFetched(entry.serial);
-    observeServed(entry.serial, true);
-    return true;
+    return Served{entry.serial, true};
 }
 
-void ClipboardOwner::observeServed(std::uint64_t serial, bool gaveText) const {
+void ClipboardOwner::reportServed(Served served) {
+    if (served.gaveText) {
+        flow_.textFetched(served.serial);
+    }
     if (serveObserver_) {
-        serveObserver_(serial, gaveText);
+        serveObserver_(served.serial, served.gaveText);
     }
 }
 

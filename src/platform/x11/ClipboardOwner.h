@@ -58,9 +58,14 @@ class ClipboardOwner {
     void discardOwnerCheck();
     // Whether the owner asked for right after the last unverified key write was another.
     [[nodiscard]] bool keyWriteWasRefused();
-    [[nodiscard]] bool convert(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                               const ClipboardEntry& entry);
-    void observeServed(std::uint64_t serial, bool gaveText) const;
+    // What a request was answered with, told to the observers once the answer is sent.
+    struct Served {
+        std::uint64_t serial;
+        bool gaveText;
+    };
+    [[nodiscard]] std::optional<Served> convert(const xcb_selection_request_event_t& request,
+                                                xcb_atom_t property, const ClipboardEntry& entry);
+    void reportServed(Served served);
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
                       const ClipboardEntry& entry);
     [[nodiscard]] bool writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,

@@ -54,9 +54,7 @@ struct X11Platform::Parts {
           keyGrab(grabContext(), judgedKey),
           queries(connection->get()),
           pinger(*connection, queries.get(), pendingPastes),
-          completion([this](std::uint32_t keyTime) {
-              keyLoop.post([this, keyTime] { keyGrab.pasteDone(keyTime); });
-          }),
+          completion([this](std::uint32_t keyTime) { pasteDone(keyTime); }),
           hotkey(grabContext()),
           clipboard(*connection, loop, mainThread, owner, reader, flow, judgedKey),
           eventPoster(*keyConnection, keyLoop, keyGrab, keyLayout, keyboard),
@@ -80,6 +78,8 @@ struct X11Platform::Parts {
             log};
     }
     void afterClipboardWrites(std::function<void()> then);
+    void pasteDone(std::uint32_t keyTime);
+    void awaitServer();
     void pingAfterReplay(xcb_timestamp_t keyTime);
     void publishLayoutToKeyThread();
     void routeKeyEvent(const xcb_generic_event_t& event);
@@ -161,12 +161,24 @@ void X11Platform::Parts::publishLayoutToKeyThread() {
 void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
     loop.post([this, then = std::move(then)]() mutable {
         if (owner.takeOwnershipChange()) {
-            xcb_connection_t* c = connection->get();
-            static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
-                                                                      xcb_get_input_focus_reply));
+            awaitServer();
         }
         keyLoop.post(std::move(then));
     });
+}
+
+// X11 thread. The answer that carried the pasted text went out on this connection, the key
+// that follows the paste goes on the key thread's: once the server has handled every request
+// sent here, the answer is in the application's queue ahead of that key.
+void X11Platform::Parts::pasteDone(std::uint32_t keyTime) {
+    awaitServer();
+    keyLoop.post([this, keyTime] { keyGrab.pasteDone(keyTime); });
+}
+
+void X11Platform::Parts::awaitServer() {
+    xcb_connection_t* c = connection->get();
+    static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                              xcb_get_input_focus_reply));
 }
 
 // Key thread, then the X11 thread. The ping must reach the application behind the replayed key,
