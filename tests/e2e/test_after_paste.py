@@ -32,7 +32,7 @@ class AfterEachPasteTest(DesktopTestCase):
         self.wait_status(lambda s: s and s["finished"], what="the list to finish")
         self.wait_clipboard_cleared()
         time.sleep(0.5)  # nothing to poll: yad reports its text only when closed
-        self.assertEqual(view.finish(), "\t".join(ITEMS) + "\t")
+        self.assertEqual(view.finish(), "\t".join(ITEMS) + "\t", self.log_tail())
 
     def test_spreadsheet_row_ends_each_grid_row_with_return(self):
         self.restart_pastiq(afterEachPaste="spreadsheetRow")

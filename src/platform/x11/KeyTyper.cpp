@@ -28,13 +28,21 @@ bool isDown(std::span<const std::uint8_t> keymap, xcb_keycode_t keycode) {
 
 }  // namespace
 
+bool HeldModifiers::holds(xcb_keycode_t keycode) const {
+    return std::find(control.begin(), control.end(), keycode) != control.end() ||
+           std::find(others.begin(), others.end(), keycode) != others.end();
+}
+
 std::vector<KeyStroke> typingStrokes(xcb_keycode_t key, const HeldModifiers& held, bool withControl,
                                      xcb_keycode_t control) {
     std::vector<xcb_keycode_t> lifted = held.others;
     if (!withControl) {
         lifted.insert(lifted.end(), held.control.begin(), held.control.end());
     }
-    const bool pressesControl = withControl && held.control.empty();
+    if (control == 0 || held.holds(control)) {
+        control = held.freeControl.empty() ? 0 : held.freeControl.front();
+    }
+    const bool pressesControl = withControl && control != 0;
     std::vector<KeyStroke> strokes;
     strokes.reserve(2 * lifted.size() + 4);
     for (const xcb_keycode_t modifier : lifted) {
@@ -138,22 +146,27 @@ bool KeyTyper::typeKey(AfterPasteKey key) {
 }
 
 bool KeyTyper::type(xcb_keycode_t key, bool withControl, xcb_keycode_t control) {
+    xcb_connection_t* c = connection_.get();
+    // The strokes depend on the modifiers held when they are looked at: no other client's key
+    // (one typed through XTEST, as Pastiq does) may come between. The server is held for one
+    // round trip, and let go in the same flush as the strokes.
+    xcb_grab_server(c);
     const HeldModifiers held = heldModifiers();
     liftLeftoverPresses(held);
     bool typed = true;
-    xcb_connection_t* c = connection_.get();
     std::vector<xcb_void_cookie_t> cookies;
     for (const KeyStroke& stroke : typingStrokes(key, held, withControl, control)) {
         cookies.push_back(
             xcb_test_fake_input_checked(c, stroke.isPress ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
                                         stroke.keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0));
-        const bool isModifierAgain =
-            stroke.isPress && stroke.keycode != key && !(withControl && stroke.keycode == control);
+        // The Control pressed for the key is never one the user holds.
+        const bool isModifierAgain = stroke.isPress && held.holds(stroke.keycode);
         if (isModifierAgain && std::find(pressedAgain_.begin(), pressedAgain_.end(),
                                          stroke.keycode) == pressedAgain_.end()) {
             pressedAgain_.push_back(stroke.keycode);
         }
     }
+    xcb_ungrab_server(c);
     if (!cookies.empty()) {
         lastStrokeSequence_ = cookies.back().sequence;
     }
@@ -180,10 +193,15 @@ HeldModifiers KeyTyper::heldModifiers() const {
     for (std::size_t index = 0; index < keycodes.size(); ++index) {
         const xcb_keycode_t keycode = keycodes[index];
         const std::size_t modifier = index / perModifier;
-        if (keycode == 0 || modifier == kLockIndex || !isDown(keymap->keys, keycode)) {
+        if (keycode == 0 || modifier == kLockIndex) {
             continue;
         }
-        auto& group = modifier == kControlIndex ? held.control : held.others;
+        const bool isControl = modifier == kControlIndex;
+        const bool isHeld = isDown(keymap->keys, keycode);
+        if (!isHeld && !isControl) {
+            continue;
+        }
+        auto& group = !isHeld ? held.freeControl : isControl ? held.control : held.others;
         if (std::find(group.begin(), group.end(), keycode) == group.end()) {
             group.push_back(keycode);
         }
@@ -192,12 +210,8 @@ HeldModifiers KeyTyper::heldModifiers() const {
 }
 
 void KeyTyper::liftLeftoverPresses(const HeldModifiers& held) {
-    auto isHeld = [&](xcb_keycode_t keycode) {
-        return std::find(held.control.begin(), held.control.end(), keycode) != held.control.end() ||
-               std::find(held.others.begin(), held.others.end(), keycode) != held.others.end();
-    };
     std::erase_if(pressedAgain_, [&](xcb_keycode_t keycode) {
-        if (isHeld(keycode)) {
+        if (held.holds(keycode)) {
             return false;
         }
         // Released at the server already: this only clears XTEST's own device.

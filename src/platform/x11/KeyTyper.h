@@ -19,16 +19,22 @@ struct KeyStroke {
 };
 
 // Modifier keys down at the server right now: the Control keys apart from the others (Shift,
-// Alt, Super, AltGr). Lock modifiers are not keys held down and are left alone.
+// Alt, Super, AltGr), and the Control keys that are up. Lock modifiers are not keys held down
+// and are left alone.
 struct HeldModifiers {
     std::vector<xcb_keycode_t> control;
     std::vector<xcb_keycode_t> others;
+    std::vector<xcb_keycode_t> freeControl;
+
+    // Whether the user holds this modifier key down.
+    [[nodiscard]] bool holds(xcb_keycode_t keycode) const;
 };
 
 // The strokes that type `key` with Control held (`withControl`) or with no modifier at all,
 // whatever the user holds: modifiers in the way are lifted first and pressed again after, so
-// the user's keys are as they were; Control, when wanted and not held, is pressed on
-// `control` and lifted again.
+// the user's keys are as they were. Control, when wanted, is pressed on a Control key the user
+// does not hold (`control` first) and lifted again: a Ctrl the user holds may be let go before
+// the key arrives. Only with every Control key held does the key count on the user's.
 [[nodiscard]] std::vector<KeyStroke> typingStrokes(xcb_keycode_t key, const HeldModifiers& held,
                                                    bool withControl, xcb_keycode_t control);
 
