@@ -22,10 +22,11 @@ using enum AfterPasteKey;
 struct Output {
     AfterPasteQueue queue;
     Clock::time_point now = Clock::now();
+    bool modifiersHeld = false;
     std::vector<std::string> typed;
 
     void collect() {
-        for (const Step& step : queue.due(now)) {
+        for (const Step& step : queue.due(now, modifiersHeld)) {
             std::string name = step.key == tab ? "tab" : "return";
             if (step.kind == Step::Kind::keyDropped) {
                 name.insert(0, "no-");
@@ -38,7 +39,9 @@ struct Output {
 
     // One event of a script: "paste2tab" a Ctrl+V at time 2 taken over, Tab to follow it;
     // "step2" a step key; "land2" its item written; "fetch2" its text fetched; "late" the
-    // fetch bound passes. Whatever is due is collected after every event.
+    // fetch bound passes; "hold"/"free" the user holds a modifier or lets go; "held long" the
+    // bound for held modifiers passes ("free" shows in the output). Whatever is due is collected
+    // after every event.
     void apply(const std::string& event) {
         const auto digit = event.find_first_of("0123456789");
         const std::string verb = event.substr(0, digit);
@@ -54,9 +57,16 @@ struct Output {
         } else if (verb == "land") {
             queue.writeLanded(time);
         } else if (verb == "fetch") {
-            queue.fetched(time);
+            queue.fetched(time, now);
         } else if (verb == "late") {
             now += AfterPasteQueue::kFetchBound;
+        } else if (verb == "hold" || verb == "free") {
+            modifiersHeld = verb == "hold";
+            if (!modifiersHeld) {
+                typed.emplace_back("free");
+            }
+        } else if (verb == "held long") {
+            now += AfterPasteQueue::kModifierBound;
         }
         collect();
     }
@@ -99,6 +109,16 @@ TEST(AfterPasteQueueTest, KeysAndTakenOverPastesGoOutInTheirTurn) {
          {"paste2tab", "late", "fetch1", "land2", "fetch2"},
          {"no-tab1", "go2", "V2", "tab2"},
          false},
+        {"a key waits while the user holds a modifier, a paste does not",
+         tab,
+         {"paste2tab", "hold", "fetch1", "free", "hold", "land2", "fetch2", "free"},
+         {"free", "tab1", "go2", "V2", "free", "tab2"},
+         false},
+        {"a key still held back at the bound is dropped",
+         tab,
+         {"hold", "fetch1", "held long"},
+         {"no-tab1"},
+         false},
         {"a paste of nothing keeps its turn and sends no key",
          returnKey,
          {"paste2", "paste3return", "fetch1", "land2", "late", "land3", "fetch3"},
@@ -120,14 +140,17 @@ TEST(AfterPasteQueueTest, KeysAndTakenOverPastesGoOutInTheirTurn) {
 TEST(AfterPasteQueueTest, TheDeadlineIsTheWaitingFetchsBound) {
     AfterPasteQueue queue;
     const auto now = Clock::now();
-    EXPECT_EQ(queue.nextDeadline(), std::nullopt);
+    EXPECT_EQ(queue.nextDeadline(now), std::nullopt);
     queue.replayed(1, tab, now);
-    EXPECT_EQ(queue.nextDeadline(), now + AfterPasteQueue::kFetchBound);
-    queue.fetched(1);
+    EXPECT_EQ(queue.nextDeadline(now), now + AfterPasteQueue::kFetchBound);
+    queue.fetched(1, now);
+    static_cast<void>(queue.due(now, /*modifiersHeld=*/true));
+    EXPECT_EQ(queue.nextDeadline(now), now + AfterPasteQueue::kModifierPoll)
+        << "a key held back looks at the modifiers again soon";
     static_cast<void>(queue.due(now));
     queue.queued(2, true, tab);
     static_cast<void>(queue.due(now));
-    EXPECT_EQ(queue.nextDeadline(), std::nullopt) << "a write has no bound of its own";
+    EXPECT_EQ(queue.nextDeadline(now), std::nullopt) << "a write has no bound of its own";
 }
 
 struct TakeOverCase {

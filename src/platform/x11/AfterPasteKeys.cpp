@@ -44,7 +44,7 @@ void AfterPasteKeys::writeLanded(xcb_timestamp_t keyTime) {
 }
 
 void AfterPasteKeys::pasteDone(xcb_timestamp_t keyTime) {
-    queue_.fetched(keyTime);
+    queue_.fetched(keyTime, AfterPasteQueue::Clock::now());
     runDue();
 }
 
@@ -66,7 +66,9 @@ void AfterPasteKeys::stop(bool drain) {
 
 void AfterPasteKeys::runDue() {
     const auto now = AfterPasteQueue::Clock::now();
-    for (const auto& step : queue_.due(now)) {
+    const bool types = queue_.typesNext();
+    const HeldModifiers held = types ? typer_.holdServer() : HeldModifiers{};
+    for (const auto& step : queue_.due(now, held.holdsAny())) {
         switch (step.kind) {
             case AfterPasteQueue::Step::Kind::carryOut: {
                 Waiting key = std::move(waiting_.front());
@@ -77,13 +79,13 @@ void AfterPasteKeys::runDue() {
                 break;
             }
             case AfterPasteQueue::Step::Kind::typePaste:
-                if (typer_.typePaste(layout_ ? layout_->keys.leftControl : 0) &&
+                if (typer_.typePaste(held, layout_ ? layout_->keys.leftControl : 0) &&
                     handlers_.pasteTyped) {
                     handlers_.pasteTyped(step.keyTime);
                 }
                 break;
             case AfterPasteQueue::Step::Kind::typeKey:
-                typer_.typeKey(step.key);
+                typer_.typeKey(held, step.key);
                 break;
             case AfterPasteQueue::Step::Kind::keyDropped:
                 if (handlers_.keyDropped) {
@@ -92,6 +94,9 @@ void AfterPasteKeys::runDue() {
                 break;
         }
     }
+    if (types) {
+        typer_.releaseServer();
+    }
     if (const auto sequence = typer_.lastStrokeSequence()) {
         queue_.typed(*sequence);
     }
@@ -99,7 +104,7 @@ void AfterPasteKeys::runDue() {
         timers_.cancel(*deadlineTimer_);
         deadlineTimer_.reset();
     }
-    if (const auto deadline = queue_.nextDeadline()) {
+    if (const auto deadline = queue_.nextDeadline(now)) {
         deadlineTimer_ =
             timers_.schedule(std::max(*deadline - now, TimerQueue::Clock::duration{}), [this] {
                 deadlineTimer_.reset();

@@ -26,20 +26,31 @@ void AfterPasteQueue::writeLanded(std::uint32_t keyTime) {
 
 // Only a paste already typed can be fetched for: an earlier fetch of the same text is another
 // application's, or a previous paste of the same entry.
-void AfterPasteQueue::fetched(std::uint32_t keyTime) {
+void AfterPasteQueue::fetched(std::uint32_t keyTime, Clock::time_point now) {
     if (Key* key = find(keyTime, Stage::awaitingFetch)) {
         key->stage = Stage::fetched;
+        key->deadline = now + kModifierBound;
     }
 }
 
-std::vector<AfterPasteQueue::Step> AfterPasteQueue::due(Clock::time_point now) {
+bool AfterPasteQueue::typesNext() const {
+    if (keys_.empty()) {
+        return false;
+    }
+    const Key& head = keys_.front();
+    return head.stage == Stage::written ||
+           (head.stage == Stage::fetched && head.key != AfterPasteKey::none);
+}
+
+std::vector<AfterPasteQueue::Step> AfterPasteQueue::due(Clock::time_point now, bool modifiersHeld) {
     std::vector<Step> steps;
-    while (!keys_.empty() && advanceHead(now, steps)) {
+    while (!keys_.empty() && advanceHead(now, modifiersHeld, steps)) {
     }
     return steps;
 }
 
-bool AfterPasteQueue::advanceHead(Clock::time_point now, std::vector<Step>& steps) {
+bool AfterPasteQueue::advanceHead(Clock::time_point now, bool modifiersHeld,
+                                  std::vector<Step>& steps) {
     Key& head = keys_.front();
     switch (head.stage) {
         case Stage::waitingTurn:
@@ -66,20 +77,33 @@ bool AfterPasteQueue::advanceHead(Clock::time_point now, std::vector<Step>& step
             }
             break;
         case Stage::fetched:
-            if (head.key != AfterPasteKey::none) {
-                steps.push_back(Step{Step::Kind::typeKey, head.keyTime, head.key});
+            if (head.key == AfterPasteKey::none) {
+                break;
             }
+            if (modifiersHeld && now < head.deadline) {
+                return false;
+            }
+            steps.push_back(Step{modifiersHeld ? Step::Kind::keyDropped : Step::Kind::typeKey,
+                                 head.keyTime, head.key});
             break;
     }
     keys_.pop_front();
     return true;
 }
 
-std::optional<AfterPasteQueue::Clock::time_point> AfterPasteQueue::nextDeadline() const {
-    if (keys_.empty() || keys_.front().stage != Stage::awaitingFetch) {
+std::optional<AfterPasteQueue::Clock::time_point> AfterPasteQueue::nextDeadline(
+    Clock::time_point now) const {
+    if (keys_.empty()) {
         return std::nullopt;
     }
-    return keys_.front().deadline;
+    const Key& head = keys_.front();
+    if (head.stage == Stage::awaitingFetch) {
+        return head.deadline;
+    }
+    if (head.stage == Stage::fetched) {
+        return std::min(head.deadline, now + kModifierPoll);
+    }
+    return std::nullopt;
 }
 
 AfterPasteQueue::Key* AfterPasteQueue::find(std::uint32_t keyTime, Stage stage) {

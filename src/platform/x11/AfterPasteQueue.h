@@ -18,13 +18,19 @@ namespace pastiq::x11 {
 // other session key that comes meanwhile waits for its turn too, so its effect on the
 // clipboard (a step writes an item) never reaches a paste still to be typed. Each paste waits
 // for its fetch at most kFetchBound; after that its key is dropped rather than sent late into
-// whatever has the focus by then.
+// whatever has the focus by then. A key the user holds a modifier for would reach the
+// application with it (Ctrl+Tab changes a browser's tab), and a modifier held on a keyboard
+// cannot be lifted through XTEST: the key waits until the modifiers are let go, at most
+// kModifierBound after the fetch, and is dropped after that.
 //
 // Keys are known by the server time of their press. Key thread only.
 class AfterPasteQueue {
   public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kFetchBound{500};
+    static constexpr std::chrono::milliseconds kModifierBound{1500};
+    // How often held modifiers are looked at again while a key waits for them.
+    static constexpr std::chrono::milliseconds kModifierPoll{10};
 
     struct Step {
         // carryOut: the key's turn has come, its item is written now (a taken-over paste then
@@ -54,11 +60,14 @@ class AfterPasteQueue {
     void writeLanded(std::uint32_t keyTime);
     // The application has taken the text written for the Ctrl+V (it fetched it and, where it
     // takes pings, answered the one behind the key).
-    void fetched(std::uint32_t keyTime);
-    // What to do now, in order.
-    [[nodiscard]] std::vector<Step> due(Clock::time_point now);
-    // When due() has something again without any other news: a fetch bound running out.
-    [[nodiscard]] std::optional<Clock::time_point> nextDeadline() const;
+    void fetched(std::uint32_t keyTime, Clock::time_point now);
+    // Whether due() would type a key now: the caller looks at the held modifiers first.
+    [[nodiscard]] bool typesNext() const;
+    // What to do now, in order, with the user holding a modifier key (`modifiersHeld`) or not.
+    [[nodiscard]] std::vector<Step> due(Clock::time_point now, bool modifiersHeld = false);
+    // When due() may have something again without any other news: a bound running out, or the
+    // next look at modifiers a key waits for.
+    [[nodiscard]] std::optional<Clock::time_point> nextDeadline(Clock::time_point now) const;
     void clear() { keys_.clear(); }
 
   private:
@@ -72,7 +81,7 @@ class AfterPasteQueue {
     };
     Key* find(std::uint32_t keyTime, Stage stage);
     // Moves the first key on by one stage; false when it must wait for news.
-    bool advanceHead(Clock::time_point now, std::vector<Step>& steps);
+    bool advanceHead(Clock::time_point now, bool modifiersHeld, std::vector<Step>& steps);
 
     std::deque<Key> keys_;
     std::optional<std::uint32_t> lastTyped_;

@@ -117,14 +117,14 @@ void KeyTyper::release() {
     spare_ = 0;
 }
 
-bool KeyTyper::typePaste(xcb_keycode_t control) {
+bool KeyTyper::typePaste(const HeldModifiers& held, xcb_keycode_t control) {
     // A desktop that applies its keymap again takes the spare key back; it is mapped anew, and
     // the application reads the new keymap before the key, which comes after it.
     if (!spareTypesV()) {
         spare_ = 0;
         prepare();
     }
-    return spare_ != 0 && control != 0 && type(spare_, true, control);
+    return spare_ != 0 && type(held, spare_, true, control);
 }
 
 bool KeyTyper::spareTypesV() const {
@@ -138,20 +138,16 @@ bool KeyTyper::spareTypesV() const {
            xcb_get_keyboard_mapping_keysyms(reply.get())[0] == kKeysymV;
 }
 
-bool KeyTyper::typeKey(AfterPasteKey key) {
+bool KeyTyper::typeKey(const HeldModifiers& held, AfterPasteKey key) {
     const xcb_keycode_t keycode = key == AfterPasteKey::tab         ? tab_
                                   : key == AfterPasteKey::returnKey ? return_
                                                                     : 0;
-    return keycode != 0 && type(keycode, false, 0);
+    return keycode != 0 && type(held, keycode, false, 0);
 }
 
-bool KeyTyper::type(xcb_keycode_t key, bool withControl, xcb_keycode_t control) {
+bool KeyTyper::type(const HeldModifiers& held, xcb_keycode_t key, bool withControl,
+                    xcb_keycode_t control) {
     xcb_connection_t* c = connection_.get();
-    // The strokes depend on the modifiers held when they are looked at: no other client's key
-    // (one typed through XTEST, as Pastiq does) may come between. The server is held for one
-    // round trip, and let go in the same flush as the strokes.
-    xcb_grab_server(c);
-    const HeldModifiers held = heldModifiers();
     liftLeftoverPresses(held);
     bool typed = true;
     std::vector<xcb_void_cookie_t> cookies;
@@ -166,7 +162,6 @@ bool KeyTyper::type(xcb_keycode_t key, bool withControl, xcb_keycode_t control) 
             pressedAgain_.push_back(stroke.keycode);
         }
     }
-    xcb_ungrab_server(c);
     if (!cookies.empty()) {
         lastStrokeSequence_ = cookies.back().sequence;
     }
@@ -176,8 +171,14 @@ bool KeyTyper::type(xcb_keycode_t key, bool withControl, xcb_keycode_t control) 
     return typed;
 }
 
-HeldModifiers KeyTyper::heldModifiers() const {
+void KeyTyper::releaseServer() {
+    xcb_ungrab_server(connection_.get());
+    xcb_flush(connection_.get());
+}
+
+HeldModifiers KeyTyper::holdServer() {
     xcb_connection_t* c = connection_.get();
+    xcb_grab_server(c);
     const auto keymapCookie = xcb_query_keymap(c);
     const auto mapping = fetchReply<xcb_get_modifier_mapping_reply_t>(
         c, xcb_get_modifier_mapping(c), xcb_get_modifier_mapping_reply);

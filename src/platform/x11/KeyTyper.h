@@ -28,6 +28,7 @@ struct HeldModifiers {
 
     // Whether the user holds this modifier key down.
     [[nodiscard]] bool holds(xcb_keycode_t keycode) const;
+    [[nodiscard]] bool holdsAny() const { return !control.empty() || !others.empty(); }
 };
 
 // The strokes that type `key` with Control held (`withControl`) or with no modifier at all,
@@ -54,17 +55,24 @@ class KeyTyper {
     // Gives the spare keycode back to the keymap.
     void release();
 
-    bool typePaste(xcb_keycode_t control);
-    bool typeKey(AfterPasteKey key);
+    // Holds the server until releaseServer() and tells the modifiers held: no other client's
+    // key (one typed through XTEST, as Pastiq does) can come between that look and the keys
+    // typed on it. Held for a round trip or two at most.
+    [[nodiscard]] HeldModifiers holdServer();
+    void releaseServer();
+
+    // Type with `held` the modifiers held now, between holdServer() and releaseServer().
+    bool typePaste(const HeldModifiers& held, xcb_keycode_t control);
+    bool typeKey(const HeldModifiers& held, AfterPasteKey key);
     // The sequence number of the request that sent the last stroke typed, if any was.
     [[nodiscard]] std::optional<std::uint32_t> lastStrokeSequence() const {
         return lastStrokeSequence_;
     }
 
   private:
-    bool type(xcb_keycode_t key, bool withControl, xcb_keycode_t control);
+    bool type(const HeldModifiers& held, xcb_keycode_t key, bool withControl,
+              xcb_keycode_t control);
     [[nodiscard]] bool spareTypesV() const;
-    [[nodiscard]] HeldModifiers heldModifiers() const;
     void liftLeftoverPresses(const HeldModifiers& held);
 
     XConnection& connection_;
