@@ -14,13 +14,14 @@ using Clock = BridgeWait::Clock;
 // Writes entries by serial and records which of them were reported applied, in order, and
 // whether the compositor had asked for each.
 struct Harness {
-    void write(std::uint64_t serial) {
-        wait.await(serial, [this, serial] { applied.push_back(serial); });
+    void write(std::uint64_t serial, bool hasText = true) {
+        wait.await(serial, hasText, [this, serial] { applied.push_back(serial); });
     }
     void passBound() { timers.runDue(Clock::now() + BridgeWait::kBound); }
-    // The compositor's request for `serial`, and the moment it takes to make its offer.
+    // The compositor's request for the targets of `serial`, and the moment it takes to make
+    // its offer.
     void serve(std::uint64_t serial) {
-        wait.served(serial);
+        wait.served(serial, false);
         timers.runDue(Clock::now() + BridgeWait::kSettle);
     }
 
@@ -80,7 +81,7 @@ TEST(BridgeWaitTest, AWriteNeverAskedForIsAppliedOnceWhenTheBoundPasses) {
 TEST(BridgeWaitTest, AnAskedWriteIsAppliedOnlyOnceTheCompositorHadTimeToOfferIt) {
     Harness h;
     h.write(1);
-    h.wait.served(1);
+    h.wait.served(1, false);
     EXPECT_TRUE(h.applied.empty());
     EXPECT_EQ(h.asked, std::vector<bool>{true});  // measured when asked, not when applied
     h.timers.runDue(Clock::now() + BridgeWait::kSettle);
@@ -98,6 +99,58 @@ TEST(BridgeWaitTest, AWriteAfterOneThatRanOutStillWaitsForItsOwnRequest) {
     h.serve(2);
     EXPECT_EQ(h.applied, (std::vector<std::uint64_t>{1, 2}));
     EXPECT_EQ(h.asked, (std::vector<bool>{false, true}));
+}
+
+TEST(BridgeWaitTest, AWriteWithTextIsAppliedWhenTheCompositorReadsItOnceItIsSeenToDoSo) {
+    // A script step: a write with text (w) or empty (e), the compositor asking for the
+    // targets (t, then the settle passes) or reading the text (r), or the bound passing (b).
+    struct Step {
+        char op;
+        std::uint64_t serial = 0;
+    };
+    struct Case {
+        std::string name;
+        std::vector<Step> steps;
+        std::vector<std::uint64_t> applied;
+    };
+    const std::vector<Case> cases{
+        {"read at once after the targets", {{'w', 1}, {'t', 1}, {'r', 1}}, {1}},
+        {"read before the settle passed", {{'w', 1}, {'r', 1}}, {1}},
+        // Seen reading the first item, it is waited for on the next: the targets are too early.
+        {"the next item's targets only", {{'w', 1}, {'r', 1}, {'w', 2}, {'t', 2}}, {1}},
+        {"the next item read", {{'w', 1}, {'r', 1}, {'w', 2}, {'t', 2}, {'r', 2}}, {1, 2}},
+        {"the next item never read", {{'w', 1}, {'r', 1}, {'w', 2}, {'t', 2}, {'b'}}, {1, 2}},
+        // Nothing to read in an empty write.
+        {"an empty write after one read", {{'w', 1}, {'r', 1}, {'e', 2}, {'t', 2}}, {1, 2}},
+        // A read of an entry applied already says nothing about the one waiting.
+        {"a late read of the entry before",
+         {{'w', 1}, {'r', 1}, {'w', 2}, {'r', 1}, {'t', 2}},
+         {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        for (const auto& step : c.steps) {
+            switch (step.op) {
+                case 'w':
+                    h.write(step.serial);
+                    break;
+                case 'e':
+                    h.write(step.serial, false);
+                    break;
+                case 't':
+                    h.serve(step.serial);
+                    break;
+                case 'r':
+                    h.wait.served(step.serial, true);
+                    break;
+                default:
+                    h.passBound();
+                    break;
+            }
+        }
+        EXPECT_EQ(h.applied, c.applied);
+    }
 }
 
 }  // namespace

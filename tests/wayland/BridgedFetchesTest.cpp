@@ -14,8 +14,29 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = x11::TimerQueue::Clock;
 
-// A script step: a request for the write that left this count, or time passing.
-using Step = std::variant<std::int64_t, Clock::duration>;
+// A request for the text of the write that left `count`, after its key went on or before.
+struct Request {
+    std::int64_t count;
+    bool isApplied = true;
+};
+// A script step: a request, or time passing.
+using Step = std::variant<Request, Clock::duration>;
+
+std::vector<std::int64_t> reportsOf(const std::vector<Step>& steps) {
+    x11::TimerQueue timers;
+    std::vector<std::int64_t> reported;
+    BridgedFetches fetches(timers, [&](std::int64_t count) { reported.push_back(count); });
+    auto now = Clock::now();
+    for (const auto& step : steps) {
+        if (const auto* request = std::get_if<Request>(&step)) {
+            fetches.requested(request->count, request->isApplied);
+        } else {
+            now += std::get<Clock::duration>(step);
+            timers.runDue(now);
+        }
+    }
+    return reported;
+}
 
 TEST(BridgedFetchesTest, AnItemCountsAsFetchedOnceItsRequestsHaveGoneQuiet) {
     // The timers count from the real clock, which barely moves while a case runs.
@@ -26,34 +47,43 @@ TEST(BridgedFetchesTest, AnItemCountsAsFetchedOnceItsRequestsHaveGoneQuiet) {
         std::vector<std::int64_t> reported;
     };
     const std::vector<Case> cases{
-        {"one request, then quiet", {std::int64_t{1}, past}, {1}},
-        {"not quiet long enough", {std::int64_t{1}, past / 2}, {}},
+        {"one request, then quiet", {Request{1}, past}, {1}},
+        {"not quiet long enough", {Request{1}, past / 2}, {}},
         // GTK asks again for another type of the same paste: still one report.
-        {"asked again", {std::int64_t{1}, std::int64_t{1}, past}, {1}},
+        {"asked again", {Request{1}, Request{1}, past}, {1}},
         // The later item is in place already: the earlier paste is done with.
-        {"a later item asked for", {std::int64_t{1}, std::int64_t{2}}, {1}},
-        {"a later item, then quiet", {std::int64_t{1}, std::int64_t{3}, past}, {1, 3}},
+        {"a later item asked for", {Request{1}, Request{2}}, {1}},
+        {"a later item, then quiet", {Request{1}, Request{3}, past}, {1, 3}},
         // A late request for an earlier item neither repeats it nor reports the later one early.
         {"an earlier item asked for late",
-         {std::int64_t{1}, past, std::int64_t{2}, std::int64_t{1}, past},
+         {Request{1}, past, Request{2}, Request{1}, past},
          {1, 2}},
-        {"an earlier item while a later one settles", {std::int64_t{2}, std::int64_t{1}}, {}},
+        {"an earlier item while a later one settles", {Request{2}, Request{1}}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        x11::TimerQueue timers;
+        EXPECT_EQ(reportsOf(c.steps), c.reported);
+    }
+}
+
+TEST(BridgedFetchesTest, TheCompositorsOwnReadOfEachItemIsNoPaste) {
+    constexpr Clock::duration past = BridgedFetches::kSettle + 5ms;
+    struct Case {
+        std::string name;
+        std::vector<Step> steps;
         std::vector<std::int64_t> reported;
-        BridgedFetches fetches(timers, [&](std::int64_t count) { reported.push_back(count); });
-        auto now = Clock::now();
-        for (const auto& step : c.steps) {
-            if (const auto* count = std::get_if<std::int64_t>(&step)) {
-                fetches.requested(*count);
-            } else {
-                now += std::get<Clock::duration>(step);
-                timers.runDue(now);
-            }
-        }
-        EXPECT_EQ(reported, c.reported);
+    };
+    const std::vector<Case> cases{
+        {"its read before the key, then quiet", {Request{1, false}, past}, {}},
+        {"its read, then the paste", {Request{1, false}, Request{1}, past}, {1}},
+        // Once it was seen reading every item, its read counts as such even after the key.
+        {"its read comes late",
+         {Request{1, false}, Request{1}, past, Request{2}, past, Request{2}, past},
+         {1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(reportsOf(c.steps), c.reported);
     }
 }
 

@@ -2,7 +2,10 @@
 
 namespace pastiq::wayland {
 
-void BridgedFetches::requested(std::int64_t count) {
+void BridgedFetches::requested(std::int64_t count, bool isApplied) {
+    if (isCompositorCopy(count, isApplied)) {
+        return;
+    }
     if (count <= lastReported_ || (pending_ && count < pending_->count)) {
         return;  // an earlier item asked for late: its paste is reported already
     }
@@ -16,6 +19,18 @@ void BridgedFetches::requested(std::int64_t count) {
                            pending_.reset();
                            report(count);
                        })};
+}
+
+bool BridgedFetches::isCompositorCopy(std::int64_t count, bool isApplied) {
+    if (count <= lastCopied_) {
+        return false;
+    }
+    keepsCopies_ = keepsCopies_ || !isApplied;
+    if (!keepsCopies_) {
+        return false;
+    }
+    lastCopied_ = count;
+    return true;
 }
 
 void BridgedFetches::report(std::int64_t count) {

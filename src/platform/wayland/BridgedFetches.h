@@ -14,7 +14,9 @@ namespace pastiq::wayland {
 // drops a read still running when a new item is offered and pastes that one instead; it also
 // asks again for another type just after its first read. So an item counts as fetched only
 // once the requests for it have gone quiet for a moment; a request for a later item reports
-// the earlier one at once. Used on the clipboard's X11 thread only.
+// the earlier one at once. The compositor also reads each new item once itself, to keep it
+// should its owner go away, in the same turn in which it offers the item to the applications:
+// that first read of each item is no paste. Used on the clipboard's X11 thread only.
 class BridgedFetches {
   public:
     // GTK's second request comes within a few milliseconds of its first when the machine is
@@ -28,10 +30,15 @@ class BridgedFetches {
     BridgedFetches(const BridgedFetches&) = delete;
     BridgedFetches& operator=(const BridgedFetches&) = delete;
 
-    // A request for the text of the write that left change count `count`.
-    void requested(std::int64_t count);
+    // A request for the text of the write that left change count `count`, before or after
+    // that write counted as applied (after it, its key may have gone on).
+    void requested(std::int64_t count, bool isApplied);
 
   private:
+    // Whether the request is the compositor's own read of the item. A read before the write
+    // is applied cannot be a paste of it, so it shows that the compositor keeps copies; from
+    // then on the first read of every item is taken as that copy, whenever it arrives.
+    [[nodiscard]] bool isCompositorCopy(std::int64_t count, bool isApplied);
     void report(std::int64_t count);
 
     struct Pending {
@@ -41,6 +48,8 @@ class BridgedFetches {
     x11::TimerQueue& timers_;
     std::function<void(std::int64_t)> report_;
     std::int64_t lastReported_ = 0;
+    bool keepsCopies_ = false;
+    std::int64_t lastCopied_ = 0;
     std::optional<Pending> pending_;
 };
 

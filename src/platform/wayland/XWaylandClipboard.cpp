@@ -79,11 +79,13 @@ void XWaylandClipboard::readText(ReadCompletion completion) {
 
 std::int64_t XWaylandClipboard::write(std::shared_ptr<const std::string> text,
                                       std::function<void()> applied) {
+    const bool hasText = text != nullptr;
     return service_->clipboard().writeReportingEntry(
-        std::move(text), [this, applied = std::move(applied), since = BridgeWait::Clock::now()](
-                             std::uint64_t serial, std::int64_t count) mutable {
+        std::move(text),
+        [this, hasText, applied = std::move(applied), since = BridgeWait::Clock::now()](
+            std::uint64_t serial, std::int64_t count) mutable {
             noteWritten(Written{serial, count});
-            bridge_->await(serial, std::move(applied), since);
+            bridge_->await(serial, hasText, std::move(applied), since);
         });
 }
 
@@ -100,14 +102,15 @@ void XWaylandClipboard::onFetched(std::function<void(std::int64_t count)> fetche
 }
 
 void XWaylandClipboard::served(std::uint64_t serial, bool gaveText) {
-    bridge_->served(serial);
+    const bool isApplied = !bridge_->awaits(serial);
+    bridge_->served(serial, gaveText);
     if (!gaveText) {
         return;
     }
     const auto found = std::find_if(written_.begin(), written_.end(),
                                     [serial](const Written& w) { return w.serial == serial; });
     if (found != written_.end()) {
-        fetches_->requested(found->count);
+        fetches_->requested(found->count, isApplied);
     }
 }
 
