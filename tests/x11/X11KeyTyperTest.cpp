@@ -46,8 +46,11 @@ TEST_F(X11Test, TypedKeysCarryOnlyTheirOwnModifiers) {
             client->press(key);
         }
         client->sync();
-        ASSERT_TRUE(testCase.typesPaste ? typer.typePaste(control)
-                                        : typer.typeKey(AfterPasteKey::tab));
+        const auto held = typer.holdServer();
+        const bool typed = testCase.typesPaste ? typer.typePaste(held, control)
+                                               : typer.typeKey(held, AfterPasteKey::tab);
+        typer.releaseServer();
+        ASSERT_TRUE(typed);
         client->chord({}, "AC02");  // the user's next key, modifiers still held
         const auto presses = client->keyPressesUntilMarker();
         for (auto key = testCase.held.rbegin(); key != testCase.held.rend(); ++key) {
