@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 #include "platform/x11/PasteFlowControl.h"
 
@@ -98,6 +99,22 @@ TEST(PasteFlowControlTest, LosingTheClipboardEndsAHold) {
     EXPECT_EQ(h.releases, 1);
     EXPECT_TRUE(h.timers.empty());
     EXPECT_FALSE(h.keyWrite(2));
+}
+
+// The key after a paste follows the application having the whole text: a transfer in
+// increments lets the next write go ahead at once, but counts for the key only at its end.
+TEST(PasteFlowControlTest, AKeyHearsOfItsTextOnceTheWholeTextIsDelivered) {
+    Harness h;
+    std::vector<std::uint32_t> delivered;
+    h.flow.setKeyFetchObserver([&](std::uint32_t keyTime) { delivered.push_back(keyTime); });
+    h.flow.keyWriteTaken(1, 100);
+    ASSERT_TRUE(h.keyWrite(2));
+    h.flow.textFetched(1);
+    EXPECT_EQ(h.releases, 1);
+    EXPECT_TRUE(delivered.empty());
+    h.flow.textDelivered(1);
+    h.flow.textDelivered(1);  // read again: told once
+    EXPECT_EQ(delivered, std::vector<std::uint32_t>{100});
 }
 
 }  // namespace

@@ -165,15 +165,20 @@ std::optional<ClipboardOwner::Served> ClipboardOwner::convert(
                             XCB_ATOM_INTEGER, 32, 1, &entry.time);
         return Served{entry.serial, false};
     }
-    if (!entry.text || !writeText(request, property, entry.text)) {
+    const TextAnswer answer =
+        entry.text ? writeText(request, property, entry) : TextAnswer::refused;
+    if (answer == TextAnswer::refused) {
         return std::nullopt;
     }
-    return Served{entry.serial, true};
+    return Served{entry.serial, true, answer == TextAnswer::inIncrements};
 }
 
 void ClipboardOwner::reportServed(Served served) {
     if (served.gaveText) {
         flow_.textFetched(served.serial);
+    }
+    if (served.gaveText && !served.isInIncrements) {
+        flow_.textDelivered(served.serial);
     }
     if (serveObserver_) {
         serveObserver_(served.serial, served.gaveText);
@@ -196,36 +201,41 @@ void ClipboardOwner::writeTargets(const xcb_selection_request_event_t& request, 
 }
 
 // UTF-8 answers share the entry's text: many requests for a large item cost no copies.
-bool ClipboardOwner::writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                               const std::shared_ptr<const std::string>& text) {
+ClipboardOwner::TextAnswer ClipboardOwner::writeText(const xcb_selection_request_event_t& request,
+                                                     xcb_atom_t property,
+                                                     const ClipboardEntry& entry) {
     const Atoms& atoms = connection_.atoms();
     const auto requestor = request.requestor;
     if (request.target == atoms.utf8String || request.target == atoms.textPlainUtf8) {
-        return writeBytes(requestor, property, request.target, text);
+        return writeBytes(requestor, property, request.target, entry.text, entry.serial);
     }
     if (request.target != XCB_ATOM_STRING && request.target != atoms.text) {
-        return false;
+        return TextAnswer::refused;
     }
     // TEXT leaves the encoding to the owner: Latin-1 when it fits, as for STRING, else UTF-8.
-    auto latin1 = latin1FromUtf8(*text);
+    auto latin1 = latin1FromUtf8(*entry.text);
     if (latin1) {
         return writeBytes(requestor, property, XCB_ATOM_STRING,
-                          std::make_shared<const std::string>(std::move(*latin1)));
+                          std::make_shared<const std::string>(std::move(*latin1)), entry.serial);
     }
     if (request.target == atoms.text) {
-        return writeBytes(requestor, property, atoms.utf8String, text);
+        return writeBytes(requestor, property, atoms.utf8String, entry.text, entry.serial);
     }
-    return false;
+    return TextAnswer::refused;
 }
 
-bool ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                                std::shared_ptr<const std::string> bytes) {
+ClipboardOwner::TextAnswer ClipboardOwner::writeBytes(xcb_window_t requestor, xcb_atom_t property,
+                                                      xcb_atom_t type,
+                                                      std::shared_ptr<const std::string> bytes,
+                                                      std::uint64_t serial) {
     if (bytes->size() > incr_.chunkBytes()) {
-        return incr_.start(requestor, property, type, std::move(bytes));
+        const bool started = incr_.start(requestor, property, type, std::move(bytes),
+                                         [this, serial] { flow_.textDelivered(serial); });
+        return started ? TextAnswer::inIncrements : TextAnswer::refused;
     }
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
                         static_cast<std::uint32_t>(bytes->size()), bytes->data());
-    return true;
+    return TextAnswer::whole;
 }
 
 void ClipboardOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {

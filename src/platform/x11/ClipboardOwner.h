@@ -62,17 +62,21 @@ class ClipboardOwner {
     struct Served {
         std::uint64_t serial;
         bool gaveText;
+        // The text went in increments: the requestor has it only once it took the last.
+        bool isInIncrements = false;
     };
+    enum class TextAnswer : std::uint8_t { refused, whole, inIncrements };
     [[nodiscard]] std::optional<Served> convert(const xcb_selection_request_event_t& request,
                                                 xcb_atom_t property, const ClipboardEntry& entry);
     void reportServed(Served served);
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
                       const ClipboardEntry& entry);
-    [[nodiscard]] bool writeText(const xcb_selection_request_event_t& request, xcb_atom_t property,
-                                 const std::shared_ptr<const std::string>& text);
+    [[nodiscard]] TextAnswer writeText(const xcb_selection_request_event_t& request,
+                                       xcb_atom_t property, const ClipboardEntry& entry);
     // False when the answer would need one transfer in increments more than are allowed.
-    [[nodiscard]] bool writeBytes(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                                  std::shared_ptr<const std::string> bytes);
+    [[nodiscard]] TextAnswer writeBytes(xcb_window_t requestor, xcb_atom_t property,
+                                        xcb_atom_t type, std::shared_ptr<const std::string> bytes,
+                                        std::uint64_t serial);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
 
     XConnection& connection_;

@@ -15,7 +15,7 @@ std::size_t IncrSender::chunkBytes() const {
 }
 
 bool IncrSender::start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                       std::shared_ptr<const std::string> data) {
+                       std::shared_ptr<const std::string> data, std::function<void()> delivered) {
     drop(requestor, property);
     if (transfers_.size() >= kMaxTransfers) {
         return false;
@@ -25,7 +25,7 @@ bool IncrSender::start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t t
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
                         connection_.atoms().incr, 32, 1, &size);
     transfers_.push_back(Transfer{requestor, property, type, std::move(data), 0,
-                                  scheduleStall(requestor, property)});
+                                  scheduleStall(requestor, property), std::move(delivered)});
     return true;
 }
 
@@ -50,8 +50,13 @@ void IncrSender::sendNextChunk(Transfer& transfer) {
                         transfer.data->data() + transfer.offset);
     xcb_flush(connection_.get());
     if (length == 0) {
-        // The empty chunk just written ends the transfer.
+        // The empty chunk just written ends the transfer: the requestor has read every chunk
+        // before it.
+        auto delivered = std::move(transfer.delivered);
         drop(transfer.requestor, transfer.property);
+        if (delivered) {
+            delivered();
+        }
         return;
     }
     transfer.offset += length;

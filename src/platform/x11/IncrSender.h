@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +33,10 @@ class IncrSender {
     [[nodiscard]] std::size_t chunkBytes() const;
     // Writes the INCR announcement; the caller then sends SelectionNotify. False, writing
     // nothing, while kMaxTransfers other transfers are under way: the request is refused.
+    // `delivered` runs once the requestor has taken the last increment.
     [[nodiscard]] bool start(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                             std::shared_ptr<const std::string> data);
+                             std::shared_ptr<const std::string> data,
+                             std::function<void()> delivered);
     // True when the event belonged to a transfer.
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
 
@@ -45,6 +48,7 @@ class IncrSender {
         std::shared_ptr<const std::string> data;
         std::size_t offset = 0;
         TimerQueue::Id timer = 0;
+        std::function<void()> delivered;
     };
 
     void sendNextChunk(Transfer& transfer);

@@ -33,9 +33,9 @@ bool PasteFlowControl::holdsKeyWrite(Clock::time_point arrived) {
 }
 
 void PasteFlowControl::keyWriteTaken(std::uint64_t serial, std::uint32_t keyTime) {
-    unfetchedKeyWrites_.push_back(KeyWrite{serial, keyTime});
-    if (unfetchedKeyWrites_.size() > kKeptKeyWrites) {
-        unfetchedKeyWrites_.pop_front();
+    undeliveredKeyWrites_.push_back(KeyWrite{serial, keyTime});
+    if (undeliveredKeyWrites_.size() > kKeptKeyWrites) {
+        undeliveredKeyWrites_.pop_front();
     }
     if (isArmed_) {
         awaited_ = serial;
@@ -46,18 +46,22 @@ void PasteFlowControl::keyWriteTaken(std::uint64_t serial, std::uint32_t keyTime
 
 void PasteFlowControl::textFetched(std::uint64_t serial) {
     isArmed_ = true;
-    const auto write =
-        std::find_if(unfetchedKeyWrites_.begin(), unfetchedKeyWrites_.end(),
-                     [serial](const KeyWrite& kept) { return kept.serial == serial; });
-    if (write != unfetchedKeyWrites_.end()) {
-        const std::uint32_t keyTime = write->keyTime;
-        unfetchedKeyWrites_.erase(write);
-        if (keyFetchObserver_) {
-            keyFetchObserver_(keyTime);
-        }
-    }
     if (awaited_ == serial) {
         endHold();
+    }
+}
+
+void PasteFlowControl::textDelivered(std::uint64_t serial) {
+    const auto write =
+        std::find_if(undeliveredKeyWrites_.begin(), undeliveredKeyWrites_.end(),
+                     [serial](const KeyWrite& kept) { return kept.serial == serial; });
+    if (write == undeliveredKeyWrites_.end()) {
+        return;
+    }
+    const std::uint32_t keyTime = write->keyTime;
+    undeliveredKeyWrites_.erase(write);
+    if (keyFetchObserver_) {
+        keyFetchObserver_(keyTime);
     }
 }
 

@@ -37,7 +37,7 @@ class PasteFlowControl {
     // held and must stop now; it runs again once the earlier text was fetched or the bound
     // passed.
     [[nodiscard]] bool holdsKeyWrite(Clock::time_point arrived);
-    // Told the press time of a key the first time the text written for it is fetched: the
+    // Told the press time of a key the first time the text written for it is delivered: the
     // application that pastes for the key has its item.
     void setKeyFetchObserver(std::function<void(std::uint32_t keyTime)> observer) {
         keyFetchObserver_ = std::move(observer);
@@ -46,8 +46,12 @@ class PasteFlowControl {
     void keyWriteTaken(std::uint64_t serial, std::uint32_t keyTime = 0);
     // A write made for no key (session start, steps, clearing) replaced the clipboard.
     void otherWriteTaken() { awaited_.reset(); }
-    // A requestor fetched the text of entry `serial` (a started INCR counts).
+    // A requestor fetched the text of entry `serial` (a started INCR counts: the transfer
+    // keeps its own copy, so the next write may go ahead).
     void textFetched(std::uint64_t serial);
+    // A requestor has the whole text of entry `serial`: it was answered at once, or the last
+    // increment of its transfer was taken.
+    void textDelivered(std::uint64_t serial);
     // Another owner took the clipboard: nothing of Pastiq's can be fetched any more.
     void ownershipLost();
 
@@ -70,8 +74,8 @@ class PasteFlowControl {
         std::uint64_t serial;
         std::uint32_t keyTime;
     };
-    // The latest key writes whose text nobody has fetched yet, oldest first.
-    std::deque<KeyWrite> unfetchedKeyWrites_;
+    // The latest key writes whose text nobody has been delivered yet, oldest first.
+    std::deque<KeyWrite> undeliveredKeyWrites_;
     std::function<void(std::uint32_t)> keyFetchObserver_;
 };
 
