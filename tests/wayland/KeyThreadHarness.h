@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -91,6 +92,9 @@ class DelayedClipboard final : public KeyClipboard {
         const std::lock_guard lock(mutex_);
         return count_;
     }
+    [[nodiscard]] std::chrono::milliseconds fetchBound() const override { return fetchWait; }
+    // Set before the key path starts.
+    std::chrono::milliseconds fetchWait = kFetchBound;
     void onFetched(std::function<void(std::int64_t)> fetched) override {
         const std::lock_guard lock(mutex_);
         fetched_ = std::move(fetched);

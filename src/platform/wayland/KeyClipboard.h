@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,10 @@ namespace pastiq::wayland {
 // the key is passed on only once the focused application will find that item there.
 class KeyClipboard {
   public:
+    // How long a paste key waits at most for an application to fetch the previous paste's
+    // text, when the compositor hands the text over directly.
+    static constexpr std::chrono::milliseconds kFetchBound{150};
+
     virtual ~KeyClipboard() = default;
     // Any thread, never blocks. Makes `text` the clipboard's content and returns the change
     // count after the write. `applied` runs once, on the clipboard's own thread, when the
@@ -25,6 +30,8 @@ class KeyClipboard {
     // blocking, each time an application first asks for a write's text, with the change count
     // that write left.
     virtual void onFetched(std::function<void(std::int64_t count)> fetched) = 0;
+    // How long a paste key waits at most for the previous paste's fetch (see PastePacing).
+    [[nodiscard]] virtual std::chrono::milliseconds fetchBound() const { return kFetchBound; }
 };
 
 }  // namespace pastiq::wayland

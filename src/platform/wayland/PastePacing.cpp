@@ -12,7 +12,7 @@ PastePacing::~PastePacing() {
 bool PastePacing::holds(std::function<void()> then) {
     const auto now = KeyLoop::Clock::now();
     if (awaited_ && isArmed_ && lastFetched_ < *awaited_) {
-        holdUntil(now + kHoldBound, std::move(then));
+        holdUntil(now + holdBound_, std::move(then));
         return true;
     }
     if (now < settled_) {

@@ -20,13 +20,12 @@ namespace pastiq::wayland {
 // only.
 class PastePacing {
   public:
-    // Counted from the moment the key is up for judgement; leaves 100 ms of the 250 ms verdict
-    // bound for the verdict itself.
-    static constexpr std::chrono::milliseconds kHoldBound{150};
     // After the fetch, for the application's further requests of the same paste.
     static constexpr std::chrono::milliseconds kSettle{25};
 
-    explicit PastePacing(KeyLoop& loop) : loop_(loop) {}
+    // `holdBound` counts from the moment the key is up for judgement.
+    PastePacing(KeyLoop& loop, std::chrono::milliseconds holdBound)
+        : loop_(loop), holdBound_(holdBound) {}
     PastePacing(const PastePacing&) = delete;
     PastePacing& operator=(const PastePacing&) = delete;
     ~PastePacing();
@@ -46,6 +45,7 @@ class PastePacing {
     void resume();
 
     KeyLoop& loop_;
+    std::chrono::milliseconds holdBound_;
     std::optional<std::int64_t> awaited_;
     std::int64_t lastFetched_ = 0;
     KeyLoop::Clock::time_point settled_;

@@ -16,7 +16,10 @@ constexpr std::chrono::milliseconds kAnswerMargin{200};
 }  // namespace
 
 WaylandKeyGrab::WaylandKeyGrab(Context context)
-    : context_(std::move(context)), keyThread_(context_.loop.poster()), pacing_(context_.loop) {}
+    : context_(std::move(context)),
+      keyThread_(context_.loop.poster()),
+      pacing_(context_.loop, context_.clipboard.fetchBound()),
+      verdictBound_(context_.clipboard.fetchBound() + kVerdictTime) {}
 
 WaylandKeyGrab::~WaylandKeyGrab() {
     mainGuard_.cancel();
@@ -69,7 +72,7 @@ bool WaylandKeyGrab::grab() {
 void WaylandKeyGrab::judge(KeyRouter::KeyId id, const KeyEvent& event) {
     PendingKey& key = pending_[id];
     key.turn = std::make_shared<std::atomic<Turn>>(Turn::waiting);
-    key.timer = context_.loop.schedule(kVerdictBound, [this, id] { timeOut(id); });
+    key.timer = context_.loop.schedule(verdictBound_, [this, id] { timeOut(id); });
     if (!pacing_.holds([this, id, event] { decide(id, event); })) {
         decide(id, event);
     }

@@ -34,7 +34,8 @@ class KeyboardHub;
 // judged only once the application has fetched the previous paste's item (bounded).
 class WaylandKeyGrab final : public KeyGrab {
   public:
-    static constexpr std::chrono::milliseconds kVerdictBound{250};
+    // How long a key waits for its verdict, beyond its wait for the previous paste's fetch.
+    static constexpr std::chrono::milliseconds kVerdictTime{100};
     // A paste the gate decided waits this long at most for the compositor to take its item in:
     // passing it on earlier would paste the previous item.
     static constexpr std::chrono::milliseconds kWriteBound{1000};
@@ -118,6 +119,7 @@ class WaylandKeyGrab final : public KeyGrab {
     std::shared_ptr<PasteGate> gate_;
     std::map<KeyRouter::KeyId, PendingKey> pending_;
     PastePacing pacing_;
+    std::chrono::milliseconds verdictBound_;
     std::optional<AfterKeyWait> afterKey_;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -43,8 +44,16 @@ class XWaylandClipboard final : public WaylandClipboard {
     void readText(ReadCompletion completion) override;
     // Any thread (the key thread).
     void onFetched(std::function<void(std::int64_t count)> fetched) override;
+    [[nodiscard]] std::chrono::milliseconds fetchBound() const override {
+        return kBridgedFetchBound;
+    }
 
   private:
+    // The compositor passes an application's read on through hops of its own, and on a loaded
+    // machine it stalls now and then: reads came up to 200 ms after their key. Once the wait
+    // gives up, the next item goes in place and a read still on its way pastes that one.
+    static constexpr std::chrono::milliseconds kBridgedFetchBound{400};
+
     std::int64_t write(std::shared_ptr<const std::string> text,
                        std::function<void()> applied) override;
 
