@@ -39,9 +39,9 @@ struct Output {
 
     // One event of a script: "paste2tab" a Ctrl+V at time 2 taken over, Tab to follow it;
     // "step2" a step key; "land2" its item written; "fetch2" its text fetched; "late" the
-    // fetch bound passes; "hold"/"free" the user holds a modifier or lets go; "held long" the
-    // bound for held modifiers passes ("free" shows in the output). Whatever is due is collected
-    // after every event.
+    // fetch bound passes, "much later" the late fetch's too; "hold"/"free" the user holds a
+    // modifier or lets go; "held long" the bound for held modifiers passes ("free" shows in the
+    // output). Whatever is due is collected after every event.
     void apply(const std::string& event) {
         const auto digit = event.find_first_of("0123456789");
         const std::string verb = event.substr(0, digit);
@@ -67,6 +67,8 @@ struct Output {
             }
         } else if (verb == "held long") {
             now += AfterPasteQueue::kModifierBound;
+        } else if (verb == "much later") {
+            now += AfterPasteQueue::kLateFetchBound;
         }
         collect();
     }
@@ -119,6 +121,16 @@ TEST(AfterPasteQueueTest, KeysAndTakenOverPastesGoOutInTheirTurn) {
          {"hold", "fetch1", "held long"},
          {"no-tab1"},
          false},
+        {"a paste fetched late keeps its turn: the next item is not written yet",
+         tab,
+         {"paste2tab", "late", "land2"},
+         {"no-tab1"},
+         true},
+        {"a paste never fetched gives up its turn in the end",
+         tab,
+         {"paste2tab", "late", "much later", "land2"},
+         {"no-tab1", "go2", "V2"},
+         true},
         {"a paste of nothing keeps its turn and sends no key",
          returnKey,
          {"paste2", "paste3return", "fetch1", "land2", "late", "land3", "fetch3"},

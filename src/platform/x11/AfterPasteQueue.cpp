@@ -73,7 +73,12 @@ bool AfterPasteQueue::advanceHead(Clock::time_point now, bool modifiersHeld,
                 return false;
             }
             if (head.key != AfterPasteKey::none) {
+                // The key goes no more, but the paste keeps its turn a while: an application
+                // that fetches late would get the next item, written in the next turn.
                 steps.push_back(Step{Step::Kind::keyDropped, head.keyTime, head.key});
+                head.key = AfterPasteKey::none;
+                head.deadline = now + kLateFetchBound;
+                return true;
             }
             break;
         case Stage::fetched:

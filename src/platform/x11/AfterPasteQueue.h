@@ -18,16 +18,18 @@ namespace pastiq::x11 {
 // other session key that comes meanwhile waits for its turn too, so its effect on the
 // clipboard (a step writes an item) never reaches a paste still to be typed. Each paste waits
 // for its fetch at most kFetchBound; after that its key is dropped rather than sent late into
-// whatever has the focus by then. A key the user holds a modifier for would reach the
-// application with it (Ctrl+Tab changes a browser's tab), and a modifier held on a keyboard
-// cannot be lifted through XTEST: the key waits until the modifiers are let go, at most
-// kModifierBound after the fetch, and is dropped after that.
+// whatever has the focus by then, and the paste keeps its turn kLateFetchBound longer, so the
+// next item is not written while a slow application may still fetch for it. A key the user holds a
+// modifier for would reach the application with it (Ctrl+Tab changes a browser's tab), and a
+// modifier held on a keyboard cannot be lifted through XTEST: the key waits until the modifiers are
+// let go, at most kModifierBound after the fetch, and is dropped after that.
 //
 // Keys are known by the server time of their press. Key thread only.
 class AfterPasteQueue {
   public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kFetchBound{500};
+    static constexpr std::chrono::milliseconds kLateFetchBound{1500};
     static constexpr std::chrono::milliseconds kModifierBound{1500};
     // How often held modifiers are looked at again while a key waits for them.
     static constexpr std::chrono::milliseconds kModifierPoll{10};
