@@ -1,9 +1,15 @@
 #include <xcb/xcb.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "X11Fixture.h"
+#include "platform/x11/AnswerTakes.h"
 #include "platform/x11/ClipboardOwner.h"
 #include "platform/x11/PasteFlowControl.h"
 #include "platform/x11/PendingPastes.h"
@@ -41,6 +47,29 @@ class X11ClipboardOwnerTest : public X11Test {
         ASSERT_FALSE(owner.owns());
     }
 
+    // Runs the owner's requests and property changes until `done` holds, for two seconds at
+    // most.
+    bool runUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            const x11::XReply<xcb_generic_event_t> event{xcb_poll_for_event(connection->get())};
+            if (!event) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            const auto type = event->response_type & 0x7f;
+            if (type == XCB_SELECTION_REQUEST) {
+                owner.handleRequest(reinterpret_cast<const xcb_selection_request_event_t&>(*event));
+                ++requests;
+            } else if (type == XCB_PROPERTY_NOTIFY) {
+                owner.handlePropertyNotify(
+                    reinterpret_cast<const xcb_property_notify_event_t&>(*event));
+            }
+        }
+        return done();
+    }
+
+    int requests = 0;
     std::unique_ptr<x11::XConnection> connection = x11::XConnection::open();
     x11::TimerQueue timers;
     x11::PasteFlowControl flow{timers, [] { return false; }, [] {}};
@@ -63,6 +92,35 @@ TEST_F(X11ClipboardOwnerTest, OnlyATakeFromAnotherOwnerAsksForConfirmation) {
     take("third");
     take("fourth");
     EXPECT_TRUE(owner.takeOwnershipChange()) << "an earlier write of the batch took it over";
+}
+
+// A requestor that passes the text on, as a compositor's bridge does, has it only once it took
+// it from its window: a text answer is told then, or once the bound passed for one never taken.
+TEST_F(X11ClipboardOwnerTest, ATextAnswerIsToldOnceTheRequestorTookIt) {
+    std::vector<bool> told;
+    owner.setServeObserver(
+        [&](std::uint64_t /*serial*/, bool gaveText) { told.push_back(gaveText); }, true);
+    take("item");
+
+    std::optional<Converted> converted;
+    std::thread requestor(
+        [&] { converted = client->convertClipboard(client->atom("UTF8_STRING")); });
+    const bool wasTold = runUntil([&] { return !told.empty(); });
+    requestor.join();
+    EXPECT_TRUE(wasTold);
+    EXPECT_EQ(told, std::vector<bool>{true});
+    ASSERT_TRUE(converted.has_value());
+    EXPECT_EQ(converted->bytes, "item");
+
+    told.clear();
+    xcb_convert_selection(client->get(), client->window(), client->atom("CLIPBOARD"),
+                          client->atom("UTF8_STRING"), client->atom("NEVER_READ"),
+                          XCB_CURRENT_TIME);
+    client->sync();
+    ASSERT_TRUE(runUntil([&] { return requests == 2; }));
+    EXPECT_TRUE(told.empty()) << "told before the requestor took it";
+    timers.runDue(x11::TimerQueue::Clock::now() + x11::AnswerTakes::kBound);
+    EXPECT_EQ(told, std::vector<bool>{true});
 }
 
 }  // namespace

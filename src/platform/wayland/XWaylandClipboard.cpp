@@ -49,8 +49,11 @@ XWaylandClipboard::XWaylandClipboard(Passkey /*unused*/,
             times_.longest = std::max(times_.longest, waited);
         }
     });
+    // A text counts once the compositor has taken it from its window: it passes the text on to
+    // the application only then, and while it stalls, an item offered meanwhile reaches the
+    // application before the text does and is pasted instead.
     service_->setServeObserver(
-        [this](std::uint64_t serial, bool gaveText) { served(serial, gaveText); });
+        [this](std::uint64_t serial, bool gaveText) { served(serial, gaveText); }, true);
     service_->start();
 }
 

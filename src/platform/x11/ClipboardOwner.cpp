@@ -15,7 +15,11 @@ namespace pastiq::x11 {
 
 ClipboardOwner::ClipboardOwner(XConnection& connection, TimerQueue& timers, PasteFlowControl& flow,
                                PendingPastes& pastes)
-    : connection_(connection), flow_(flow), pastes_(pastes), incr_(connection, timers) {}
+    : connection_(connection),
+      flow_(flow),
+      pastes_(pastes),
+      incr_(connection, timers),
+      takes_(connection, timers) {}
 
 std::uint64_t ClipboardOwner::take(std::shared_ptr<const std::string> text,
                                    std::optional<xcb_timestamp_t> keyTime) {
@@ -120,7 +124,7 @@ void ClipboardOwner::handleClear(const xcb_selection_clear_event_t& event) {
 }
 
 bool ClipboardOwner::handlePropertyNotify(const xcb_property_notify_event_t& event) {
-    return incr_.handlePropertyNotify(event);
+    return incr_.handlePropertyNotify(event) || takes_.handlePropertyNotify(event);
 }
 
 void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request) {
@@ -132,6 +136,10 @@ void ClipboardOwner::handleRequest(const xcb_selection_request_event_t& request)
     const ClipboardEntry* entry =
         owns_ && request.selection == connection_.atoms().clipboard ? entryFor(request) : nullptr;
     const auto served = entry != nullptr ? convert(request, property, *entry) : std::nullopt;
+    if (served && served->gaveText && !served->isInIncrements && reportsTextTaken_) {
+        takes_.watch(request.requestor, property,
+                     [this, serial = served->serial] { observeServed(serial, true); });
+    }
     notify(request, served ? property : XCB_NONE);
     // Told only now: the key Pastiq types after a paste goes once its text is fetched, and it
     // must not reach the application ahead of the answer that carries the text.
@@ -180,8 +188,14 @@ void ClipboardOwner::reportServed(Served served) {
     if (served.gaveText && !served.isInIncrements) {
         flow_.textDelivered(served.serial);
     }
+    if (!served.gaveText || !reportsTextTaken_) {
+        observeServed(served.serial, served.gaveText);
+    }
+}
+
+void ClipboardOwner::observeServed(std::uint64_t serial, bool gaveText) const {
     if (serveObserver_) {
-        serveObserver_(served.serial, served.gaveText);
+        serveObserver_(serial, gaveText);
     }
 }
 
@@ -229,8 +243,13 @@ ClipboardOwner::TextAnswer ClipboardOwner::writeBytes(xcb_window_t requestor, xc
                                                       std::shared_ptr<const std::string> bytes,
                                                       std::uint64_t serial) {
     if (bytes->size() > incr_.chunkBytes()) {
-        const bool started = incr_.start(requestor, property, type, std::move(bytes),
-                                         [this, serial] { flow_.textDelivered(serial); });
+        const bool started =
+            incr_.start(requestor, property, type, std::move(bytes), [this, serial] {
+                flow_.textDelivered(serial);
+                if (reportsTextTaken_) {
+                    observeServed(serial, true);
+                }
+            });
         return started ? TextAnswer::inIncrements : TextAnswer::refused;
     }
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, type, 8,

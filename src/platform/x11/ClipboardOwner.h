@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/x11/AnswerTakes.h"
 #include "platform/x11/ClipboardHistory.h"
 #include "platform/x11/IncrSender.h"
 #include "platform/x11/RequestBudget.h"
@@ -41,9 +42,15 @@ class ClipboardOwner {
     [[nodiscard]] std::shared_ptr<const std::string> currentText() const;
 
     // Told, for each request answered from an entry, that entry's serial and whether the
-    // answer gave its text (a started INCR counts) rather than its targets or time.
+    // answer gave its text (a started INCR counts) rather than its targets or time. With
+    // `whenTaken`, an answer with text is told only once the requestor has taken it (deleted
+    // it, or the last increment), or a bound passed: a requestor that passes the text on, as a
+    // compositor's bridge does, may be slow to take it.
     using ServeObserver = std::function<void(std::uint64_t serial, bool gaveText)>;
-    void setServeObserver(ServeObserver observer) { serveObserver_ = std::move(observer); }
+    void setServeObserver(ServeObserver observer, bool whenTaken = false) {
+        serveObserver_ = std::move(observer);
+        reportsTextTaken_ = whenTaken;
+    }
 
     void handleRequest(const xcb_selection_request_event_t& request);
     void handleClear(const xcb_selection_clear_event_t& event);
@@ -69,6 +76,7 @@ class ClipboardOwner {
     [[nodiscard]] std::optional<Served> convert(const xcb_selection_request_event_t& request,
                                                 xcb_atom_t property, const ClipboardEntry& entry);
     void reportServed(Served served);
+    void observeServed(std::uint64_t serial, bool gaveText) const;
     void writeTargets(const xcb_selection_request_event_t& request, xcb_atom_t property,
                       const ClipboardEntry& entry);
     [[nodiscard]] TextAnswer writeText(const xcb_selection_request_event_t& request,
@@ -84,12 +92,14 @@ class ClipboardOwner {
     PendingPastes& pastes_;
     ClipboardHistory history_;
     IncrSender incr_;
+    AnswerTakes takes_;
     RequestBudget budget_;
     bool owns_ = false;
     bool ownershipChanged_ = false;
     std::uint64_t lastSerial_ = 0;
     std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
     ServeObserver serveObserver_;
+    bool reportsTextTaken_ = false;
 };
 
 }  // namespace pastiq::x11

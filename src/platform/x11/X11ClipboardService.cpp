@@ -67,8 +67,8 @@ X11ClipboardService::~X11ClipboardService() {
 }
 
 void X11ClipboardService::setServeObserver(
-    std::function<void(std::uint64_t serial, bool gaveText)> observer) {
-    parts_->owner.setServeObserver(std::move(observer));
+    std::function<void(std::uint64_t serial, bool gaveText)> observer, bool whenTaken) {
+    parts_->owner.setServeObserver(std::move(observer), whenTaken);
 }
 
 // The thread is not running yet, so setting up here races with nothing.

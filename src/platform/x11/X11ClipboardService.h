@@ -32,7 +32,9 @@ class X11ClipboardService {
     X11ClipboardService& operator=(const X11ClipboardService&) = delete;
 
     // Before start(): the observer then runs on the X11 thread (see ClipboardOwner).
-    void setServeObserver(std::function<void(std::uint64_t serial, bool gaveText)> observer);
+    // See ClipboardOwner::setServeObserver.
+    void setServeObserver(std::function<void(std::uint64_t serial, bool gaveText)> observer,
+                          bool whenTaken = false);
     void start();
 
     [[nodiscard]] X11Clipboard& clipboard();
