@@ -20,9 +20,8 @@ namespace pastiq::wayland {
 class BridgedFetches {
   public:
     // GTK's second request comes within a few milliseconds of its first when the machine is
-    // idle. Longer settles eat into the key path's own bound on waiting for a fetch (150 ms),
-    // which the bridge's extra hops already use much of: with 60 ms, bursts on a loaded machine
-    // ran past it and pasted the next item now and then.
+    // idle. Longer settles eat into the key path's own bound on waiting for a fetch, which the
+    // bridge's extra hops already use much of.
     static constexpr std::chrono::milliseconds kSettle{30};
     // `report` is told the change count of each write fetched, once, in increasing order.
     BridgedFetches(x11::TimerQueue& timers, std::function<void(std::int64_t count)> report)
@@ -30,7 +29,7 @@ class BridgedFetches {
     BridgedFetches(const BridgedFetches&) = delete;
     BridgedFetches& operator=(const BridgedFetches&) = delete;
 
-    // A request for the text of the write that left change count `count`, before or after
+    // A read of the text of the write that left change count `count`, taken before or after
     // that write counted as applied (after it, its key may have gone on).
     void requested(std::int64_t count, bool isApplied);
 
