@@ -50,6 +50,23 @@ TEST(ClipboardHistoryTest, AnswersWithTheEntryCurrentAtTheRequestTime) {
     }
 }
 
+// A client told of each new owner asks with the time of that announcement, and a write without
+// a key dates from the last time Pastiq saw, which may be that very announcement.
+TEST(ClipboardHistoryTest, AnswersAtAnAnnouncementTimeWithTheEntryAnnouncedThen) {
+    ClipboardHistory history;
+    history.add({100, std::make_shared<const std::string>("a"), 1});
+    history.announce(1, 105);
+    history.add({105, std::make_shared<const std::string>("b"), 2});
+    EXPECT_EQ(textAt(history, 105), "b") << "by the times the entries carry";
+    ASSERT_NE(history.announcedAt(105), nullptr);
+    EXPECT_EQ(*history.announcedAt(105)->text, "a");
+    EXPECT_EQ(history.announcedAt(104), nullptr);
+    EXPECT_EQ(history.announcedAt(XCB_CURRENT_TIME), nullptr);
+    // Two ownerships announced within one server millisecond: the later one stands.
+    history.announce(2, 105);
+    EXPECT_EQ(*history.announcedAt(105)->text, "b");
+}
+
 TEST(ClipboardHistoryTest, ServerTimeWrapAroundKeepsTheOrder) {
     ClipboardHistory history;
     history.add(entry(0xFFFFFF00U, "before wrap"));

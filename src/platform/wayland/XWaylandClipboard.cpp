@@ -54,6 +54,9 @@ XWaylandClipboard::XWaylandClipboard(Passkey /*unused*/,
     // application before the text does and is pasted instead.
     service_->setServeObserver(
         [this](std::uint64_t serial, bool gaveText) { served(serial, gaveText); }, true);
+    // mutter asks with the time it was told of each new owner, and Pastiq's next write may
+    // date from that same time: a late read of an item must not be answered with the next.
+    service_->matchAnnouncedTimes();
     service_->start();
 }
 

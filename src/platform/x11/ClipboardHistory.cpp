@@ -42,6 +42,23 @@ const ClipboardEntry* ClipboardHistory::withSerial(std::uint64_t serial) const {
     return found == entries_.end() ? nullptr : &*found;
 }
 
+void ClipboardHistory::announce(std::uint64_t serial, xcb_timestamp_t time) {
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [serial](const auto& kept) { return kept.serial == serial; });
+    if (found != entries_.end()) {
+        found->announcedAt = time;
+    }
+}
+
+const ClipboardEntry* ClipboardHistory::announcedAt(xcb_timestamp_t time) const {
+    if (time == XCB_CURRENT_TIME) {
+        return nullptr;
+    }
+    const auto found = std::find_if(entries_.rbegin(), entries_.rend(),
+                                    [time](const auto& kept) { return kept.announcedAt == time; });
+    return found == entries_.rend() ? nullptr : &*found;
+}
+
 void ClipboardHistory::trim() {
     std::size_t bytes = std::accumulate(
         entries_.begin(), entries_.end(), std::size_t{0},

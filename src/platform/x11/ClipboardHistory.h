@@ -16,6 +16,9 @@ struct ClipboardEntry {
     std::shared_ptr<const std::string> text;
     // Tells the writes apart, also two made within one server millisecond.
     std::uint64_t serial = 0;
+    // When the server announced the entry's ownership to the clients that watch the
+    // clipboard; none until then.
+    xcb_timestamp_t announcedAt = XCB_CURRENT_TIME;
 };
 
 // What Pastiq put on the clipboard, by server time. An application that pastes slowly asks for
@@ -35,6 +38,11 @@ class ClipboardHistory {
     // every entry kept.
     [[nodiscard]] const ClipboardEntry* at(xcb_timestamp_t time) const;
     [[nodiscard]] const ClipboardEntry* withSerial(std::uint64_t serial) const;
+    void announce(std::uint64_t serial, xcb_timestamp_t time);
+    // The newest entry announced at `time`: the clipboard as a client that asks with the time
+    // of that announcement saw it. An entry written later may carry that time too, since a
+    // write without a key of its own dates from the last time Pastiq saw.
+    [[nodiscard]] const ClipboardEntry* announcedAt(xcb_timestamp_t time) const;
 
   private:
     void trim();

@@ -81,18 +81,40 @@ bool ClipboardOwner::keyWriteWasRefused() {
     return reply && reply->owner != connection_.window();
 }
 
+void ClipboardOwner::requestOwnership(std::optional<xcb_timestamp_t> time) {
+    xcb_set_selection_owner(connection_.get(), connection_.window(), connection_.atoms().clipboard,
+                            time.value_or(XCB_CURRENT_TIME));
+    if (matchesAnnouncements_) {
+        // Announced in order; the oldest ones left are refused attempts.
+        if (unannounced_.size() >= ClipboardHistory::kMaxEntries) {
+            unannounced_.pop_front();
+        }
+        unannounced_.push_back(Attempt{lastSerial_ + 1, time});
+    }
+}
+
+void ClipboardOwner::ownershipAnnounced(xcb_timestamp_t selectionTime, xcb_timestamp_t time) {
+    while (!unannounced_.empty()) {
+        const Attempt attempt = unannounced_.front();
+        unannounced_.pop_front();
+        // The server refused an attempt older than the clipboard's last change: never announced.
+        if (!attempt.time || *attempt.time == selectionTime) {
+            history_.announce(attempt.serial, time);
+            return;
+        }
+    }
+}
+
 xcb_timestamp_t ClipboardOwner::setOwner(xcb_timestamp_t time) {
-    xcb_connection_t* c = connection_.get();
     discardOwnerCheck();  // this write checks for itself
-    xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard, time);
+    requestOwnership(time);
     if (ownerIsUs()) {
         // While Pastiq owns the clipboard an older time is refused by the server, yet Pastiq
         // stays the owner and the text is what the clipboard held at that key press.
         return time;
     }
     // The key press is older than another owner's change: take it as of now instead.
-    xcb_set_selection_owner(c, connection_.window(), connection_.atoms().clipboard,
-                            XCB_CURRENT_TIME);
+    requestOwnership(std::nullopt);
     return connection_.lastServerTime();
 }
 
@@ -155,6 +177,11 @@ const ClipboardEntry* ClipboardOwner::entryFor(const xcb_selection_request_event
             if (const ClipboardEntry* pasted = history_.withSerial(*serial)) {
                 return pasted;
             }
+        }
+    }
+    if (matchesAnnouncements_) {
+        if (const ClipboardEntry* announced = history_.announcedAt(request.time)) {
+            return announced;
         }
     }
     return history_.at(request.time);

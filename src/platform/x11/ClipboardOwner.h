@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,6 +53,15 @@ class ClipboardOwner {
         reportsTextTaken_ = whenTaken;
     }
 
+    // For a clipboard whose writes are all made without a key (through a compositor's bridge):
+    // a request made with the time at which the server announced one of Pastiq's ownerships
+    // is answered from the entry it announced. Such a client learned that time from the
+    // announcement, and the write after it may date from that same time.
+    void matchAnnouncedTimes() { matchesAnnouncements_ = true; }
+    // The server announced a change of ownership to Pastiq's window, made at `selectionTime`,
+    // at `time`.
+    void ownershipAnnounced(xcb_timestamp_t selectionTime, xcb_timestamp_t time);
+
     void handleRequest(const xcb_selection_request_event_t& request);
     void handleClear(const xcb_selection_clear_event_t& event);
     bool handlePropertyNotify(const xcb_property_notify_event_t& event);
@@ -61,6 +71,9 @@ class ClipboardOwner {
         const xcb_selection_request_event_t& request) const;
     [[nodiscard]] xcb_timestamp_t setOwnerForKey(xcb_timestamp_t keyTime);
     [[nodiscard]] xcb_timestamp_t setOwner(xcb_timestamp_t time);
+    // Asks the server for the ownership of the entry about to be added, at `time` (none: as of
+    // now), and remembers the attempt until it is announced.
+    void requestOwnership(std::optional<xcb_timestamp_t> time);
     [[nodiscard]] bool ownerIsUs() const;
     void discardOwnerCheck();
     // Whether the owner asked for right after the last unverified key write was another.
@@ -100,6 +113,13 @@ class ClipboardOwner {
     std::optional<xcb_get_selection_owner_cookie_t> ownerCheck_;
     ServeObserver serveObserver_;
     bool reportsTextTaken_ = false;
+    // Ownership requests not announced yet, oldest first; only when matching announced times.
+    struct Attempt {
+        std::uint64_t serial;
+        std::optional<xcb_timestamp_t> time;
+    };
+    bool matchesAnnouncements_ = false;
+    std::deque<Attempt> unannounced_;
 };
 
 }  // namespace pastiq::x11

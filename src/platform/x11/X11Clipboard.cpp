@@ -129,7 +129,12 @@ void X11Clipboard::start() {
 
 void X11Clipboard::handleOwnerChange(const xcb_xfixes_selection_notify_event_t& event) {
     connection_.noteServerTime(event.timestamp);
-    if (event.selection == connection_.atoms().clipboard && event.owner != connection_.window()) {
+    if (event.selection != connection_.atoms().clipboard) {
+        return;
+    }
+    if (event.owner == connection_.window()) {
+        owner_.ownershipAnnounced(event.selection_timestamp, event.timestamp);
+    } else {
         ++changeCount_;
     }
 }

@@ -71,6 +71,10 @@ void X11ClipboardService::setServeObserver(
     parts_->owner.setServeObserver(std::move(observer), whenTaken);
 }
 
+void X11ClipboardService::matchAnnouncedTimes() {
+    parts_->owner.matchAnnouncedTimes();
+}
+
 // The thread is not running yet, so setting up here races with nothing.
 void X11ClipboardService::start() {
     parts_->clipboard.start();

@@ -32,9 +32,10 @@ class X11ClipboardService {
     X11ClipboardService& operator=(const X11ClipboardService&) = delete;
 
     // Before start(): the observer then runs on the X11 thread (see ClipboardOwner).
-    // See ClipboardOwner::setServeObserver.
     void setServeObserver(std::function<void(std::uint64_t serial, bool gaveText)> observer,
                           bool whenTaken = false);
+    // Before start(), for a clipboard written only without keys (see ClipboardOwner).
+    void matchAnnouncedTimes();
     void start();
 
     [[nodiscard]] X11Clipboard& clipboard();
