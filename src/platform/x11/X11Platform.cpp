@@ -11,6 +11,7 @@
 #include "platform/x11/PastePinger.h"
 #include "platform/x11/PendingPastes.h"
 #include "platform/x11/QueryConnection.h"
+#include "platform/x11/ServerMarks.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11EventPoster.h"
 #include "platform/x11/X11FocusProbe.h"
@@ -50,6 +51,7 @@ struct X11Platform::Parts {
               loop.timers(), [this] { return loop.holdCommands(); },
               [this] { loop.releaseCommands(); }),
           owner(*connection, loop.timers(), flow, pendingPastes),
+          marks(*connection),
           reader(*connection, loop.timers()),
           keyGrab(grabContext(), judgedKey),
           queries(connection->get()),
@@ -79,7 +81,6 @@ struct X11Platform::Parts {
     }
     void afterClipboardWrites(std::function<void()> then);
     void pasteDone(std::uint32_t keyTime);
-    void awaitServer();
     void pingAfterReplay(xcb_timestamp_t keyTime);
     void publishLayoutToKeyThread();
     void routeKeyEvent(const xcb_generic_event_t& event);
@@ -102,6 +103,7 @@ struct X11Platform::Parts {
     PasteFlowControl flow;
     PendingPastes pendingPastes;
     ClipboardOwner owner;
+    ServerMarks marks;
     ClipboardReader reader;
     X11KeyGrab keyGrab;
     QueryConnection queries;
@@ -118,6 +120,10 @@ struct X11Platform::Parts {
 };
 
 void X11Platform::Parts::route(const xcb_generic_event_t& event) {
+    if ((event.response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+        marks.handlePropertyNotify(reinterpret_cast<const xcb_property_notify_event_t&>(event))) {
+        return;
+    }
     if (ClipboardEvents{*connection, owner, reader, clipboard}.route(event)) {
         return;
     }
@@ -161,7 +167,9 @@ void X11Platform::Parts::publishLayoutToKeyThread() {
 void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
     loop.post([this, then = std::move(then)]() mutable {
         if (owner.takeOwnershipChange()) {
-            awaitServer();
+            xcb_connection_t* c = connection->get();
+            static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                                      xcb_get_input_focus_reply));
         }
         keyLoop.post(std::move(then));
     });
@@ -171,14 +179,7 @@ void X11Platform::Parts::afterClipboardWrites(std::function<void()> then) {
 // that follows the paste goes on the key thread's: once the server has handled every request
 // sent here, the answer is in the application's queue ahead of that key.
 void X11Platform::Parts::pasteDone(std::uint32_t keyTime) {
-    awaitServer();
-    keyLoop.post([this, keyTime] { keyGrab.pasteDone(keyTime); });
-}
-
-void X11Platform::Parts::awaitServer() {
-    xcb_connection_t* c = connection->get();
-    static_cast<void>(fetchReply<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
-                                                              xcb_get_input_focus_reply));
+    marks.after([this, keyTime] { keyLoop.post([this, keyTime] { keyGrab.pasteDone(keyTime); }); });
 }
 
 // Key thread, then the X11 thread. The ping must reach the application behind the replayed key,

@@ -144,6 +144,7 @@ void XConnection::internAtoms() {
         Wanted{"_NET_WM_PID", &Atoms::netWmPid},
         Wanted{"WM_PROTOCOLS", &Atoms::wmProtocols},
         Wanted{"_NET_WM_PING", &Atoms::netWmPing},
+        Wanted{"PASTIQ_MARK", &Atoms::serverMark},
     };
     std::array<xcb_intern_atom_cookie_t, kWanted.size()> cookies{};
     for (std::size_t i = 0; i < kWanted.size(); ++i) {

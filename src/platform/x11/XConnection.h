@@ -22,6 +22,7 @@ struct Atoms {
     xcb_atom_t netWmPid = XCB_NONE;
     xcb_atom_t wmProtocols = XCB_NONE;
     xcb_atom_t netWmPing = XCB_NONE;
+    xcb_atom_t serverMark = XCB_NONE;
 };
 
 // Pastiq's own connection to the display, used only by the X11 thread once that runs. Opening
