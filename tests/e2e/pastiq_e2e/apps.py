@@ -81,7 +81,9 @@ class TkText:
 
     def _log_lines(self, name):
         with open(os.path.join(self.dir, name), encoding="utf-8") as log:
-            return [line.split(" ", 1) for line in log.read().splitlines() if line.strip()]
+            # The last line may be read while the application is still writing it.
+            lines = log.read().split("\n")[:-1]
+        return [line.split(" ", 1) for line in lines if line.strip()]
 
     # -------------------------------------------------------------------------------- driving
     def set_text(self, text, select=None):
