@@ -14,10 +14,11 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = x11::TimerQueue::Clock;
 
-// A request for the text of the write that left `count`, after its key went on or before.
+// A request for the text of the write that left `count`, the compositor known to read every
+// item itself or not.
 struct Request {
     std::int64_t count;
-    bool isApplied = true;
+    bool readsEachItem = false;
 };
 // A script step: a request, or time passing.
 using Step = std::variant<Request, Clock::duration>;
@@ -29,7 +30,7 @@ std::vector<std::int64_t> reportsOf(const std::vector<Step>& steps) {
     auto now = Clock::now();
     for (const auto& step : steps) {
         if (const auto* request = std::get_if<Request>(&step)) {
-            fetches.requested(request->count, request->isApplied);
+            fetches.requested(request->count, request->readsEachItem);
         } else {
             now += std::get<Clock::duration>(step);
             timers.runDue(now);
@@ -38,15 +39,25 @@ std::vector<std::int64_t> reportsOf(const std::vector<Step>& steps) {
     return reported;
 }
 
+struct FetchCase {
+    std::string name;
+    std::vector<Step> steps;
+    std::vector<std::int64_t> reported;
+};
+
+void expectReports(const std::vector<FetchCase>& cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(reportsOf(c.steps), c.reported);
+    }
+}
+
+// The timers count from the real clock, which barely moves while a case runs.
+constexpr Clock::duration kPast = BridgedFetches::kSettle + 5ms;
+
 TEST(BridgedFetchesTest, AnItemCountsAsFetchedOnceItsRequestsHaveGoneQuiet) {
-    // The timers count from the real clock, which barely moves while a case runs.
-    constexpr Clock::duration past = BridgedFetches::kSettle + 5ms;
-    struct Case {
-        std::string name;
-        std::vector<Step> steps;
-        std::vector<std::int64_t> reported;
-    };
-    const std::vector<Case> cases{
+    constexpr Clock::duration past = kPast;
+    expectReports({
         {"one request, then quiet", {Request{1}, past}, {1}},
         {"not quiet long enough", {Request{1}, past / 2}, {}},
         // GTK asks again for another type of the same paste: still one report.
@@ -59,32 +70,21 @@ TEST(BridgedFetchesTest, AnItemCountsAsFetchedOnceItsRequestsHaveGoneQuiet) {
          {Request{1}, past, Request{2}, Request{1}, past},
          {1, 2}},
         {"an earlier item while a later one settles", {Request{2}, Request{1}}, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(reportsOf(c.steps), c.reported);
-    }
+    });
 }
 
 TEST(BridgedFetchesTest, TheCompositorsOwnReadOfEachItemIsNoPaste) {
-    constexpr Clock::duration past = BridgedFetches::kSettle + 5ms;
-    struct Case {
-        std::string name;
-        std::vector<Step> steps;
-        std::vector<std::int64_t> reported;
-    };
-    const std::vector<Case> cases{
-        {"its read before the key, then quiet", {Request{1, false}, past}, {}},
-        {"its read, then the paste", {Request{1, false}, Request{1}, past}, {1}},
-        // Once it was seen reading every item, its read counts as such even after the key.
+    constexpr Clock::duration past = kPast;
+    constexpr bool reads = true;
+    expectReports({
+        {"its read, then quiet", {Request{1, reads}, past}, {}},
+        {"its read, then the paste", {Request{1, reads}, Request{1, reads}, past}, {1}},
+        // The first read of each item is its own, even when it comes after the paste's.
         {"its read comes late",
-         {Request{1, false}, Request{1}, past, Request{2}, past, Request{2}, past},
+         {Request{1, reads}, Request{1, reads}, past, Request{2, reads}, past, Request{2, reads},
+          past},
          {1, 2}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(reportsOf(c.steps), c.reported);
-    }
+    });
 }
 
 }  // namespace

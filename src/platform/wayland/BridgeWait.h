@@ -44,8 +44,9 @@ class BridgeWait {
                Clock::time_point since = Clock::now());
     // A request was answered from entry `serial`, with its text or with its targets (or time).
     void served(std::uint64_t serial, bool gaveText);
-    // Whether the write that put entry `serial` in place is still waiting to count as applied.
-    [[nodiscard]] bool awaits(std::uint64_t serial) const;
+    // Whether the compositor was seen reading an item before its key went on: it keeps a copy
+    // of every item, and its first read of each is that copy.
+    [[nodiscard]] bool readsEachItem() const { return readsEachItem_; }
     void setObserver(Observer observer) { observer_ = std::move(observer); }
 
   private:
@@ -57,6 +58,8 @@ class BridgeWait {
         x11::TimerQueue::Id timer;
         bool isAsked = false;
     };
+    // Whether the write that put entry `serial` in place is still waiting to count as applied.
+    [[nodiscard]] bool awaits(std::uint64_t serial) const;
     // The entries up to `serial` were asked for: measured, and given the settle unless the
     // compositor's own read of the text is still to come.
     void asked(std::uint64_t serial, Clock::time_point now);

@@ -2,8 +2,8 @@
 
 namespace pastiq::wayland {
 
-void BridgedFetches::requested(std::int64_t count, bool isApplied) {
-    if (isCompositorCopy(count, isApplied)) {
+void BridgedFetches::requested(std::int64_t count, bool readsEachItem) {
+    if (isCompositorCopy(count, readsEachItem)) {
         return;
     }
     if (count <= lastReported_ || (pending_ && count < pending_->count)) {
@@ -21,12 +21,8 @@ void BridgedFetches::requested(std::int64_t count, bool isApplied) {
                        })};
 }
 
-bool BridgedFetches::isCompositorCopy(std::int64_t count, bool isApplied) {
-    if (count <= lastCopied_) {
-        return false;
-    }
-    keepsCopies_ = keepsCopies_ || !isApplied;
-    if (!keepsCopies_) {
+bool BridgedFetches::isCompositorCopy(std::int64_t count, bool readsEachItem) {
+    if (!readsEachItem || count <= lastCopied_) {
         return false;
     }
     lastCopied_ = count;

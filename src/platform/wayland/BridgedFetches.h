@@ -29,15 +29,14 @@ class BridgedFetches {
     BridgedFetches(const BridgedFetches&) = delete;
     BridgedFetches& operator=(const BridgedFetches&) = delete;
 
-    // A read of the text of the write that left change count `count`, taken before or after
-    // that write counted as applied (after it, its key may have gone on).
-    void requested(std::int64_t count, bool isApplied);
+    // A read of the text of the write that left change count `count`. `readsEachItem`: the
+    // compositor is known to read every item once itself (see BridgeWait::readsEachItem).
+    void requested(std::int64_t count, bool readsEachItem);
 
   private:
-    // Whether the request is the compositor's own read of the item. A read before the write
-    // is applied cannot be a paste of it, so it shows that the compositor keeps copies; from
-    // then on the first read of every item is taken as that copy, whenever it arrives.
-    [[nodiscard]] bool isCompositorCopy(std::int64_t count, bool isApplied);
+    // Whether the request is the compositor's own read of the item: once it is known to read
+    // every item, the first read of each is taken as that copy, whenever it arrives.
+    [[nodiscard]] bool isCompositorCopy(std::int64_t count, bool readsEachItem);
     void report(std::int64_t count);
 
     struct Pending {
@@ -47,7 +46,6 @@ class BridgedFetches {
     x11::TimerQueue& timers_;
     std::function<void(std::int64_t)> report_;
     std::int64_t lastReported_ = 0;
-    bool keepsCopies_ = false;
     std::int64_t lastCopied_ = 0;
     std::optional<Pending> pending_;
 };

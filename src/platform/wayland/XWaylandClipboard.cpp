@@ -108,7 +108,6 @@ void XWaylandClipboard::onFetched(std::function<void(std::int64_t count)> fetche
 }
 
 void XWaylandClipboard::served(std::uint64_t serial, bool gaveText) {
-    const bool isApplied = !bridge_->awaits(serial);
     bridge_->served(serial, gaveText);
     if (!gaveText) {
         return;
@@ -116,7 +115,7 @@ void XWaylandClipboard::served(std::uint64_t serial, bool gaveText) {
     const auto found = std::find_if(written_.begin(), written_.end(),
                                     [serial](const Written& w) { return w.serial == serial; });
     if (found != written_.end()) {
-        fetches_->requested(found->count, isApplied);
+        fetches_->requested(found->count, bridge_->readsEachItem());
     }
 }
 
