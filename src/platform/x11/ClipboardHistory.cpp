@@ -12,6 +12,14 @@ std::size_t sizeOf(const ClipboardEntry& entry) {
     return entry.text ? entry.text->size() : 0;
 }
 
+// The entry with `serial` in `entries`, const or not; none when it is gone.
+template <typename Entries>
+auto* withSerialIn(Entries& entries, std::uint64_t serial) {
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [serial](const auto& kept) { return kept.serial == serial; });
+    return found == entries.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 void ClipboardHistory::add(ClipboardEntry entry) {
@@ -37,16 +45,12 @@ const ClipboardEntry* ClipboardHistory::at(xcb_timestamp_t time) const {
 }
 
 const ClipboardEntry* ClipboardHistory::withSerial(std::uint64_t serial) const {
-    const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                    [serial](const auto& kept) { return kept.serial == serial; });
-    return found == entries_.end() ? nullptr : &*found;
+    return withSerialIn(entries_, serial);
 }
 
 void ClipboardHistory::announce(std::uint64_t serial, xcb_timestamp_t time) {
-    const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                    [serial](const auto& kept) { return kept.serial == serial; });
-    if (found != entries_.end()) {
-        found->announcedAt = time;
+    if (ClipboardEntry* entry = withSerialIn(entries_, serial)) {
+        entry->announcedAt = time;
     }
 }
 
