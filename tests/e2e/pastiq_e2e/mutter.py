@@ -11,7 +11,6 @@ user `pastiq-e2e` under root (see sway.py, whose user handling this desktop shar
 import glob
 import os
 import re
-import tempfile
 
 from . import programs
 from .apps import APPS_DIR
@@ -36,18 +35,7 @@ class MutterDesktop(SwayDesktop):
         return self.path("runtime", "key-sink")
 
     def _make_run_directory(self):
-        self.root = tempfile.mkdtemp(prefix="pastiq-e2e-gnome-")
-        self.env = self._isolated_environment()
-        self.env.update(
-            {
-                "USER": self.user.pw_name,
-                "LOGNAME": self.user.pw_name,
-                "XDG_SESSION_TYPE": "wayland",
-                "XDG_CURRENT_DESKTOP": "GNOME",
-                "GDK_BACKEND": "wayland",
-                "QT_QPA_PLATFORM": "offscreen",
-            }
-        )
+        self._make_session_directory("pastiq-e2e-gnome-", "GNOME")
         self.hand_over()
 
     def _start_mutter(self):

@@ -124,22 +124,31 @@ class SwayDesktop(Desktop):
         return self.run(["swaymsg", *command], check=False)
 
     # ----------------------------------------------------------------------------- internals
-    def _make_run_directory(self):
-        self.root = tempfile.mkdtemp(prefix="pastiq-e2e-wl-")
+    def _make_session_directory(self, prefix, desktop, **extra_env):
+        """A run directory and the environment of a Wayland session of the desktop's user,
+        with the variables this compositor needs besides."""
+        self.root = tempfile.mkdtemp(prefix=prefix)
         self.env = self._isolated_environment()
         self.env.update(
             {
                 "USER": self.user.pw_name,
                 "LOGNAME": self.user.pw_name,
                 "XDG_SESSION_TYPE": "wayland",
-                "XDG_CURRENT_DESKTOP": "sway",
+                "XDG_CURRENT_DESKTOP": desktop,
                 "GDK_BACKEND": "wayland",
                 "QT_QPA_PLATFORM": "offscreen",
-                "WLR_BACKENDS": "headless",
-                "WLR_RENDERER": "pixman",
-                "WLR_HEADLESS_OUTPUTS": "1",
-                "WLR_LIBINPUT_NO_DEVICES": "1",
+                **extra_env,
             }
+        )
+
+    def _make_run_directory(self):
+        self._make_session_directory(
+            "pastiq-e2e-wl-",
+            "sway",
+            WLR_BACKENDS="headless",
+            WLR_RENDERER="pixman",
+            WLR_HEADLESS_OUTPUTS="1",
+            WLR_LIBINPUT_NO_DEVICES="1",
         )
         with open(self.path("sway.conf"), "w", encoding="utf-8") as config:
             width, height = self.size
