@@ -19,10 +19,10 @@ namespace pastiq::x11 {
 // clipboard (a step writes an item) never reaches a paste still to be typed. Each paste waits
 // for its fetch at most kFetchBound; after that its key is dropped rather than sent late into
 // whatever has the focus by then, and the paste keeps its turn kLateFetchBound longer, so the
-// next item is not written while a slow application may still fetch for it. A key the user holds a
-// modifier for would reach the application with it (Ctrl+Tab changes a browser's tab), and a
-// modifier held on a keyboard cannot be lifted through XTEST: the key waits until the modifiers are
-// let go, at most kModifierBound after the fetch, and is dropped after that.
+// next item is not written while a slow application may still fetch for it. A key the user
+// holds a modifier for would reach the application with it (Ctrl+Tab changes a browser's
+// tab), and a modifier held on a keyboard cannot be lifted through XTEST: the key waits until
+// the modifiers are let go, at most kModifierBound after the fetch, and is dropped after that.
 //
 // Keys are known by the server time of their press. Key thread only.
 class AfterPasteQueue {
