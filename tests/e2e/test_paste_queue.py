@@ -6,6 +6,21 @@ from pastiq_e2e.apps import yad_text_view
 from pastiq_e2e.case import DesktopTestCase, main
 
 BULLETED_LIST = "- alpha\n- beta\n- gamma\n"
+KEY_TEXT = {"Return": "\n", "Tab": "\t"}
+
+
+def paste_each_then(case, items, key, text=""):
+    """Pastes `items` into Tk one Ctrl+V each, every paste awaited before `key` is typed after
+    it, and returns the text Tk then holds (after `text`). Tk reads the clipboard in a nested
+    event loop that also takes the keys typed meanwhile, so a key typed a few milliseconds
+    after Ctrl+V may land before the text."""
+    for item in items:
+        case.keyboard.key("ctrl+v")
+        text += item
+        case.wait_tk_text(text, what=f"the paste of {item}")
+        case.keyboard.key(key)
+        text += KEY_TEXT[key]
+    return text
 
 
 class ListFinishTest(DesktopTestCase):
@@ -17,16 +32,7 @@ class ListFinishTest(DesktopTestCase):
         session = self.start_list_session(BULLETED_LIST, "alpha")
         self.assertEqual(session["count"], 3)
         self.tk.focus()
-        # Tk reads the clipboard in a nested event loop that also takes the keys typed meanwhile,
-        # so a Return typed a few milliseconds after Ctrl+V may land before the text: each paste
-        # is awaited before its Return.
-        text = ""
-        for item in ("alpha", "beta", "gamma"):
-            self.keyboard.key("ctrl+v")
-            text += item
-            self.wait_tk_text(text, what=f"the paste of {item}")
-            self.keyboard.key("Return")
-            text += "\n"
+        paste_each_then(self, ("alpha", "beta", "gamma"), "Return")
         self.wait_tk_text("alpha\nbeta\ngamma\n", what="three pastes in order")
 
     def test_clear_clipboard_empties_queue_and_clipboard(self):
@@ -63,18 +69,9 @@ class PasteOrderTest(DesktopTestCase):
         self.assertEqual((session["kind"], session["label"], session["count"]), ("grid", "2×3 grid", 6))
         self.assertFalse(session["transposed"])
         self.tk.focus()
-        # Each paste is awaited before its Tab, as in ListFinishTest.paste_three.
-        text = ""
-        for row in (("n1", "n2", "n3"), ("m1", "m2", "m3")):
-            for cell in row:
-                self.keyboard.key("ctrl+v")
-                text += cell
-                self.wait_tk_text(text, what=f"the paste of {cell}")
-                self.keyboard.key("Tab")
-                text += "\t"
-            if row[0] == "n1":
-                self.keyboard.key("Return")
-                text += "\n"
+        text = paste_each_then(self, ("n1", "n2", "n3"), "Tab")
+        self.keyboard.key("Return")
+        paste_each_then(self, ("m1", "m2", "m3"), "Tab", text + "\n")
         self.wait_tk_text("n1\tn2\tn3\t\nm1\tm2\tm3\t")
 
     def test_burst_of_twenty_pastes_every_item_once_in_order(self):
