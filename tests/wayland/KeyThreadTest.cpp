@@ -161,6 +161,7 @@ TEST_F(KeyThreadTest, TheKeyAfterEachPasteFollowsItsFetch) {
     expected.emplace_back("-29");
     EXPECT_EQ(waitForStrokes(20), expected);
     application_.runAndWait([] {});
+    ui_.runAndWait([] {});  // the engine's news of the keys, before the engine goes
     EXPECT_EQ(pasted_, (std::vector<std::string>{"item-0", "item-1", "item-2"}));
 }
 
@@ -177,6 +178,7 @@ TEST_F(KeyThreadTest, NoKeyFollowsAPasteNobodyFetches) {
     keyboard_->type(KEY_V, 0);
     keyboard_->type(KEY_LEFTCTRL, 0);
     EXPECT_EQ(waitForStrokes(4), (std::vector<std::string>{"grab", "+29", "+47", "-47", "-29"}));
+    ui_.runAndWait([] {});  // the engine's news of the keys, before the engine goes
 }
 
 // Where nothing pastes (no text field), the next paste waits for a fetch that never comes: that
@@ -196,6 +198,7 @@ TEST_F(KeyThreadTest, PastesNobodyFetchesWaitTheBoundOnce) {
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 140ms);
     EXPECT_LT(waited, 400ms) << "each paste waited the bound";
+    ui_.runAndWait([] {});  // the engine's news of the keys, before the engine goes
 }
 
 // Through a compositor that passes the text on through hops of its own, an application's fetch
@@ -231,6 +234,7 @@ TEST_F(SlowFetchKeyThreadTest, APasteWaitsForASlowFetchWithinTheClipboardsBound)
     }
     waitForStrokes(5);
     application_.runAndWait([] {});
+    ui_.runAndWait([] {});  // the engine's news of the keys, before the engine goes
     EXPECT_EQ(pasted_, (std::vector<std::string>{"item-0", "item-1"}));
 }
 
